@@ -1,0 +1,162 @@
+/*
+ * image.h - the display library's public interface.
+ *
+ * The library opens the display in one of two back-ends (OpenGL or SDL
+ * software surfaces), maps a logical canvas of 40 x 25 units onto it, and
+ * draws rectangles, text and pictures there. It also runs a menu widget and
+ * answers a few keyboard controls of its own (help, frame rate, screenshot,
+ * antialiasing switches, quit).
+ *
+ * Conventions
+ *   - The canvas: x to the right, y downward, (0, 0) at the top-left corner,
+ *     40 units wide and 25 high; one unit is one text line high. Whole-unit
+ *     operations take ints, fractional ones floats.
+ *   - Colour words are 0x00RRGGBB linear intensities; the library applies the
+ *     display gamma on the way to the screen.
+ *   - Operations return 0 (or a count) on success and -1 on failure; the
+ *     message of the last failure is ImageError(). Text operations never fail.
+ *   - Call SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) before ImageInit. The
+ *     library has no shutdown: what it owns lives until the process ends.
+ *
+ * Usable from C and C++.
+ */
+#ifndef VANTOR_IMAGE_H
+#define VANTOR_IMAGE_H
+
+#include <SDL.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Picture pixels per canvas unit that pictures are authored for; such
+   pictures are reduced exactly to the screen's pixels per unit. */
+#define IMAGE_SCALE 64
+
+typedef enum backend_id {
+    BACKEND_GL = 0, /* OpenGL */
+    BACKEND_SDL = 1 /* SDL software surfaces */
+} backend_id;
+
+/* One selectable item of a menu page: a bar one unit high at whole-unit
+   column x, row y, `width` units wide, labelled with `text` (printable
+   ASCII). ImageMenu returns `return_code` when the item is chosen; by
+   convention code 0 is the page's way back and Escape chooses it. */
+typedef struct menuitem {
+    int x;
+    int y;
+    int width;
+    const char *text;
+    int return_code;
+} menuitem;
+
+/* A picture loaded by ImageLoad, owned by the caller, released by ImageFree.
+   Zero-filled means "not loaded": drawing it draws nothing and fails. */
+typedef union image {
+    struct {
+        int width; /* size on the canvas, in units */
+        int height;
+        int alpha;      /* loaded with its alpha channel: drawn blended */
+        float texwidth; /* part of the texture the picture covers */
+        float texheight;
+        unsigned int name; /* OpenGL texture name */
+    } tex;                 /* OpenGL back-end */
+    SDL_Surface *surfp;    /* SDL back-end: a surface in the display's format */
+} image;
+
+/*
+ * The table of back-end operations: bound by ImageInit to the OpenGL or the
+ * SDL implementation, null before it.
+ */
+
+/* Clears the whole window, margins included, to black. */
+extern int (*ImageClear)(void);
+/* Paints black what lies outside the canvas; -1 where the back-end cannot. */
+extern int (*ImageClearBorder)(void);
+/* Pans the picture by (x, y) 64ths of a unit; -1 where the back-end cannot. */
+extern int (*ImagePan)(int x, int y);
+/* Fills width x height whole units with the top-left corner at (x, y). */
+extern int (*ImageRect)(int x, int y, int width, int height, Uint32 col);
+/* The same in fractional units. */
+extern int (*ImageRectFrac)(float x, float y, float width, float height, Uint32 col);
+/* Loads a PNG file for a place of width x height units (0 and 0 keep the
+   file's own size); alpha non-zero keeps its transparency. */
+extern int (*ImageLoad)(image *imgp, const char *filename, int width, int height, int alpha);
+/* Draws a loaded picture with its top-left corner at (x, y). */
+extern int (*ImageDraw)(const image *imgp, float x, float y);
+/* Releases a loaded picture; the record itself is left as it is. */
+extern int (*ImageFree)(image *imgp);
+/* Presents the frame with the library's overlays (help screen, frame rate,
+   status line) and takes a screenshot when one was asked for. */
+extern int (*ImageUpdate)(void);
+/* Width of a text in units. */
+extern float (*TextWidth)(const char *text);
+/* Text starting at x, centred on x, or ending at x; y is the top of the line. */
+extern int (*TextL)(float x, float y, const char *text, Uint32 col);
+extern int (*TextC)(float x, float y, const char *text, Uint32 col);
+extern int (*TextR)(float x, float y, const char *text, Uint32 col);
+
+/*
+ * Plain operations.
+ */
+
+/* Opens the display and binds the table. `flags`: bit 0 full screen, bit 1
+   ask for an accumulation buffer, bit 2 correct colours in software and leave
+   the display's gamma ramp alone. Gammas are in tenths (22 means 2.2), clamped
+   to 1..50; samples are clamped to 2..64. Needs at least 40 x 25 pixels. */
+int ImageInit(int backend_opt, int width, int height, int antialias, int samples, int rgam,
+              int ggam, int bgam, int flags);
+
+/* Writes up to n distinct display sizes (width, height) that the display
+   offers for a back-end and screen mode (flags bit 0), in the display's order;
+   returns how many. 0 when the display offers none or allows any size. */
+int ImageModes(int backend, int flags, int resolutions[][2], int n);
+
+/* Runs a menu page until an item is chosen and returns its code. draw_fn
+   draws the whole page under the items (clearing the screen first); it is
+   called at every redraw. `selected` is the item highlighted first. Returns
+   -1 when waiting for input fails. A quit request ends the process (status 0).
+   `items` may be null only with num_items 0: such a page returns 0 on Return,
+   Space, Escape or a click. */
+int ImageMenu(void (*draw_fn)(void), int num_items, const menuitem *items, int selected);
+
+/* Waits for the next event the library does not answer itself. Ticks of the
+   10 ms timer arrive as SDL_USEREVENT. 1 with an event, 0 when waiting fails. */
+int ImageWaitEvent(SDL_Event *eventp);
+
+/* Puts a message (printf-style, at most 63 characters) on the status line,
+   shown for about a second. */
+void ImageStatus(const char *msg, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
+/* Draws "Please wait..." in the middle of the canvas (does not present). */
+void ImagePleaseWait(void);
+
+/* The message of the last failure; null before any failure. */
+const char *ImageError(void);
+
+/* The colour pulsing over time between itself and three times its brightness. */
+Uint32 ImageFlash(Uint32 col);
+
+/* Canvas units to pixels (pan included) and pixels to units (pan ignored). */
+int ImageX(float x);
+int ImageY(float y);
+float ImageGetX(int x);
+float ImageGetY(int y);
+
+/* Thin lines through the middle of a row or a column of cells. */
+int ImageHorizLine(int x, int y, int width, Uint32 col);
+int ImageVertLine(int x, int y, int height, Uint32 col);
+
+/* Gamma-corrects a float colour (red, green, blue, alpha in 0..1). Returns
+   either cols itself or a pointer to storage that the next call overwrites. */
+const float *ImageGamma(const float *cols);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* VANTOR_IMAGE_H */

@@ -1,0 +1,227 @@
+// image_internal.h - state and helpers shared by the display library's files.
+//
+// Not part of the public interface: the game and the setup program include
+// only image.h. The library's state is grouped in one record per concern;
+// each record is defined (and documented) in the file that owns it.
+#pragma once
+
+#include "image.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+namespace vimage {
+
+// ---------------------------------------------------------------------------
+// Canvas mapping (canvas.cpp)
+
+inline constexpr int CANVAS_W = 40;
+inline constexpr int CANVAS_H = 25;
+
+// How the 40 x 25 unit canvas lies on a screen: square units of `xscale`
+// pixels, centred, the rest margin. Fixed by ImageInit, except the pan.
+struct canvas_state {
+    int xscale = 0, yscale = 0;   // pixels per unit (always equal)
+    int xoffset = 0, yoffset = 0; // margin left of / above the canvas, pixels
+    int xremain = 0, yremain = 0; // margin right of / below the canvas, pixels
+    int xborder = 0, yborder = 0; // the left / top margin in whole units, rounded up
+    int xpan = 0, ypan = 0;       // pan in 64ths of a unit (OpenGL only)
+};
+extern canvas_state canvas;
+
+// The geometry for a requested screen of width x height pixels (at least
+// 40 x 25), without pan.
+canvas_state CanvasFor(int width, int height);
+
+// Clamps a double to the int range (NaN gives 0) and truncates toward zero.
+int TruncToInt(double v);
+
+// An SDL rectangle of the part of (x, y, w, h) that lies on the surface;
+// w or h is 0 when nothing does. Computed in int, so positions beyond the
+// 16-bit fields of SDL_Rect never wrap around.
+SDL_Rect ClipRect(int x, int y, int w, int h, const SDL_Surface *surface);
+
+// Blits the whole of `src` with its top-left corner at pixel (x, y) of `dst`,
+// clipped in int first. Returns SDL's result, or 0 when nothing is visible.
+int BlitAt(SDL_Surface *src, int x, int y, SDL_Surface *dst);
+
+int ImagePanSDL(int x, int y);
+int ImageClearBorderSDL();
+
+// ---------------------------------------------------------------------------
+// Back-end state and binding (init.cpp)
+
+// State of the OpenGL back-end, offered to the library's user for its own
+// antialiasing; switched by the keyboard controls.
+struct gl_state {
+    int antialias;
+    int accum;      // antialias with the accumulation buffer, not a blend colour
+    int have_accum; // the context has an accumulation buffer
+    int samples;    // supersampling samples per pixel, 2..64
+    int rescale;    // GL capability that rescales normals
+    void (*glBlendColorp)(float, float, float, float); // null without GL_ARB_imaging
+    void *glDrawRangeElementsp;                        // null before OpenGL 1.2
+};
+
+struct sdl_state {
+    SDL_Surface *surfp; // the screen surface of the video mode
+};
+
+// Only the record of the bound back-end is meaningful.
+union backend_state {
+    gl_state gl;
+    sdl_state sdl;
+};
+extern backend_state backend;
+
+// The bound back-end; meaningful after a successful ImageInit.
+extern ::backend_id backend_id;
+
+// SDL video-mode flags for a back-end and ImageInit's flags.
+Uint32 SDLFlags(int backend_opt, int flags);
+
+// Writes the distinct sizes of a null-terminated SDL mode list into
+// `resolutions`, at most n, in list order; returns how many.
+int DistinctModes(const SDL_Rect *const *modes, int resolutions[][2], int n);
+
+// Whether `name` stands as a whole word in a space-separated extension list.
+// A null list, an empty name or a name with a space is never listed.
+int ExtensionListed(const char *list, const char *name);
+
+// ---------------------------------------------------------------------------
+// Events, timer, status and errors (events.cpp)
+
+void SetError(const char *err);
+Uint32 TimerFunc(Uint32 interval, void *p);
+
+// Acts on a key press if it is one of the library's own keys. Returns true
+// when the key is consumed (the caller waits again), false when it is handed
+// back. Q with Ctrl, Alt or Meta ends the process.
+bool LibraryKey(const SDL_keysym &key);
+
+// ImageFlash at a given tick count.
+Uint32 FlashAt(Uint32 col, Uint32 ticks);
+
+// ---------------------------------------------------------------------------
+// Gamma correction (gamma.cpp)
+
+struct gamma_state {
+    int gamma_required = 0;                                 // colours are corrected in software
+    double screen_gamma = 1.0;                              // gamma pictures are decoded for
+    float gam_r = 1, gam_g = 1, gam_b = 1;                  // software exponents, 1 / gamma
+    std::array<Uint8, 256> gamma_r{}, gamma_g{}, gamma_b{}; // software tables
+};
+extern gamma_state gammas;
+
+// Clamps the gammas (tenths) to 1..50 and chooses hardware or software
+// correction: the hardware ramp unless `software` is set or SDL refuses it.
+void SetupGamma(int rgam, int ggam, int bgam, bool software);
+// Sets up software correction for gammas already clamped to 1..50.
+void SetSoftwareGamma(int rgam, int ggam, int bgam);
+// Corrects a colour word.
+Uint32 ImageGammaRGB(Uint32 col);
+
+// ---------------------------------------------------------------------------
+// Frame presentation (present.cpp)
+
+struct overlay_state {
+    int show_help = 0;
+    int show_fps = 0;
+    int show_gamma = 0;      // drawn by the OpenGL back-end only
+    int save_screenshot = 0; // at the next presented frame
+    int fps = 0;             // frames presented during the last whole second
+    int frames_this_sec = 0;
+    Uint32 fps_start = 0;          // start of the current second, SDL ticks
+    std::array<char, 64> status{}; // the status line; empty when status[0] is 0
+    Uint32 status_time = 0;        // when the status line was last set
+};
+extern overlay_state overlay;
+
+// Closes the current second of the frame counter when it is over.
+void RollFrameCounter(overlay_state &o, Uint32 now);
+
+int ImageUpdateSDL();
+int ImageUpdateCommon();
+
+// ---------------------------------------------------------------------------
+// Font and text (font.cpp)
+
+inline constexpr int FIRST_CHAR = 32; // printable ASCII: space ...
+inline constexpr int LAST_CHAR = 126; // ... to tilde
+inline constexpr int NUM_CHARS = LAST_CHAR - FIRST_CHAR + 1;
+
+struct surface_deleter {
+    void operator()(SDL_Surface *s) const { SDL_FreeSurface(s); }
+};
+using surface_ptr = std::unique_ptr<SDL_Surface, surface_deleter>;
+
+// One glyph of the SDL glyph set.
+struct sdl_char {
+    surface_ptr surfp; // 32-bit, coverage in alpha; null when the glyph failed
+    int x = 0;         // pixels from the pen right to the glyph's left edge
+    int y = 0;         // pixels from the baseline up to the glyph's top row
+    Uint32 col = 0;    // colour the surface's colour bytes hold now
+};
+
+struct font_state {
+    int font_offset = 0;                     // pixels from the top of a line down to the baseline
+    std::array<int, NUM_CHARS> font_width{}; // advance of each character, pixels
+    std::array<sdl_char, NUM_CHARS> font_chars; // SDL glyph set
+};
+extern font_state font;
+
+int OpenFont();
+int FontChar(int c, int *xp, int *yp, int *widthp, int *heightp, const Uint8 **bufferp);
+void CloseFont();
+void BuildGlyphsSDL();
+
+// Advance in pixels of a text byte; bytes outside 32..126 measure like a
+// glyph that failed.
+int CharAdvance(unsigned char c);
+
+float TextWidthSDL(const char *text);
+int TextSDL(int x, int y, const char *text, Uint32 col);
+int TextLSDL(float x, float y, const char *text, Uint32 col);
+int TextCSDL(float x, float y, const char *text, Uint32 col);
+int TextRSDL(float x, float y, const char *text, Uint32 col);
+
+// ---------------------------------------------------------------------------
+// SDL drawing back-end (sdl_backend.cpp)
+
+int ImageClearSDL();
+int ImageRectSDL(int x, int y, int width, int height, Uint32 col);
+int ImageRectFracSDL(float x, float y, float width, float height, Uint32 col);
+int ImageLoadSDL(image *imgp, const char *filename, int width, int height, int alpha);
+int ImageDrawSDL(const image *imgp, float x, float y);
+int ImageFreeSDL(image *imgp);
+
+// ---------------------------------------------------------------------------
+// Menu widget (menu.cpp)
+
+// The behaviour of one ImageMenu call, apart from its drawing.
+struct menu_state {
+    int selected = 0;       // highlighted item; outside the array highlights none
+    int tracking_mouse = 0; // a button pressed on an item is held
+};
+
+enum class menu_action { redraw, wait, choose, quit };
+
+struct menu_outcome {
+    menu_action action;
+    int code; // the chosen code, for menu_action::choose
+};
+
+// Index of the item under pixel (x, y), or -1.
+int MenuItem(int num_items, const menuitem *items, int x, int y);
+
+// What the menu does with one event handed back by ImageWaitEvent.
+menu_outcome MenuReact(menu_state &m, const SDL_Event &ev, int num_items, const menuitem *items);
+
+// ---------------------------------------------------------------------------
+// Screenshot writer (screenshot.cpp)
+
+// Writes the canvas to "screenshot.png"; 0, or -1 with the message recorded.
+int SaveScreenshot();
+
+} // namespace vimage

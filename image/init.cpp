@@ -1,0 +1,214 @@
+// init.cpp - opening the display and binding the back-end table.
+//
+// ImageInit is the one entry that turns the library on. In this order it sets
+// the video mode, chooses hardware or software gamma, fixes the canvas
+// geometry, starts the 10 ms tick timer, builds the glyph set of the chosen
+// back-end and binds the table of back-end operations. A failure records its
+// message and returns -1 without undoing what was done; the caller ends the
+// program with the message.
+//
+// The table: every entry of image.h's table is a member of `backend_ops`, and
+// each back-end has one constant record of its implementations, bound in one
+// place. Designated initialisers with warnings as errors keep any entry from
+// being left null.
+//
+// Depends on: everything else in the library.
+
+#include "image_internal.h"
+
+#include <algorithm>
+#include <cstring>
+
+// The table of back-end operations, null until ImageInit binds it.
+extern "C" {
+int (*ImageClear)(void) = nullptr;
+int (*ImageClearBorder)(void) = nullptr;
+int (*ImagePan)(int, int) = nullptr;
+int (*ImageRect)(int, int, int, int, Uint32) = nullptr;
+int (*ImageRectFrac)(float, float, float, float, Uint32) = nullptr;
+int (*ImageLoad)(image *, const char *, int, int, int) = nullptr;
+int (*ImageDraw)(const image *, float, float) = nullptr;
+int (*ImageFree)(image *) = nullptr;
+int (*ImageUpdate)(void) = nullptr;
+float (*TextWidth)(const char *) = nullptr;
+int (*TextL)(float, float, const char *, Uint32) = nullptr;
+int (*TextC)(float, float, const char *, Uint32) = nullptr;
+int (*TextR)(float, float, const char *, Uint32) = nullptr;
+}
+
+namespace vimage {
+
+backend_state backend;
+::backend_id backend_id = BACKEND_GL;
+
+namespace {
+
+struct backend_ops {
+    decltype(ImageClear) clear;
+    decltype(ImageClearBorder) clear_border;
+    decltype(ImagePan) pan;
+    decltype(ImageRect) rect;
+    decltype(ImageRectFrac) rect_frac;
+    decltype(ImageLoad) load;
+    decltype(ImageDraw) draw;
+    decltype(ImageFree) free;
+    decltype(ImageUpdate) update;
+    decltype(TextWidth) text_width;
+    decltype(TextL) text_l;
+    decltype(TextC) text_c;
+    decltype(TextR) text_r;
+};
+
+constexpr backend_ops sdl_ops{
+    .clear = ImageClearSDL,
+    .clear_border = ImageClearBorderSDL,
+    .pan = ImagePanSDL,
+    .rect = ImageRectSDL,
+    .rect_frac = ImageRectFracSDL,
+    .load = ImageLoadSDL,
+    .draw = ImageDrawSDL,
+    .free = ImageFreeSDL,
+    .update = ImageUpdateSDL,
+    .text_width = TextWidthSDL,
+    .text_l = TextLSDL,
+    .text_c = TextCSDL,
+    .text_r = TextRSDL,
+};
+
+void Bind(const backend_ops &ops)
+{
+    ImageClear = ops.clear;
+    ImageClearBorder = ops.clear_border;
+    ImagePan = ops.pan;
+    ImageRect = ops.rect;
+    ImageRectFrac = ops.rect_frac;
+    ImageLoad = ops.load;
+    ImageDraw = ops.draw;
+    ImageFree = ops.free;
+    ImageUpdate = ops.update;
+    TextWidth = ops.text_width;
+    TextL = ops.text_l;
+    TextC = ops.text_c;
+    TextR = ops.text_r;
+}
+
+int Fail(const char *msg)
+{
+    SetError(msg);
+    return -1;
+}
+
+SDL_TimerID timer = nullptr;
+
+int CompleteSDL(SDL_Surface *screen)
+{
+    if (OpenFont() < 0) return -1;
+    BuildGlyphsSDL();
+    CloseFont();
+    Bind(sdl_ops);
+    backend.sdl.surfp = screen;
+    backend_id = BACKEND_SDL;
+    return 0;
+}
+
+int CompleteGL()
+{
+    return Fail("The OpenGL back-end is not available in this build");
+}
+
+} // namespace
+
+Uint32 SDLFlags(int backend_opt, int flags)
+{
+    Uint32 sdlflags = (flags & 1) ? SDL_FULLSCREEN : 0;
+    if (backend_opt == BACKEND_GL) sdlflags |= SDL_OPENGL;
+    if (backend_opt == BACKEND_SDL) sdlflags |= SDL_HWSURFACE | SDL_ANYFORMAT | SDL_DOUBLEBUF;
+    return sdlflags;
+}
+
+int DistinctModes(const SDL_Rect *const *modes, int resolutions[][2], int n)
+{
+    int count = 0;
+    for (; count < n && *modes; ++modes) {
+        const int w = (*modes)->w, h = (*modes)->h;
+        const bool seen = std::any_of(resolutions, resolutions + count,
+                                      [&](const int *r) { return r[0] == w && r[1] == h; });
+        if (seen) continue;
+        resolutions[count][0] = w;
+        resolutions[count][1] = h;
+        ++count;
+    }
+    return count;
+}
+
+int ExtensionListed(const char *list, const char *name)
+{
+    if (!list || !name || !*name || std::strchr(name, ' ')) return 0;
+    const size_t len = std::strlen(name);
+    for (const char *start = list;;) {
+        const char *at = std::strstr(start, name);
+        if (!at) return 0;
+        const char *end = at + len;
+        if ((at == list || at[-1] == ' ') && (*end == ' ' || *end == '\0')) return 1;
+        start = end;
+    }
+}
+
+} // namespace vimage
+
+using namespace vimage;
+
+extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, int samples,
+                         int rgam, int ggam, int bgam, int flags)
+{
+    (void)antialias;
+    (void)samples;
+    const SDL_VideoInfo *info = SDL_GetVideoInfo();
+    if (!info) return Fail(SDL_GetError());
+
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 5);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 5);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 5);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    if (flags & 2) {
+        backend.gl.accum = 1;
+        SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, 5);
+        SDL_GL_SetAttribute(SDL_GL_ACCUM_GREEN_SIZE, 5);
+        SDL_GL_SetAttribute(SDL_GL_ACCUM_BLUE_SIZE, 5);
+    }
+    const Uint32 sdlflags = SDLFlags(backend_opt, flags);
+
+    if (width < CANVAS_W || height < CANVAS_H) return Fail("Screen size too small");
+    const int depth = SDL_VideoModeOK(width, height, info->vfmt->BitsPerPixel, sdlflags);
+    if (depth == 0) return Fail(SDL_GetError());
+    SDL_Surface *screen = SDL_SetVideoMode(width, height, depth, sdlflags);
+    if (!screen) return Fail(SDL_GetError());
+
+    SetupGamma(rgam, ggam, bgam, (flags & 4) != 0);
+    canvas = CanvasFor(width, height);
+    overlay.fps_start = SDL_GetTicks();
+    SDL_EnableKeyRepeat(500, 30);
+
+    // A second initialisation replaces the first one's timer instead of
+    // adding another.
+    if (timer) SDL_RemoveTimer(timer);
+    timer = SDL_AddTimer(10, TimerFunc, nullptr);
+    if (!timer) return Fail(SDL_GetError());
+
+    switch (backend_opt) {
+    case BACKEND_GL:
+        return CompleteGL();
+    case BACKEND_SDL:
+        return CompleteSDL(screen);
+    default:
+        return Fail("No backends available");
+    }
+}
+
+extern "C" int ImageModes(int backend, int flags, int resolutions[][2], int n)
+{
+    SDL_Rect **modes = SDL_ListModes(nullptr, SDLFlags(backend, flags & 1));
+    if (!modes || modes == reinterpret_cast<SDL_Rect **>(-1) || n <= 0 || !resolutions) return 0;
+    return DistinctModes(modes, resolutions, n);
+}

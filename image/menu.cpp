@@ -1,0 +1,162 @@
+// menu.cpp - the menu widget.
+//
+// ImageMenu is a modal page of selectable bars: the caller draws the page, the
+// widget lays its items over it with the highlighted one flashing, and returns
+// the code of the item chosen:
+//   - Up/Left and Down/Right step the highlight through the array's order;
+//   - Return or Space choose the highlighted item;
+//   - Escape chooses code 0, the page's way back, when some item has it;
+//   - a letter or digit chooses the first item whose label begins with it
+//     (lower-case letters also match upper-case initials);
+//   - the mouse highlights on press, follows the drag, chooses on release.
+// The page is redrawn at every tick of the library's timer, which animates
+// the flash.
+//
+// MenuReact is the widget's behaviour without drawing, so it can be tested
+// event by event; ImageMenu adds the drawing and the waiting.
+//
+// Depends on: the back-end table, events.cpp, canvas.cpp.
+
+#include "image_internal.h"
+
+#include <cstdlib>
+
+namespace vimage {
+
+constexpr Uint32 BAR = 0x19450d;
+constexpr Uint32 BAR_SELECTED = 0x290b3e; // flashed
+constexpr Uint32 LABEL = 0x000000;
+constexpr Uint32 LABEL_SELECTED = 0xffffff;
+
+int MenuItem(int num_items, const menuitem *items, int x, int y)
+{
+    const int column = static_cast<int>(ImageGetX(x));
+    const int row = static_cast<int>(ImageGetY(y));
+    if (num_items <= 0 || !items) return -1;
+    for (int i = 0; i < num_items; ++i) {
+        const menuitem &item = items[i];
+        if (item.y == row && item.x <= column && column < item.x + item.width) return i;
+    }
+    return -1;
+}
+
+// The first item whose label begins with the key's character, or -1.
+static int ItemByInitial(int num_items, const menuitem *items, int sym)
+{
+    if (sym <= 0 || sym > 255) return -1;
+    const int upper = sym >= 'a' && sym <= 'z' ? sym - 'a' + 'A' : sym;
+    for (int i = 0; i < num_items; ++i) {
+        const char *text = items[i].text;
+        if (!text) continue;
+        const int first = static_cast<unsigned char>(text[0]);
+        if (first != 0 && (first == sym || first == upper)) return i;
+    }
+    return -1;
+}
+
+static menu_outcome Choose(int code)
+{
+    return {menu_action::choose, code};
+}
+constexpr menu_outcome REDRAW{menu_action::redraw, 0};
+constexpr menu_outcome WAIT{menu_action::wait, 0};
+
+static menu_outcome KeyReact(menu_state &m, SDLKey sym, int num_items, const menuitem *items)
+{
+    switch (sym) {
+    case SDLK_UP:
+    case SDLK_LEFT:
+        if (m.selected > 0) --m.selected;
+        return REDRAW;
+    case SDLK_DOWN:
+    case SDLK_RIGHT:
+        if (m.selected < num_items - 1) ++m.selected;
+        return REDRAW;
+    case SDLK_ESCAPE:
+        if (!items) return Choose(0);
+        for (int i = 0; i < num_items; ++i)
+            if (items[i].return_code == 0) return Choose(0);
+        return REDRAW;
+    case SDLK_RETURN:
+    case SDLK_SPACE:
+        if (!items) return Choose(0);
+        // With no item highlighted there is nothing to choose.
+        if (m.selected < 0 || m.selected >= num_items) return REDRAW;
+        return Choose(items[m.selected].return_code);
+    default: {
+        if (!items) return REDRAW;
+        const int i = ItemByInitial(num_items, items, sym);
+        return i < 0 ? REDRAW : Choose(items[i].return_code);
+    }
+    }
+}
+
+menu_outcome MenuReact(menu_state &m, const SDL_Event &ev, int num_items, const menuitem *items)
+{
+    switch (ev.type) {
+    case SDL_KEYDOWN:
+        return KeyReact(m, ev.key.keysym.sym, num_items, items);
+    case SDL_MOUSEBUTTONDOWN: {
+        if (!items) return Choose(0);
+        const int i = MenuItem(num_items, items, ev.button.x, ev.button.y);
+        if (i < 0) return WAIT;
+        m.tracking_mouse = 1;
+        m.selected = i;
+        return REDRAW;
+    }
+    case SDL_MOUSEMOTION: {
+        if (!m.tracking_mouse) return WAIT;
+        const int i = MenuItem(num_items, items, ev.motion.x, ev.motion.y);
+        if (i < 0 || i == m.selected) return WAIT;
+        m.selected = i;
+        return REDRAW;
+    }
+    case SDL_MOUSEBUTTONUP: {
+        if (!m.tracking_mouse) return WAIT;
+        m.tracking_mouse = 0;
+        const int i = MenuItem(num_items, items, ev.button.x, ev.button.y);
+        return i < 0 ? WAIT : Choose(items[i].return_code);
+    }
+    case SDL_QUIT:
+        return {menu_action::quit, 0};
+    case SDL_VIDEOEXPOSE:
+    case SDL_USEREVENT:
+        return REDRAW;
+    default:
+        return WAIT;
+    }
+}
+
+static void DrawItems(int num_items, const menuitem *items, int selected)
+{
+    for (int i = 0; i < num_items; ++i) {
+        const menuitem &item = items[i];
+        const bool sel = i == selected;
+        ImageRect(item.x, item.y, item.width, 1, sel ? ImageFlash(BAR_SELECTED) : BAR);
+        TextC(static_cast<float>(item.x + (item.width >> 1)), static_cast<float>(item.y),
+              item.text ? item.text : "", sel ? LABEL_SELECTED : LABEL);
+    }
+}
+
+} // namespace vimage
+
+extern "C" int ImageMenu(void (*draw_fn)(void), int num_items, const menuitem *items, int selected)
+{
+    using namespace vimage;
+    if (!items) num_items = 0;
+    menu_state m;
+    m.selected = selected;
+    menu_outcome next = REDRAW;
+    for (;;) {
+        if (next.action == menu_action::redraw) {
+            draw_fn();
+            DrawItems(num_items, items, m.selected);
+            ImageUpdate();
+        }
+        SDL_Event ev;
+        if (!ImageWaitEvent(&ev)) return -1;
+        next = MenuReact(m, ev, num_items, items);
+        if (next.action == menu_action::choose) return next.code;
+        if (next.action == menu_action::quit) std::exit(0);
+    }
+}

@@ -1,0 +1,119 @@
+// present.cpp - presenting a frame with the library's overlays.
+//
+// Callers draw a frame through the back-end table and call ImageUpdate. Before
+// the frame is shown, the library lays its own overlays over it, in this order:
+// the help screen (a darkened backdrop and the list of keys), the frame rate,
+// then the screenshot if one was asked for, then the status line. So a
+// screenshot holds the help screen and the frame rate when they are shown, but
+// not the status line that reports it.
+//
+// The frame rate shown is that of the last completed second. A status message
+// stays on every frame presented within one second of being set, and on the
+// first frame after that.
+//
+// Depends on: the back-end table (text), canvas.cpp, screenshot.cpp, events.cpp.
+
+#include "image_internal.h"
+
+#include <cstdio>
+
+namespace vimage {
+
+overlay_state overlay;
+
+constexpr Uint32 BRIGHT = 0x00FF00; // what is available
+constexpr Uint32 DIM = 0x306030;    // what this back-end or context cannot do
+
+// One line of the help screen and when its description is bright.
+enum class avail { always, antialias, accum_toggle, opengl };
+struct help_line {
+    int y;
+    const char *key;
+    const char *description;
+    avail when;
+};
+
+constexpr std::array<help_line, 10> help_lines{{
+    {5, "F1", "Show/hide this help screen", avail::always},
+    {6, "F5", "Enable/disable antialiasing", avail::antialias},
+    {7, "F6", "Increase supersampling", avail::antialias},
+    {8, "Shift F6", "Decrease supersampling", avail::antialias},
+    {9, "F7", "Enable/disable accumulation buffer", avail::accum_toggle},
+    {10, "F8", "Show/hide gamma sample", avail::opengl},
+    {11, "F11", "Save screenshot", avail::always},
+    {12, "F12", "Show/hide frame rate", avail::always},
+    {18, "Escape", "Pause", avail::always},
+    {20, "Ctrl Q", "Quit", avail::always},
+}};
+
+static bool Available(avail when)
+{
+    if (when == avail::always) return true;
+    if (backend_id != BACKEND_GL) return false;
+    const gl_state &gl = backend.gl;
+    const bool blend = gl.glBlendColorp != nullptr;
+    switch (when) {
+    case avail::antialias:
+        return gl.have_accum || blend;
+    case avail::accum_toggle:
+        return gl.have_accum && blend;
+    default:
+        return true;
+    }
+}
+
+static void DrawHelp()
+{
+    TextC(20, 3, "KEYBOARD CONTROLS", BRIGHT);
+    for (const help_line &line : help_lines) {
+        const auto y = static_cast<float>(line.y);
+        TextR(10, y, line.key, BRIGHT);
+        TextL(12, y, line.description, Available(line.when) ? BRIGHT : DIM);
+    }
+}
+
+void RollFrameCounter(overlay_state &o, Uint32 now)
+{
+    if (now - o.fps_start > 999) {
+        o.fps = o.frames_this_sec;
+        o.fps_start += 1000;
+        o.frames_this_sec = 0;
+    }
+}
+
+int ImageUpdateCommon()
+{
+    if (overlay.show_help) DrawHelp();
+    RollFrameCounter(overlay, SDL_GetTicks());
+    if (overlay.show_fps) {
+        char text[sizeof "-2147483648 fps"];
+        std::snprintf(text, sizeof text, "%d fps", overlay.fps);
+        TextR(39, 1, text, BRIGHT);
+    }
+    ++overlay.frames_this_sec;
+    if (overlay.save_screenshot) {
+        ImageStatus(SaveScreenshot() < 0 ? "Screenshot failed." : "Screenshot saved.");
+        overlay.save_screenshot = 0;
+    }
+    if (overlay.status[0]) {
+        TextC(20, 23, overlay.status.data(), BRIGHT);
+        if (SDL_GetTicks() - overlay.status_time > 999) overlay.status[0] = '\0';
+    }
+    return 0;
+}
+
+int ImageUpdateSDL()
+{
+    SDL_Surface *screen = backend.sdl.surfp;
+    if (overlay.show_help) {
+        // The backdrop is a plain dark grey, not gamma-corrected.
+        const SDL_Rect r =
+            ClipRect(ImageX(2.5f), ImageY(2.5f), 35 * canvas.xscale, 20 * canvas.yscale, screen);
+        SDL_Rect fill = r;
+        if (r.w) SDL_FillRect(screen, &fill, SDL_MapRGB(screen->format, 32, 32, 32));
+    }
+    ImageUpdateCommon();
+    return SDL_Flip(screen);
+}
+
+} // namespace vimage

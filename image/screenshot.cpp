@@ -1,0 +1,115 @@
+// screenshot.cpp - writing the canvas to "screenshot.png".
+//
+// The screenshot key only sets a flag; the next frame presentation calls
+// SaveScreenshot while the frame is complete but not yet shown. The file holds
+// the canvas without its margins, 8-bit RGB, top row first, with a gAMA chunk
+// of 1 / screen_gamma: the frame buffer holds linear values (gAMA 1.0) under
+// the hardware gamma ramp and corrected ones under software correction.
+//
+// libpng reports errors by jumping back to the point armed in WritePng. So
+// that the jump skips no destructor, everything that owns a resource (the
+// file, libpng's structures, the pixel buffer) lives in SaveScreenshot, the
+// caller of WritePng, and WritePng itself holds only plain values.
+//
+// Depends on: libpng, canvas.cpp, gamma.cpp, events.cpp (SetError).
+
+#include "image_internal.h"
+
+#include <cassert>
+#include <csetjmp>
+#include <cstdio>
+#include <new>
+#include <vector>
+
+#include <png.h>
+
+namespace vimage {
+
+namespace {
+
+struct file_closer {
+    void operator()(std::FILE *f) const { std::fclose(f); }
+};
+
+struct png_writer {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    png_writer() : png(png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr))
+    {
+        if (png) info = png_create_info_struct(png);
+    }
+    ~png_writer() { png_destroy_write_struct(&png, &info); }
+    png_writer(const png_writer &) = delete;
+    png_writer &operator=(const png_writer &) = delete;
+};
+
+// Copies the canvas of the screen surface as R, G, B bytes into `pixels`.
+bool CaptureSDL(std::vector<Uint8> &pixels, int width, int height)
+{
+    SDL_Surface *rgb = SDL_CreateRGBSurfaceFrom(pixels.data(), width, height, 24, width * 3,
+                                                0x0000FF, 0x00FF00, 0xFF0000, 0);
+    if (!rgb) return false;
+    SDL_Rect from{static_cast<Sint16>(canvas.xoffset), static_cast<Sint16>(canvas.yoffset),
+                  static_cast<Uint16>(width), static_cast<Uint16>(height)};
+    const int result = SDL_UpperBlit(backend.sdl.surfp, &from, rgb, nullptr);
+    SDL_FreeSurface(rgb);
+    return result == 0;
+}
+
+// Encodes the rows; false after a libpng error. Plain values only (see above).
+bool WritePng(png_writer &w, std::FILE *file, png_bytep *rows, int width, int height)
+{
+    if (setjmp(png_jmpbuf(w.png))) return false;
+    png_init_io(w.png, file);
+    png_set_IHDR(w.png, w.info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height),
+                 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_gAMA(w.png, w.info, 1.0 / gammas.screen_gamma);
+    png_write_info(w.png, w.info);
+    png_write_image(w.png, rows);
+    png_write_end(w.png, nullptr);
+    return true;
+}
+
+int WriteFail()
+{
+    SetError("Could not write image");
+    return -1;
+}
+
+} // namespace
+
+int SaveScreenshot()
+{
+    std::unique_ptr<std::FILE, file_closer> file(std::fopen("screenshot.png", "wb"));
+    if (!file) {
+        SetError("Could not create screenshot file");
+        return -1;
+    }
+    png_writer w;
+    if (!w.png || !w.info) return WriteFail();
+
+    const int width = CANVAS_W * canvas.xscale;
+    const int height = CANVAS_H * canvas.yscale;
+    std::vector<Uint8> pixels;
+    std::vector<png_bytep> rows;
+    try {
+        pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+        rows.resize(static_cast<size_t>(height));
+    } catch (const std::bad_alloc &) {
+        return WriteFail();
+    }
+    // The file starts with the top row; OpenGL delivers the bottom row first.
+    const bool bottom_up = backend_id == BACKEND_GL;
+    for (int i = 0; i < height; ++i) {
+        const int row = bottom_up ? height - 1 - i : i;
+        rows[static_cast<size_t>(i)] = pixels.data() + static_cast<size_t>(row) * width * 3;
+    }
+    assert(backend_id == BACKEND_SDL || backend_id == BACKEND_GL);
+    const bool captured = backend_id == BACKEND_SDL && CaptureSDL(pixels, width, height);
+    if (!captured || !WritePng(w, file.get(), rows.data(), width, height)) return WriteFail();
+    if (std::fclose(file.release()) != 0) return WriteFail();
+    return 0;
+}
+
+} // namespace vimage

@@ -1,0 +1,92 @@
+// sdl_backend.cpp - drawing into the SDL screen surface.
+//
+// The software implementation of the back-end table: fills and blits on the
+// screen surface that the video mode gave, with canvas units turned into
+// pixels by ImageX / ImageY and the scale. The same calls give the same page
+// layout as the OpenGL back-end, snapped to whole pixels: a fractional
+// rectangle's position and size are each truncated toward zero, so a size
+// below one pixel fills nothing. Colours are gamma-corrected first and mapped
+// to the surface's format at each call; nothing here locks the screen.
+//
+// Everything is clipped to the surface in int arithmetic before it reaches
+// SDL's 16-bit rectangle fields.
+//
+// Depends on: canvas.cpp, gamma.cpp, events.cpp (SetError).
+
+#include "image_internal.h"
+
+namespace vimage {
+
+static Uint32 MapColour(SDL_Surface *screen, Uint32 col)
+{
+    col = ImageGammaRGB(col);
+    return SDL_MapRGB(screen->format, static_cast<Uint8>(col >> 16), static_cast<Uint8>(col >> 8),
+                      static_cast<Uint8>(col));
+}
+
+// Fills a pixel rectangle of the screen, clipped; -1 with SDL's message when
+// SDL refuses.
+static int FillPixels(int x, int y, int w, int h, Uint32 col)
+{
+    SDL_Surface *screen = backend.sdl.surfp;
+    const Uint32 pixel = MapColour(screen, col);
+    SDL_Rect r = ClipRect(x, y, w, h, screen);
+    if (r.w == 0) return 0;
+    if (SDL_FillRect(screen, &r, pixel) < 0) {
+        SetError(SDL_GetError());
+        return -1;
+    }
+    return 0;
+}
+
+int ImageClearSDL()
+{
+    SDL_Surface *screen = backend.sdl.surfp;
+    if (SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0)) != 0) {
+        SetError(SDL_GetError());
+        return -1;
+    }
+    return 0;
+}
+
+int ImageRectSDL(int x, int y, int width, int height, Uint32 col)
+{
+    const long long w = static_cast<long long>(width) * canvas.xscale;
+    const long long h = static_cast<long long>(height) * canvas.yscale;
+    return FillPixels(ImageX(static_cast<float>(x)), ImageY(static_cast<float>(y)),
+                      TruncToInt(static_cast<double>(w)), TruncToInt(static_cast<double>(h)), col);
+}
+
+int ImageRectFracSDL(float x, float y, float width, float height, Uint32 col)
+{
+    return FillPixels(ImageX(x), ImageY(y), TruncToInt(canvas.xscale * static_cast<double>(width)),
+                      TruncToInt(canvas.yscale * static_cast<double>(height)), col);
+}
+
+int ImageLoadSDL(image *, const char *, int, int, int)
+{
+    SetError("Pictures cannot be loaded yet");
+    return -1;
+}
+
+int ImageDrawSDL(const image *imgp, float x, float y)
+{
+    if (!imgp || !imgp->surfp) {
+        SDL_SetError("No picture loaded");
+        SetError(SDL_GetError());
+        return -1;
+    }
+    if (BlitAt(imgp->surfp, ImageX(x), ImageY(y), backend.sdl.surfp) != 0) {
+        SetError(SDL_GetError());
+        return -1;
+    }
+    return 0;
+}
+
+int ImageFreeSDL(image *imgp)
+{
+    if (imgp) SDL_FreeSurface(imgp->surfp);
+    return 0;
+}
+
+} // namespace vimage
