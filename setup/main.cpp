@@ -1,0 +1,42 @@
+// main.cpp - the setup program's entry, start-up and end.
+//
+// Start-up: SDL, the program's own 600 x 375 window (software gamma 2.2), the
+// please-wait notice while the settings file and the logo are read, then the
+// main page. A first run without a settings file writes the defaults at once.
+// Every normal end returns 0; the quit key and closing the window end the
+// process from inside the library, also with 0; a failure the program cannot
+// go on after ends it through Die with status 1. SDL_Quit runs at every exit.
+//
+// The command line is accepted and ignored.
+
+#include "setup.h"
+
+#include <cstdlib>
+
+extern "C" int SDL_main(int, char *[])
+{
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0) Die(SDL_GetError());
+    std::atexit(SDL_Quit);
+    SDL_WM_SetCaption("Vantor Setup", "Vantor Setup");
+
+    // BACKEND_SDL, 600 x 375, no antialiasing, 2 samples, gamma 2.2, flags 4:
+    // windowed, no accumulation buffer, colours corrected in software.
+    if (ImageInit(BACKEND_SDL, 600, 375, 0, 2, 22, 22, 22, 4) < 0) Die(ImageError());
+    ImageClear();
+    ImagePleaseWait();
+    ImageUpdate();
+
+    if (LoadSettings(&s) < 0) SaveSettings(&s);
+    logo_loaded = ImageLoad(&logo, "logo.png", 8, 4, 0) == 0;
+
+    MainMenu();
+    return 0;
+}
+
+#ifndef _WIN32
+// Elsewhere SDL's start-up glue provides the process entry.
+int main(int argc, char *argv[])
+{
+    return SDL_main(argc, argv);
+}
+#endif

@@ -1,0 +1,144 @@
+// settings.cpp - reading and writing the settings file.
+//
+// Reading is forgiving: the defaults stand for every number the file does not
+// supply, so an empty, short or damaged file still gives a usable record, and
+// values are taken as they are (the pages show what they cannot name).
+//
+// Writing never loses the previous settings: the line goes to a temporary
+// file beside the real one, which replaces it only after every write, the
+// flush and the close have succeeded.
+
+#include "settings.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <limits>
+#include <memory>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+struct file_closer {
+    void operator()(std::FILE *f) const { std::fclose(f); }
+};
+using file_ptr = std::unique_ptr<std::FILE, file_closer>;
+
+// Characters of the text being read, one at a time; -1 at its end.
+struct text_source {
+    std::string_view text;
+    size_t pos = 0;
+    int peek() const { return pos < text.size() ? static_cast<unsigned char>(text[pos]) : -1; }
+    void next() { ++pos; }
+};
+
+struct file_source {
+    std::FILE *file;
+    int peek() const { return std::ungetc(std::getc(file), file); }
+    void next() { std::getc(file); }
+};
+
+bool IsDigit(int c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Reads one number, moving past it; false when there is none.
+template <class Source>
+bool ReadNumber(Source &src, int32_t &value)
+{
+    while (src.peek() >= 0 && std::isspace(src.peek())) src.next();
+    bool negative = false;
+    if (src.peek() == '+' || src.peek() == '-') {
+        negative = src.peek() == '-';
+        src.next();
+    }
+    if (!IsDigit(src.peek())) return false;
+    constexpr int64_t limit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
+    int64_t magnitude = 0;
+    for (; IsDigit(src.peek()); src.next())
+        magnitude = std::min(limit, magnitude * 10 + (src.peek() - '0'));
+    const int64_t signed_value = negative ? -magnitude : magnitude;
+    value = static_cast<int32_t>(std::clamp<int64_t>(
+        signed_value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+    return true;
+}
+
+template <class Source>
+int ReadFields(Source &src, settings &s)
+{
+    int32_t *fields[] = {&s.backend, &s.width,   &s.height,  &s.flags,  &s.antialias,
+                         &s.samples, &s.gamma_r, &s.gamma_g, &s.gamma_b};
+    int count = 0;
+    for (int32_t *field : fields) {
+        if (!ReadNumber(src, *field)) break;
+        ++count;
+    }
+    return count;
+}
+
+bool ReplaceFile(const char *from, const char *to)
+{
+#ifdef _WIN32
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
+    return std::rename(from, to) == 0;
+#endif
+}
+
+} // namespace
+
+int ParseSettings(std::string_view text, settings &s)
+{
+    text_source src{text};
+    return ReadFields(src, s);
+}
+
+std::string FormatSettings(const settings &s)
+{
+    char line[9 * sizeof "-2147483648 "];
+    std::snprintf(line, sizeof line, "%d %d %d %d %d %d %d %d %d\n", s.backend, s.width, s.height,
+                  s.flags, s.antialias, s.samples, s.gamma_r, s.gamma_g, s.gamma_b);
+    return line;
+}
+
+int LoadSettingsFrom(const char *path, settings *settingsp)
+{
+    *settingsp = defaults;
+    file_ptr file(std::fopen(path, "r"));
+    if (!file) return -1;
+    file_source src{file.get()};
+    ReadFields(src, *settingsp);
+    return 0;
+}
+
+int SaveSettingsTo(const char *path, const settings *settingsp)
+{
+    const std::string temp = std::string(path) + ".new";
+    const std::string line = FormatSettings(*settingsp);
+    file_ptr file(std::fopen(temp.c_str(), "w"));
+    if (!file) return -1;
+    bool ok = std::fputs(line.c_str(), file.get()) >= 0 && std::fflush(file.get()) == 0;
+#ifndef _WIN32
+    ok = ok && fsync(fileno(file.get())) == 0;
+#endif
+    ok = std::fclose(file.release()) == 0 && ok;
+    if (ok && ReplaceFile(temp.c_str(), path)) return 0;
+    std::remove(temp.c_str());
+    return -1;
+}
+
+int LoadSettings(settings *settingsp)
+{
+    return LoadSettingsFrom(ConfFile(), settingsp);
+}
+
+int SaveSettings(const settings *settingsp)
+{
+    return SaveSettingsTo(ConfFile(), settingsp);
+}
