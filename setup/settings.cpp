@@ -13,12 +13,14 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <memory>
 
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -82,6 +84,18 @@ int ReadFields(Source &src, settings &s)
     return count;
 }
 
+std::string ResolvedPath(const char *path)
+{
+#ifndef _WIN32
+    if (char *real = realpath(path, nullptr)) {
+        std::string resolved = real;
+        std::free(real);
+        return resolved;
+    }
+#endif
+    return path;
+}
+
 bool ReplaceFile(const char *from, const char *to)
 {
 #ifdef _WIN32
@@ -119,16 +133,20 @@ int LoadSettingsFrom(const char *path, settings *settingsp)
 
 int SaveSettingsTo(const char *path, const settings *settingsp)
 {
-    const std::string temp = std::string(path) + ".new";
+    // Through a symbolic link the file it points to is replaced, not the link.
+    const std::string target = ResolvedPath(path);
+    const std::string temp = target + ".new";
     const std::string line = FormatSettings(*settingsp);
     file_ptr file(std::fopen(temp.c_str(), "w"));
     if (!file) return -1;
     bool ok = std::fputs(line.c_str(), file.get()) >= 0 && std::fflush(file.get()) == 0;
 #ifndef _WIN32
+    struct stat old;
+    if (ok && stat(target.c_str(), &old) == 0) fchmod(fileno(file.get()), old.st_mode & 07777);
     ok = ok && fsync(fileno(file.get())) == 0;
 #endif
     ok = std::fclose(file.release()) == 0 && ok;
-    if (ok && ReplaceFile(temp.c_str(), path)) return 0;
+    if (ok && ReplaceFile(temp.c_str(), target.c_str())) return 0;
     std::remove(temp.c_str());
     return -1;
 }
