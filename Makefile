@@ -21,10 +21,13 @@ build: deps
 	cmake --build $(BUILD) -j $(JOBS)
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Built with clang++, so that its warnings are errors too.
 sanitize: deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVANTOR_SANITIZE=ON -DVANTOR_BENCHMARKS=OFF
+	CXX=clang++ cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVANTOR_SANITIZE=ON \
+	  -DVANTOR_BENCHMARKS=OFF
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
+	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
 # The whole-program flows with the classic SDL 1.2.15 runtime instead of sdl12-compat.
 classic-flows: build

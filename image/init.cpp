@@ -206,9 +206,9 @@ extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, 
     }
 }
 
-extern "C" int ImageModes(int backend, int flags, int resolutions[][2], int n)
+extern "C" int ImageModes(int backend_opt, int flags, int resolutions[][2], int n)
 {
-    SDL_Rect **modes = SDL_ListModes(nullptr, SDLFlags(backend, flags & 1));
+    SDL_Rect **modes = SDL_ListModes(nullptr, SDLFlags(backend_opt, flags & 1));
     if (!modes || modes == reinterpret_cast<SDL_Rect **>(-1) || n <= 0 || !resolutions) return 0;
     return DistinctModes(modes, resolutions, n);
 }

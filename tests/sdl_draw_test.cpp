@@ -59,6 +59,7 @@ std::string Str(SDL_Rect r)
 TEST(SDLDraw, RectanglesAt800x600FillTheCanvasNotTheMargins)
 {
     OpenDisplay(800, 600);
+    ImageClear(); // a new screen surface holds whatever its memory held
     ImageRect(0, 0, 40, 25, 0xFFFFFF);
     EXPECT_TRUE(SameRect(LitBounds(), 0, 50, 800, 500)) << Str(LitBounds());
     EXPECT_EQ(ImageClear(), 0);
