@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 
 namespace vimage {
 
@@ -68,6 +69,25 @@ SDL_Rect ClipRect(int x, int y, int w, int h, const SDL_Surface *surface)
     r.w = static_cast<Uint16>(x1 - x0);
     r.h = static_cast<Uint16>(y1 - y0);
     return r;
+}
+
+int FillSurface(SDL_Surface *surface, SDL_Rect r, Uint32 pixel)
+{
+    const int bpp = surface->format->BytesPerPixel;
+    if (bpp == 3) return SDL_FillRect(surface, &r, pixel) < 0 ? -1 : 0;
+    if (SDL_LockSurface(surface) < 0) return -1;
+    auto *first = static_cast<Uint8 *>(surface->pixels) + r.y * surface->pitch + r.x * bpp;
+    for (int y = 0; y < r.h; ++y) {
+        Uint8 *row = first + static_cast<ptrdiff_t>(y) * surface->pitch;
+        if (bpp == 4)
+            std::fill_n(reinterpret_cast<Uint32 *>(row), r.w, pixel);
+        else if (bpp == 2)
+            std::fill_n(reinterpret_cast<Uint16 *>(row), r.w, static_cast<Uint16>(pixel));
+        else
+            std::memset(row, static_cast<int>(pixel & 0xff), r.w);
+    }
+    SDL_UnlockSurface(surface);
+    return 0;
 }
 
 int BlitAt(SDL_Surface *src, int x, int y, SDL_Surface *dst)

@@ -18,6 +18,9 @@
 // SDL glyph set: one 32-bit surface per glyph, its coverage in the alpha byte
 // and the colour it was last drawn in in the colour bytes, so that drawing a
 // glyph again in the same colour is one blit; SDL blends it by its alpha.
+// The colour bytes lie where the screen has them when the screen is 32 bits
+// of 8-bit channels (alpha in the spare byte), so that SDL takes its fast
+// blending path; otherwise red is the lowest byte and alpha the highest.
 //
 // Depends on: FreeType, canvas.cpp, gamma.cpp, events.cpp (SetError).
 
@@ -82,10 +85,35 @@ const Uint8 *Coverage(const FT_Bitmap &bm)
     return repacked.data();
 }
 
-// The three colour bytes of a glyph pixel: red lowest, as the masks say.
+// The three colour bytes of a glyph pixel.
 Uint32 GlyphColour(Uint32 col)
 {
-    return (col >> 16 & 0xff) | (col & 0xff00) | (col & 0xff) << 16;
+    const glyph_format &f = font.format;
+    return (col >> 16 & 0xff) << f.rshift | (col >> 8 & 0xff) << f.gshift |
+           (col & 0xff) << f.bshift;
+}
+
+// Whether a mask is one whole byte of a 32-bit pixel; its shift then.
+bool ByteMask(Uint32 mask, int &shift)
+{
+    for (shift = 0; shift < 32; shift += 8)
+        if (mask == Uint32{0xff} << shift) return true;
+    return false;
+}
+
+// The glyph layout for a screen format (see above).
+glyph_format GlyphFormatFor(const SDL_PixelFormat *screen)
+{
+    glyph_format f;
+    if (!screen || screen->BitsPerPixel != 32) return f;
+    int r, g, b;
+    if (!ByteMask(screen->Rmask, r) || !ByteMask(screen->Gmask, g) || !ByteMask(screen->Bmask, b))
+        return f;
+    f.rshift = r;
+    f.gshift = g;
+    f.bshift = b;
+    f.ashift = 48 - r - g - b; // the byte left over: 0 + 8 + 16 + 24 = 48
+    return f;
 }
 
 } // namespace
@@ -134,8 +162,10 @@ void CloseFont()
     repacked = {};
 }
 
-void BuildGlyphsSDL()
+void BuildGlyphsSDL(const SDL_Surface *screen)
 {
+    font.format = GlyphFormatFor(screen ? screen->format : nullptr);
+    const glyph_format &f = font.format;
     for (int c = FIRST_CHAR; c <= LAST_CHAR; ++c) {
         sdl_char &glyph = font.font_chars[static_cast<size_t>(c - FIRST_CHAR)];
         glyph = sdl_char{};
@@ -143,7 +173,8 @@ void BuildGlyphsSDL()
         const Uint8 *coverage = nullptr;
         if (FontChar(c, &glyph.x, &glyph.y, &width, &height, &coverage) < 0) continue;
         glyph.surfp.reset(SDL_CreateRGBSurface(SDL_HWSURFACE | SDL_SRCALPHA, width, height, 32,
-                                               0x000000ff, 0x0000ff00, 0x00ff0000, 0xff000000));
+                                               Uint32{0xff} << f.rshift, Uint32{0xff} << f.gshift,
+                                               Uint32{0xff} << f.bshift, Uint32{0xff} << f.ashift));
         SDL_Surface *s = glyph.surfp.get();
         if (!s) continue;
         if (SDL_LockSurface(s) < 0) {
@@ -159,7 +190,7 @@ void BuildGlyphsSDL()
                 for (int k = 0; k < width; ++k)
                     row[k] = Uint32{coverage[static_cast<size_t>(r) * static_cast<size_t>(width) +
                                              static_cast<size_t>(k)]}
-                             << 24;
+                             << f.ashift;
             }
         }
         SDL_UnlockSurface(s);
@@ -185,10 +216,11 @@ static void Repaint(sdl_char &glyph, Uint32 col)
     SDL_Surface *s = glyph.surfp.get();
     if (SDL_LockSurface(s) < 0) return;
     const Uint32 colour = GlyphColour(col);
+    const Uint32 alpha = Uint32{0xff} << font.format.ashift;
     auto *pixels = static_cast<Uint8 *>(s->pixels);
     for (int r = 0; r < s->h; ++r) {
         auto *row = reinterpret_cast<Uint32 *>(pixels + static_cast<ptrdiff_t>(r) * s->pitch);
-        for (int k = 0; k < s->w; ++k) row[k] = (row[k] & 0xff000000) | colour;
+        for (int k = 0; k < s->w; ++k) row[k] = (row[k] & alpha) | colour;
     }
     SDL_UnlockSurface(s);
     glyph.col = col;

@@ -42,6 +42,10 @@ int TruncToInt(double v);
 // 16-bit fields of SDL_Rect never wrap around.
 SDL_Rect ClipRect(int x, int y, int w, int h, const SDL_Surface *surface);
 
+// Fills a rectangle, already clipped to the surface, with a mapped pixel
+// value; 0, or -1 when the surface cannot be locked or SDL refuses.
+int FillSurface(SDL_Surface *surface, SDL_Rect r, Uint32 pixel);
+
 // Blits the whole of `src` with its top-left corner at pixel (x, y) of `dst`,
 // clipped in int first. Returns SDL's result, or 0 when nothing is visible.
 int BlitAt(SDL_Surface *src, int x, int y, SDL_Surface *dst);
@@ -141,6 +145,8 @@ extern overlay_state overlay;
 // Closes the current second of the frame counter when it is over.
 void RollFrameCounter(overlay_state &o, Uint32 now);
 
+// ImageUpdateSDL up to the flip: the help screen's backdrop and the overlays.
+void DrawOverlaysSDL();
 int ImageUpdateSDL();
 int ImageUpdateCommon();
 
@@ -164,8 +170,14 @@ struct sdl_char {
     Uint32 col = 0;    // colour the surface's colour bytes hold now
 };
 
+// Bit positions of the channels in a 32-bit glyph surface.
+struct glyph_format {
+    int rshift = 0, gshift = 8, bshift = 16, ashift = 24;
+};
+
 struct font_state {
     int font_offset = 0;                     // pixels from the top of a line down to the baseline
+    glyph_format format;                     // layout of the glyph surfaces
     std::array<int, NUM_CHARS> font_width{}; // advance of each character, pixels
     std::array<sdl_char, NUM_CHARS> font_chars; // SDL glyph set
 };
@@ -174,7 +186,8 @@ extern font_state font;
 int OpenFont();
 int FontChar(int c, int *xp, int *yp, int *widthp, int *heightp, const Uint8 **bufferp);
 void CloseFont();
-void BuildGlyphsSDL();
+// Builds the SDL glyph set for the screen the text will be drawn on.
+void BuildGlyphsSDL(const SDL_Surface *screen);
 
 // Advance in pixels of a text byte; bytes outside 32..126 measure like a
 // glyph that failed.
@@ -217,6 +230,10 @@ int MenuItem(int num_items, const menuitem *items, int x, int y);
 
 // What the menu does with one event handed back by ImageWaitEvent.
 menu_outcome MenuReact(menu_state &m, const SDL_Event &ev, int num_items, const menuitem *items);
+
+// One redraw of ImageMenu before the frame is presented: the page, then the
+// items with the selected one flashing.
+void DrawMenuFrame(void (*draw_fn)(), int num_items, const menuitem *items, int selected);
 
 // ---------------------------------------------------------------------------
 // Screenshot writer (screenshot.cpp)

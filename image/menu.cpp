@@ -127,8 +127,9 @@ menu_outcome MenuReact(menu_state &m, const SDL_Event &ev, int num_items, const 
     }
 }
 
-static void DrawItems(int num_items, const menuitem *items, int selected)
+void DrawMenuFrame(void (*draw_fn)(), int num_items, const menuitem *items, int selected)
 {
+    draw_fn();
     for (int i = 0; i < num_items; ++i) {
         const menuitem &item = items[i];
         const bool sel = i == selected;
@@ -149,8 +150,7 @@ extern "C" int ImageMenu(void (*draw_fn)(void), int num_items, const menuitem *i
     menu_outcome next = REDRAW;
     for (;;) {
         if (next.action == menu_action::redraw) {
-            draw_fn();
-            DrawItems(num_items, items, m.selected);
+            DrawMenuFrame(draw_fn, num_items, items, m.selected);
             ImageUpdate();
         }
         SDL_Event ev;

@@ -102,18 +102,22 @@ int ImageUpdateCommon()
     return 0;
 }
 
-int ImageUpdateSDL()
+void DrawOverlaysSDL()
 {
     SDL_Surface *screen = backend.sdl.surfp;
     if (overlay.show_help) {
         // The backdrop is a plain dark grey, not gamma-corrected.
         const SDL_Rect r =
             ClipRect(ImageX(2.5f), ImageY(2.5f), 35 * canvas.xscale, 20 * canvas.yscale, screen);
-        SDL_Rect fill = r;
-        if (r.w) SDL_FillRect(screen, &fill, SDL_MapRGB(screen->format, 32, 32, 32));
+        if (r.w) FillSurface(screen, r, SDL_MapRGB(screen->format, 32, 32, 32));
     }
     ImageUpdateCommon();
-    return SDL_Flip(screen);
+}
+
+int ImageUpdateSDL()
+{
+    DrawOverlaysSDL();
+    return SDL_Flip(backend.sdl.surfp);
 }
 
 } // namespace vimage

@@ -9,7 +9,9 @@
 // to the surface's format at each call; nothing here locks the screen.
 //
 // Everything is clipped to the surface in int arithmetic before it reaches
-// SDL's 16-bit rectangle fields.
+// SDL's 16-bit rectangle fields. Fills write the pixels directly (see
+// FillSurface): on sdl12-compat, SDL's own fill uses streaming stores that
+// make clearing the setup's window cost several times a memset of it.
 //
 // Depends on: canvas.cpp, gamma.cpp, events.cpp (SetError).
 
@@ -30,9 +32,9 @@ static int FillPixels(int x, int y, int w, int h, Uint32 col)
 {
     SDL_Surface *screen = backend.sdl.surfp;
     const Uint32 pixel = MapColour(screen, col);
-    SDL_Rect r = ClipRect(x, y, w, h, screen);
+    const SDL_Rect r = ClipRect(x, y, w, h, screen);
     if (r.w == 0) return 0;
-    if (SDL_FillRect(screen, &r, pixel) < 0) {
+    if (FillSurface(screen, r, pixel) < 0) {
         SetError(SDL_GetError());
         return -1;
     }
@@ -42,7 +44,8 @@ static int FillPixels(int x, int y, int w, int h, Uint32 col)
 int ImageClearSDL()
 {
     SDL_Surface *screen = backend.sdl.surfp;
-    if (SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0)) != 0) {
+    const SDL_Rect all = ClipRect(0, 0, screen->w, screen->h, screen);
+    if (all.w && FillSurface(screen, all, SDL_MapRGB(screen->format, 0, 0, 0)) != 0) {
         SetError(SDL_GetError());
         return -1;
     }
