@@ -103,7 +103,7 @@ SDL_TimerID timer = nullptr;
 int CompleteSDL(SDL_Surface *screen)
 {
     if (OpenFont() < 0) return -1;
-    BuildGlyphsSDL();
+    BuildGlyphsSDL(screen);
     CloseFont();
     Bind(sdl_ops);
     backend.sdl.surfp = screen;
@@ -180,7 +180,12 @@ extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, 
     const Uint32 sdlflags = SDLFlags(backend_opt, flags);
 
     if (width < CANVAS_W || height < CANVAS_H) return Fail("Screen size too small");
-    const int depth = SDL_VideoModeOK(width, height, info->vfmt->BitsPerPixel, sdlflags);
+    // A palettised display would round every corrected colour (and the gamma
+    // test picture) to its palette; the software back-end asks for true
+    // colour there, which SDL converts when it presents.
+    int bpp = info->vfmt->BitsPerPixel;
+    if (backend_opt == BACKEND_SDL && bpp <= 8) bpp = 32;
+    const int depth = SDL_VideoModeOK(width, height, bpp, sdlflags);
     if (depth == 0) return Fail(SDL_GetError());
     SDL_Surface *screen = SDL_SetVideoMode(width, height, depth, sdlflags);
     if (!screen) return Fail(SDL_GetError());
