@@ -23,13 +23,17 @@ namespace {
 constexpr Uint32 TITLE = 0x261c78;
 constexpr Uint32 VALUE = 0x4f4f4f;
 
-constexpr std::array<menuitem, 5> main_items{{
+} // namespace
+
+const std::array<menuitem, 5> main_items{{
     {10, 6, 20, "Graphics options:", 1},
     {10, 10, 20, "Sound options:", 2},
     {10, 14, 20, "Game statistics", 3},
     {10, 21, 20, "Save and exit", 4},
     {10, 23, 20, "Exit without saving", 0},
 }};
+
+namespace {
 
 } // namespace
 

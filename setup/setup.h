@@ -8,6 +8,7 @@
 #include "image.h"
 #include "settings.h"
 
+#include <array>
 #include <string>
 
 // The record being edited; filled at start-up, written by "Save and exit".
@@ -36,7 +37,8 @@ struct summary_line {
 };
 summary_line MainSummary();
 
-// The main page: its draw operation and its loop. MainMenu returns when the
-// user leaves through the page (after saving or not).
+// The main page: its items, its draw operation and its loop. MainMenu returns
+// when the user leaves through the page (after saving or not).
+extern const std::array<menuitem, 5> main_items;
 void DrawMainMenu();
 void MainMenu();

@@ -1,0 +1,305 @@
+// frame_bench.cpp - what one frame of the setup's main page costs.
+//
+// The setup redraws its page on every 10 ms tick, so the price of one frame
+// is what the program costs while it sits open. This program times, under
+// SDL's dummy video driver at the setup's own 600 x 375 and initialised
+// exactly as the setup initialises:
+//   - frame/*: the main page as ImageMenu draws it (the page, the five items,
+//     the library's overlays) without the present, once with the overlays off
+//     and once with the help screen and the frame rate on;
+//   - present: SDL_Flip of the screen surface alone;
+//   - anchor/memset+memcpy: clearing a buffer of one 32-bit frame and copying
+//     it into another, the floor of any frame;
+//   - anchor/full-fill: one SDL_FillRect of the whole screen surface;
+//   - startup: a forked child that starts SDL and the library, draws the main
+//     page and presents it once; anchor/fork: a child that ends at once.
+// After the runs a table gives the microseconds of each and their ratios; the
+// frame should cost no more than three full-frame fills.
+//
+// The anchors are timed on the runtime under test, so the ratios compare like
+// with like; the runtimes differ a lot (sdl12-compat's fill and present are
+// SDL2's), and the table's first line names the runtime, the driver and the
+// screen format.
+//
+// Running: `make bench`, or build/frame-bench from anywhere with Google
+// Benchmark's own options (--benchmark_filter=frame, --benchmark_repetitions=5
+// for medians). The library reads "vantor.ttf" from the working directory, so
+// the program moves to the folder of its own executable (the build folder)
+// first. The driver is "dummy" unless SDL_VIDEODRIVER says otherwise, so the
+// same program measures a real display too (SDL_VIDEODRIVER=x11 under Xvfb).
+// On the classic SDL 1.2.15 runtime:
+//   tools/classic-sdl build/classic-sdl
+//   LD_LIBRARY_PATH=build/classic-sdl build/frame-bench
+// (its dummy driver gives an 8-bit palettised screen, compat a 32-bit one).
+//
+// The start-up benchmarks fork a child that initialises SDL itself, so they
+// run first, before this process initialises SDL for the frame benchmarks.
+// The child inherits the libraries already loaded and linked, so start-up
+// here is SDL and the library starting, not the dynamic loader.
+
+#include "image_internal.h"
+#include "setup.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int WIDTH = 600;
+constexpr int HEIGHT = 375;
+
+// SDL and the library, started as the setup starts them; 0 or -1.
+int StartDisplay()
+{
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0) return -1;
+    return ImageInit(BACKEND_SDL, WIDTH, HEIGHT, 0, 2, 22, 22, 22, 4);
+}
+
+// The main page as ImageMenu redraws it, the first item selected, with the
+// overlays of the SDL back-end's ImageUpdate, all but the flip.
+void DrawFrame()
+{
+    vimage::DrawMenuFrame(DrawMainMenu, static_cast<int>(main_items.size()), main_items.data(), 0);
+    vimage::DrawOverlaysSDL();
+}
+
+bool display_started = false;
+
+// Starts the display in this process once, for the benchmarks that draw.
+bool EnsureDisplay(benchmark::State &state)
+{
+    static const bool ok = [] {
+        display_started = true;
+        if (StartDisplay() < 0) {
+            std::fprintf(stderr, "frame-bench: %s\n", ImageError() ? ImageError() : SDL_GetError());
+            return false;
+        }
+        return true;
+    }();
+    if (!ok) state.SkipWithError("the display could not be started");
+    return ok;
+}
+
+void BM_Frame(benchmark::State &state, bool overlays)
+{
+    if (!EnsureDisplay(state)) return;
+    vimage::overlay.show_help = overlays;
+    vimage::overlay.show_fps = overlays;
+    for (auto _ : state) DrawFrame();
+    vimage::overlay.show_help = 0;
+    vimage::overlay.show_fps = 0;
+}
+
+void BM_Present(benchmark::State &state)
+{
+    if (!EnsureDisplay(state)) return;
+    SDL_Surface *screen = vimage::backend.sdl.surfp;
+    for (auto _ : state) SDL_Flip(screen);
+}
+
+void BM_FullFill(benchmark::State &state)
+{
+    if (!EnsureDisplay(state)) return;
+    SDL_Surface *screen = vimage::backend.sdl.surfp;
+    const Uint32 black = SDL_MapRGB(screen->format, 0, 0, 0);
+    for (auto _ : state) SDL_FillRect(screen, nullptr, black);
+}
+
+void BM_MemsetMemcpy(benchmark::State &state)
+{
+    constexpr size_t bytes = size_t{WIDTH} * HEIGHT * 4;
+    std::vector<unsigned char> a(bytes), b(bytes);
+    int value = 0;
+    for (auto _ : state) {
+        std::memset(a.data(), value++ & 0xff, bytes);
+        std::memcpy(b.data(), a.data(), bytes);
+        benchmark::DoNotOptimize(a.data());
+        benchmark::DoNotOptimize(b.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+double Seconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// Times fork, `child` in the child (which must end the child) and waitpid.
+void TimeChild(benchmark::State &state, void (*child)())
+{
+    if (display_started) {
+        // A child would inherit SDL already started and measure nothing.
+        state.SkipWithError("must run before the display is started in this process");
+        return;
+    }
+    for (auto _ : state) {
+        const double start = Seconds();
+        const pid_t pid = fork();
+        if (pid == 0) child();
+        if (pid < 0) {
+            state.SkipWithError(std::strerror(errno));
+            return;
+        }
+        int status = 0;
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        state.SetIterationTime(Seconds() - start);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("the child failed");
+            return;
+        }
+    }
+}
+
+[[noreturn]] void StartupChild()
+{
+    if (StartDisplay() < 0) _exit(1);
+    vimage::DrawMenuFrame(DrawMainMenu, static_cast<int>(main_items.size()), main_items.data(), 0);
+    _exit(ImageUpdate() < 0 ? 1 : 0);
+}
+
+[[noreturn]] void EmptyChild()
+{
+    _exit(0);
+}
+
+void BM_Startup(benchmark::State &state)
+{
+    TimeChild(state, StartupChild);
+}
+
+void BM_Fork(benchmark::State &state)
+{
+    TimeChild(state, EmptyChild);
+}
+
+// The console output as usual, and the real and CPU time of each benchmark in
+// microseconds an iteration, in run order (the median when repetitions are
+// asked for).
+class TableReporter : public benchmark::ConsoleReporter {
+  public:
+    struct result {
+        std::string name;
+        double real_us = 0, cpu_us = 0;
+    };
+    std::vector<result> results;
+
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &run : runs) {
+            if (run.error_occurred) continue;
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
+            const double to_us = 1e6 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            const result r{run.run_name.function_name, run.GetAdjustedRealTime() * to_us,
+                           run.GetAdjustedCPUTime() * to_us};
+            const auto it = std::find_if(results.begin(), results.end(),
+                                         [&](const result &x) { return x.name == r.name; });
+            if (it == results.end())
+                results.push_back(r);
+            else
+                *it = r;
+        }
+    }
+
+    // Real time of a benchmark, or -1 when it did not run.
+    double Real(const char *name) const
+    {
+        for (const result &r : results)
+            if (r.name == name) return r.real_us;
+        return -1;
+    }
+};
+
+void PrintTable(const TableReporter &reporter)
+{
+    const SDL_version *v = SDL_Linked_Version();
+    const SDL_Surface *screen = SDL_GetVideoSurface();
+    char driver[32] = "?";
+    SDL_VideoDriverName(driver, sizeof driver);
+    std::printf("\nSDL %d.%d.%d, driver %s", v->major, v->minor, v->patch, driver);
+    if (screen)
+        std::printf(", screen %dx%d at %d bits (R %08x G %08x B %08x)", screen->w, screen->h,
+                    screen->format->BitsPerPixel, screen->format->Rmask, screen->format->Gmask,
+                    screen->format->Bmask);
+    std::printf("\n\n%-24s %12s %12s\n", "benchmark", "real us", "cpu us");
+    for (const auto &r : reporter.results)
+        std::printf("%-24s %12.3f %12.3f\n", r.name.c_str(), r.real_us, r.cpu_us);
+
+    std::printf("\n%-36s %8s %8s\n", "ratio (real time)", "value", "target");
+    auto ratio = [&](const char *label, const char *num, const char *den, const char *target) {
+        const double a = reporter.Real(num), b = reporter.Real(den);
+        if (a < 0 || b <= 0)
+            std::printf("%-36s %8s %8s\n", label, "n/a", target);
+        else
+            std::printf("%-36s %8.2f %8s\n", label, a / b, target);
+    };
+    ratio("frame / full fill", "frame/plain", "anchor/full-fill", "<= 3");
+    ratio("frame+help+fps / full fill", "frame/help+fps", "anchor/full-fill", "");
+    ratio("frame / (memset+memcpy)", "frame/plain", "anchor/memset+memcpy", "");
+    ratio("frame+help+fps / (memset+memcpy)", "frame/help+fps", "anchor/memset+memcpy", "");
+    ratio("present / full fill", "present", "anchor/full-fill", "");
+    ratio("start-up / fork anchor", "startup", "anchor/fork", "");
+}
+
+// Moves to the folder of this executable, where the build stages vantor.ttf.
+void MoveToOwnFolder()
+{
+    std::array<char, 4096> path{};
+    const ssize_t n = readlink("/proc/self/exe", path.data(), path.size() - 1);
+    if (n <= 0) return;
+    std::string dir(path.data(), static_cast<size_t>(n));
+    const size_t slash = dir.rfind('/');
+    if (slash == std::string::npos) return;
+    dir.resize(slash == 0 ? 1 : slash);
+    if (chdir(dir.c_str()) != 0) std::perror(dir.c_str());
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    MoveToOwnFolder();
+    if (access("vantor.ttf", R_OK) != 0) {
+        std::fprintf(stderr, "frame-bench: vantor.ttf is missing beside the program\n");
+        return 1;
+    }
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+
+    // Registration order is run order: the forking benchmarks come first.
+    benchmark::RegisterBenchmark("startup", BM_Startup)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("anchor/fork", BM_Fork)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("frame/plain", BM_Frame, false)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("frame/help+fps", BM_Frame, true)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("present", BM_Present)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("anchor/full-fill", BM_FullFill)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("anchor/memset+memcpy", BM_MemsetMemcpy)
+        ->Unit(benchmark::kMicrosecond);
+
+    TableReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    PrintTable(reporter);
+    benchmark::Shutdown();
+    return 0;
+}
