@@ -24,6 +24,37 @@ namespace vimage {
 // The message of the last failure; null until the first.
 static const char *image_error = nullptr;
 
+// How many calls that talk to the display the main thread is inside.
+static int display_calls = 0;
+
+display_call::display_call()
+{
+    ++display_calls;
+}
+display_call::~display_call()
+{
+    --display_calls;
+}
+
+// An exit from inside such a call comes from below SDL: the X library ends
+// the process when the display connection is lost. The application's exit
+// handler (SDL_Quit) would then talk to the lost display again, or wait for
+// the tick timer's thread blocked on the event queue that the interrupted
+// wait still holds, and the process would hang instead of ending. So such an
+// exit ends at once, with the status the X library gives it.
+static void EndDuringDisplayCall()
+{
+    if (display_calls == 0) return;
+    std::fflush(nullptr);
+    std::_Exit(1);
+}
+
+void GuardExitDuringDisplayCalls()
+{
+    static const bool registered = std::atexit(EndDuringDisplayCall) == 0;
+    (void)registered;
+}
+
 void SetError(const char *err)
 {
     image_error = err;
@@ -137,7 +168,12 @@ extern "C" int ImageWaitEvent(SDL_Event *eventp)
     constexpr Uint32 input_mask = SDL_EVENTMASK(SDL_KEYDOWN) | SDL_EVENTMASK(SDL_MOUSEBUTTONDOWN) |
                                   SDL_EVENTMASK(SDL_MOUSEBUTTONUP) | SDL_EVENTMASK(SDL_QUIT);
     for (;;) {
-        if (!SDL_WaitEvent(eventp)) {
+        int got;
+        {
+            display_call talking;
+            got = SDL_WaitEvent(eventp);
+        }
+        if (!got) {
             SetError(SDL_GetError());
             return 0;
         }

@@ -99,6 +99,20 @@ int ExtensionListed(const char *list, const char *name);
 void SetError(const char *err);
 Uint32 TimerFunc(Uint32 interval, void *p);
 
+// Marks, for its lifetime, a call into SDL that talks to the display
+// (waiting for events, presenting a frame).
+struct display_call {
+    display_call();
+    ~display_call();
+    display_call(const display_call &) = delete;
+    display_call &operator=(const display_call &) = delete;
+};
+
+// Makes an exit from inside such a call end the process at once (see
+// events.cpp). Called by ImageInit, after the application registered its own
+// exit handlers, so that this one runs first.
+void GuardExitDuringDisplayCalls();
+
 // Acts on a key press if it is one of the library's own keys. Returns true
 // when the key is consumed (the caller waits again), false when it is handed
 // back. Q with Ctrl, Alt or Meta ends the process.

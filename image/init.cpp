@@ -195,6 +195,7 @@ extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, 
     overlay.fps_start = SDL_GetTicks();
     SDL_EnableKeyRepeat(500, 30);
 
+    GuardExitDuringDisplayCalls();
     // A second initialisation replaces the first one's timer instead of
     // adding another.
     if (timer) SDL_RemoveTimer(timer);

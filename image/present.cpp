@@ -117,6 +117,7 @@ void DrawOverlaysSDL()
 int ImageUpdateSDL()
 {
     DrawOverlaysSDL();
+    display_call talking;
     return SDL_Flip(backend.sdl.surfp);
 }
 
