@@ -79,14 +79,19 @@ void DrawMainMenu()
 
 void MainMenu()
 {
+    int selected = 0;
     for (;;) {
-        switch (
-            ImageMenu(DrawMainMenu, static_cast<int>(main_items.size()), main_items.data(), 0)) {
+        const int result = ImageMenu(DrawMainMenu, static_cast<int>(main_items.size()),
+                                     main_items.data(), selected);
+        selected = 0;
+        switch (result) {
         case 0: // "Exit without saving", or Escape
             return;
         case 4: // "Save and exit"
             if (SaveSettings(&s) == 0) return;
+            // Stay, with the highlight where another try is one key away.
             ImageStatus("Could not save settings.");
+            selected = 3;
             break;
         case -1:
             Die(ImageError());
