@@ -11,7 +11,11 @@
 // Everything is clipped to the surface in int arithmetic before it reaches
 // SDL's 16-bit rectangle fields.
 //
-// Depends on: canvas.cpp, gamma.cpp, events.cpp (SetError).
+// Pictures: LoadPNG decodes the file top row first and without padding, at
+// the place's pixel size; the buffer is wrapped in a surface without copying
+// and converted once to the display's format, so drawing is a plain blit.
+//
+// Depends on: canvas.cpp, gamma.cpp, png.cpp, events.cpp (SetError).
 
 #include "image_internal.h"
 
@@ -63,10 +67,37 @@ int ImageRectFracSDL(float x, float y, float width, float height, Uint32 col)
                       TruncToInt(canvas.yscale * static_cast<double>(height)), col);
 }
 
-int ImageLoadSDL(image *, const char *, int, int, int)
+int ImageLoadSDL(image *imgp, const char *filename, int width, int height, int alpha)
 {
-    SetError("Pictures cannot be loaded yet");
-    return -1;
+    int img_width = 0, img_height = 0;
+    pixels_ptr buffer(LoadPNG(filename, width, height, alpha, 0, 1, 1, &img_width, &img_height,
+                              nullptr, nullptr));
+    if (!buffer) return -1;
+
+    // The buffer holds the bytes R, G, B (, A) in this order whatever the
+    // machine's byte order; SDL reads pixels as words, so the masks follow it.
+    const int bpp = alpha ? 4 : 3;
+#if SDL_BYTEORDER == SDL_LIL_ENDIAN
+    const Uint32 rmask = 0x000000ff, gmask = 0x0000ff00, bmask = 0x00ff0000;
+    const Uint32 amask = alpha ? 0xff000000 : 0;
+#else
+    const Uint32 rmask = alpha ? 0xff000000 : 0xff0000, gmask = alpha ? 0x00ff0000 : 0x00ff00;
+    const Uint32 bmask = alpha ? 0x0000ff00 : 0x0000ff, amask = alpha ? 0x000000ff : 0;
+#endif
+    surface_ptr wrapped(SDL_CreateRGBSurfaceFrom(buffer.get(), img_width, img_height, bpp * 8,
+                                                 img_width * bpp, rmask, gmask, bmask, amask));
+    if (!wrapped) {
+        SetError(SDL_GetError());
+        return -1;
+    }
+    imgp->surfp = alpha ? SDL_DisplayFormatAlpha(wrapped.get()) : SDL_DisplayFormat(wrapped.get());
+    wrapped.reset();
+    buffer.reset();
+    if (!imgp->surfp) {
+        SetError(SDL_GetError());
+        return -1;
+    }
+    return 0;
 }
 
 int ImageDrawSDL(const image *imgp, float x, float y)
