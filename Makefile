@@ -56,6 +56,7 @@ classic-flows: build
 
 bench: build
 	$(BUILD)/frame-bench
+	$(BUILD)/resample-bench
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -145,7 +145,12 @@ void CellRows(const picture &src, picture &dst, int xscale, const _coefficients 
         std::memset(middle, 0, used * sizeof *middle);
         for (uint32_t r = 1; r <= yc.n; ++r) {
             const unsigned char *row = in + (r0 + r) * rstride;
-            for (size_t i = 0; i < used; ++i) middle[i] = static_cast<uint16_t>(middle[i] + row[i]);
+            // In blocks of a fixed size, which compilers turn into vector adds.
+            size_t i = 0;
+            for (; i + 32 <= used; i += 32)
+                for (size_t k = i; k < i + 32; ++k)
+                    middle[k] = static_cast<uint16_t>(middle[k] + row[k]);
+            for (; i < used; ++i) middle[i] = static_cast<uint16_t>(middle[i] + row[i]);
         }
 
         unsigned char *out = dst.pixels.get() + y * new_rstride;
