@@ -17,6 +17,7 @@
 // whose buffer (padding included) would exceed MAX_PICTURE_BYTES, is refused
 // with "Could not read image data" before anything is allocated for it; so is
 // a target size beyond the same limits. All sizes are computed in 64 bits.
+// libpng's own limits on ancillary chunks (8 MB each, 1000 of them) stay.
 //
 // libpng reports errors by jumping back to the point armed with setjmp. So
 // that the jump skips no destructor, everything that owns a resource (the

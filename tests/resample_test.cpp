@@ -201,49 +201,6 @@ TEST(ResampleCells, EqualsTheDirectAreaSumAtEveryScale)
     }
 }
 
-// The average of an area does not depend on the direction it is walked in, so
-// a bottom-up buffer gives the same picture as a top-down one.
-TEST(ResampleCells, RowOrderDoesNotMatter)
-{
-    const picture src = Random(192, 128, 3, 192, 3);
-    const picture flipped =
-        Make(192, 128, 3, 192, [&](int x, int y, int c) { return At(src, x, 127 - y, c); });
-    for (int scale : {3, 7, 15, 20, 41}) {
-        const picture a = Cells(src, scale, scale), b = Cells(flipped, scale, scale);
-        for (int y = 0; y < a.height; ++y)
-            for (int x = 0; x < a.width; ++x)
-                for (int c = 0; c < 3; ++c)
-                    ASSERT_EQ(At(a, x, y, c), At(b, x, a.height - 1 - y, c)) << scale;
-    }
-}
-
-TEST(ResampleCells, UniformUnitsKeepTheirColourAtEveryScale)
-{
-    const int colours[2][4] = {{255, 255, 255, 255}, {38, 28, 120, 77}};
-    const picture src =
-        Make(128, 64, 4, 128, [&](int x, int, int c) { return colours[x / 64][c]; });
-    for (int scale = 1; scale <= 63; ++scale) {
-        const picture out = Cells(src, scale, scale);
-        for (int y = 0; y < out.height; ++y)
-            for (int x = 0; x < out.width; ++x)
-                for (int c = 0; c < 4; ++c)
-                    ASSERT_EQ(At(out, x, y, c), colours[x / scale][c]) << scale;
-    }
-}
-
-// At scale 3 the middle screen pixel of a unit takes 128/4096 of source
-// column 21, 192/4096 of each of columns 22 to 41 and 128/4096 of column 42.
-TEST(ResampleCells, ScaleThreeSharesTheBoundaryColumns)
-{
-    for (int lit : {20, 21, 22, 41, 42, 43}) {
-        const picture src =
-            Make(64, 64, 3, 64, [&](int x, int, int) { return x == lit ? 255 : 0; });
-        const picture out = Cells(src, 3, 3);
-        const int expected = lit == 21 || lit == 42 ? 8 : (lit == 20 || lit == 43 ? 0 : 12);
-        for (int y = 0; y < 3; ++y) EXPECT_EQ(At(out, 1, y, 0), expected) << lit;
-    }
-}
-
 // 3 x 2 units at scale 15 become 45 x 30 pixels in a 64 x 32 buffer whose
 // last 19 pixels of each row and last 2 rows are 0.
 TEST(ResampleCells, PaddingToPowersOfTwoIsZero)
