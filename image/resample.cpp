@@ -21,7 +21,7 @@
 // A screen pixel is then the sum over its block of source bytes times column
 // weight times row weight, plus 0x800000, shifted right by 24: the area
 // average rounded to nearest, halves up. The block weights add up to 2^24, so
-// the sum stays below 255 * 2^24 + 2^23 and fits in 32 bits. The sum is formed
+// the sum is at most 255 * 2^24 + 2^23 and fits in 32 bits. The sum is formed
 // class by class so that the inner loops only add bytes: the four corners get
 // their own weight products; the rest of the first row, of the first column,
 // the interior, the rest of the last column and of the last row are added up
@@ -29,7 +29,7 @@
 // is bit for bit the direct weighted sum. To keep each source byte to one
 // add, the rows of a block are gathered once per screen row: the first and
 // last rows are read where they lie, the n middle rows are added up column by
-// column into a row of 16-bit sums (at most 62 rows of 255 fit).
+// column into a row of 16-bit sums (at most 63 rows of 255: well within).
 //
 // The float resampler (ResampleFloat) scales any size to any size in single
 // precision. When it reduces in at least one direction it averages areas:
