@@ -74,6 +74,15 @@ int ImageLoadSDL(image *imgp, const char *filename, int width, int height, int a
                               nullptr, nullptr));
     if (!buffer) return -1;
 
+    // SDL 1.2 keeps a surface's row length in 16 bits, and the display's
+    // format may take 4 bytes a pixel: a wider row would wrap around in the
+    // classic runtime. (sdl12-compat refuses it itself.)
+    if (img_width > 65535 / 4) {
+        SDL_SetError("Width or height is too large");
+        SetError(SDL_GetError());
+        return -1;
+    }
+
     // The buffer holds the bytes R, G, B (, A) in this order whatever the
     // machine's byte order; SDL reads pixels as words, so the masks follow it.
     const int bpp = alpha ? 4 : 3;

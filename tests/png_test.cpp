@@ -10,6 +10,7 @@
 
 #include "display.h"
 #include "png_corpus.h"
+#include "png_write.h"
 
 #include <cerrno>
 #include <cstring>
@@ -364,6 +365,18 @@ TEST(ImageLoadSDL, LoadsIntoTheDisplayFormat)
             }
         ImageFree(&img);
     }
+
+    // A row longer than SDL 1.2's 16-bit row length is refused, not wrapped.
+    png_desc wide;
+    wide.width = 16384;
+    wide.height = 1;
+    wide.color_type = PNG_COLOR_TYPE_GRAY;
+    wide.bit_depth = 1;
+    const std::string wide_path = (files.dir / "wide.png").string();
+    ASSERT_TRUE(WriteBytes(wide_path, EncodePng(wide, {std::vector<unsigned char>(2048, 0x55)})));
+    image refused{};
+    EXPECT_EQ(ImageLoad(&refused, wide_path.c_str(), 0, 0, 0), -1);
+    EXPECT_STREQ(ImageError(), "Width or height is too large");
 
     image untouched{};
     untouched.surfp = reinterpret_cast<SDL_Surface *>(&untouched);
