@@ -82,6 +82,10 @@ cv::Mat OpenCVArea(const picture &src, int scale)
     return out;
 }
 
+struct file_closer {
+    void operator()(std::FILE *f) const { std::fclose(f); }
+};
+
 // Bare libpng with LoadPNG's transformations, into a buffer of the same
 // layout. Returns false on a libpng error; all owners live in DecodeBare.
 struct bare_reader {
@@ -126,7 +130,7 @@ bool ReadBare(bare_reader &r, std::FILE *f, int alpha, int pad2, int fourth_quad
 
 vimage::pixels_ptr DecodeBare(const std::string &path, int alpha, int pad2, int fourth_quadrant)
 {
-    std::unique_ptr<std::FILE, int (*)(std::FILE *)> f(std::fopen(path.c_str(), "rb"), std::fclose);
+    std::unique_ptr<std::FILE, file_closer> f(std::fopen(path.c_str(), "rb"));
     png_byte sig[8];
     if (!f || std::fread(sig, 1, 8, f.get()) != 8 || png_sig_cmp(sig, 0, 8)) return nullptr;
     bare_reader r;
