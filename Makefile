@@ -3,9 +3,10 @@
 
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
 
-.PHONY: run test deps build sanitize bench classic-flows format clean
+.PHONY: run test deps build sanitize fuzz bench classic-flows format clean
 
 run: build
 	cd $(BUILD) && ./vantor-setup
@@ -29,6 +30,24 @@ sanitize: deps
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
+# The fuzz targets (fuzz/), built with clang++ and both sanitizers, each run
+# for a bounded time over a corpus kept in $(FUZZ_BUILD)/corpus and seeded
+# with the tests' generated files; fails on a finding, whose input libFuzzer
+# leaves in $(FUZZ_BUILD) (crash-*, leak-*, timeout-*).
+FUZZ_PNG_SECONDS ?= 40
+FUZZ_SETTINGS_SECONDS ?= 20
+fuzz: deps
+	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVANTOR_FUZZ=ON \
+	  -DVANTOR_TESTS=OFF -DVANTOR_BENCHMARKS=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target png-fuzz settings-fuzz png-seeds game-data
+	mkdir -p $(FUZZ_BUILD)/corpus/png $(FUZZ_BUILD)/corpus/settings $(FUZZ_BUILD)/seeds/png
+	$(FUZZ_BUILD)/png-seeds $(FUZZ_BUILD)/seeds/png
+	cp $(FUZZ_BUILD)/logo.png $(FUZZ_BUILD)/seeds/png/
+	cd $(FUZZ_BUILD) && ./png-fuzz -max_total_time=$(FUZZ_PNG_SECONDS) -close_fd_mask=2 \
+	  -dict=$(CURDIR)/fuzz/png.dict corpus/png seeds/png
+	cd $(FUZZ_BUILD) && ./settings-fuzz -max_total_time=$(FUZZ_SETTINGS_SECONDS) \
+	  corpus/settings $(CURDIR)/fuzz/seeds/settings
+
 # The whole-program flows with the classic SDL 1.2.15 runtime instead of sdl12-compat.
 classic-flows: build
 	tools/classic-sdl $(BUILD)/classic-sdl
@@ -37,9 +56,10 @@ classic-flows: build
 
 bench: build
 	$(BUILD)/frame-bench
+	$(BUILD)/resample-bench
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

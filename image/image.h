@@ -80,7 +80,9 @@ extern int (*ImageRect)(int x, int y, int width, int height, Uint32 col);
 /* The same in fractional units. */
 extern int (*ImageRectFrac)(float x, float y, float width, float height, Uint32 col);
 /* Loads a PNG file for a place of width x height units (0 and 0 keep the
-   file's own size); alpha non-zero keeps its transparency. */
+   file's own size); alpha non-zero keeps its transparency. Pictures drawn at
+   64 pixels a unit are reduced exactly to the screen's scale. Files larger
+   than 16384 pixels a side, or than 256 MiB once decoded, are refused. */
 extern int (*ImageLoad)(image *imgp, const char *filename, int width, int height, int alpha);
 /* Draws a loaded picture with its top-left corner at (x, y). */
 extern int (*ImageDraw)(const image *imgp, float x, float y);

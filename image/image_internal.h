@@ -8,7 +8,9 @@
 #include "image.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 
 namespace vimage {
@@ -248,6 +250,92 @@ menu_outcome MenuReact(menu_state &m, const SDL_Event &ev, int num_items, const 
 // One redraw of ImageMenu before the frame is presented: the page, then the
 // items with the selected one flashing.
 void DrawMenuFrame(void (*draw_fn)(), int num_items, const menuitem *items, int selected);
+
+// ---------------------------------------------------------------------------
+// Picture resampling (resample.cpp)
+
+// How one screen pixel of a unit is made from the unit's 64 source pixels
+// along one axis. Weights are in 1/4096 of a screen pixel and add up to
+// 0x1000: weight0 for source pixel `offset`, `weight` for each of the `n`
+// whole pixels after it, and weight1 for the one partly used pixel after
+// those (0 when there is none).
+struct _coefficients {
+    uint32_t offset;
+    uint32_t weight0;
+    uint32_t n;
+    uint32_t weight;
+    uint32_t weight1;
+};
+
+// The tables for the screen's scale, filled by ImageInit; entries 0 to
+// scale - 1 are used. Left untouched for a scale above 63.
+struct resample_state {
+    std::array<_coefficients, IMAGE_SCALE> x_coeff{};
+    std::array<_coefficients, IMAGE_SCALE> y_coeff{};
+};
+extern resample_state resample;
+
+// Fills the first `scale` records of p[0..63] for a screen of `scale` pixels
+// a unit. Writes nothing for a scale outside 1..63.
+void CalculateCoefficients(int scale, _coefficients *p);
+
+struct free_deleter {
+    void operator()(void *p) const { std::free(p); }
+};
+// A pixel buffer from malloc, as LoadPNG hands it to its caller.
+using pixels_ptr = std::unique_ptr<unsigned char, free_deleter>;
+
+// A decoded picture in LoadPNG's buffer format: `bpp` bytes a pixel (3: R, G,
+// B; 4: R, G, B, A), rows of width2 pixels without gaps, height2 rows; the
+// picture fills the first `width` pixels of the first `height` rows and every
+// other byte is 0. Row order is whatever the buffer holds; resampling keeps it.
+struct picture {
+    pixels_ptr pixels;
+    int width = 0, height = 0;   // the picture, pixels
+    int width2 = 0, height2 = 0; // the buffer: pixels a row, rows
+    int bpp = 3;
+};
+
+// The largest picture the library makes or accepts: at most MAX_PICTURE_SIDE
+// pixels a side and MAX_PICTURE_BYTES in one buffer, padding included. A
+// 16384 x 4096 RGBA texture is the largest that fits; the game's pictures are
+// far smaller. Larger files are refused before anything is allocated.
+inline constexpr int MAX_PICTURE_SIDE = 16384;
+inline constexpr size_t MAX_PICTURE_BYTES = size_t{256} << 20;
+
+// The byte size of a width2 x height2 buffer of `bpp` bytes a pixel, or 0
+// when a side is not positive or the buffer would pass the limits above.
+size_t PictureBytes(long long width2, long long height2, int bpp);
+
+// The smallest power of two not less than v (v at least 1, at most 2^30).
+int NextPowerOfTwo(int v);
+
+// Reduces a picture of exactly width x height units at 64 pixels a unit
+// (src.width = 64 * width, src.height = 64 * height) to xscale x yscale
+// pixels a unit, as an exact area average, with the coefficient tables of
+// those scales (1..63). Returns a picture with null pixels when the buffer
+// cannot be allocated.
+picture ResampleCells(const picture &src, int width, int height, int xscale,
+                      const _coefficients *xc, int yscale, const _coefficients *yc, bool pad2);
+
+// Scales a picture to new_width x new_height pixels in floating point: an
+// area average when it reduces in at least one direction, else a linear
+// interpolation. Null pixels when the buffer cannot be allocated.
+picture ResampleFloat(const picture &src, int new_width, int new_height, bool pad2);
+
+// ---------------------------------------------------------------------------
+// PNG loading (png.cpp)
+
+// Reads a PNG file into a new malloc'd buffer (the caller frees it) of 8-bit
+// R, G, B (alpha zero) or R, G, B, A pixels; with width and height both
+// non-zero, brought to width x height canvas units on this screen. pad2 pads
+// both sides to powers of two; interpolate also enlarges; fourth_quadrant
+// stores the top row first (else the bottom row). The out-parameters that are
+// not null receive the picture size and the buffer size in pixels, on
+// success only. Null on failure, with the message recorded.
+unsigned char *LoadPNG(const char *filename, int width, int height, int alpha, int pad2,
+                       int interpolate, int fourth_quadrant, int *final_widthp, int *final_heightp,
+                       int *pad_widthp, int *pad_heightp);
 
 // ---------------------------------------------------------------------------
 // Screenshot writer (screenshot.cpp)

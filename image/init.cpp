@@ -2,10 +2,10 @@
 //
 // ImageInit is the one entry that turns the library on. In this order it sets
 // the video mode, chooses hardware or software gamma, fixes the canvas
-// geometry, starts the 10 ms tick timer, builds the glyph set of the chosen
-// back-end and binds the table of back-end operations. A failure records its
-// message and returns -1 without undoing what was done; the caller ends the
-// program with the message.
+// geometry and the resampling tables for its scale, starts the 10 ms tick
+// timer, builds the glyph set of the chosen back-end and binds the table of
+// back-end operations. A failure records its message and returns -1 without
+// undoing what was done; the caller ends the program with the message.
 //
 // The table: every entry of image.h's table is a member of `backend_ops`, and
 // each back-end has one constant record of its implementations, bound in one
@@ -192,6 +192,8 @@ extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, 
 
     SetupGamma(rgam, ggam, bgam, (flags & 4) != 0);
     canvas = CanvasFor(width, height);
+    CalculateCoefficients(canvas.xscale, resample.x_coeff.data());
+    CalculateCoefficients(canvas.yscale, resample.y_coeff.data());
     overlay.fps_start = SDL_GetTicks();
     SDL_EnableKeyRepeat(500, 30);
 

@@ -13,7 +13,11 @@
 // FillSurface): on sdl12-compat, SDL's own fill uses streaming stores that
 // make clearing the setup's window cost several times a memset of it.
 //
-// Depends on: canvas.cpp, gamma.cpp, events.cpp (SetError).
+// Pictures: LoadPNG decodes the file top row first and without padding, at
+// the place's pixel size; the buffer is wrapped in a surface without copying
+// and converted once to the display's format, so drawing is a plain blit.
+//
+// Depends on: canvas.cpp, gamma.cpp, png.cpp, events.cpp (SetError).
 
 #include "image_internal.h"
 
@@ -66,10 +70,46 @@ int ImageRectFracSDL(float x, float y, float width, float height, Uint32 col)
                       TruncToInt(canvas.yscale * static_cast<double>(height)), col);
 }
 
-int ImageLoadSDL(image *, const char *, int, int, int)
+int ImageLoadSDL(image *imgp, const char *filename, int width, int height, int alpha)
 {
-    SetError("Pictures cannot be loaded yet");
-    return -1;
+    int img_width = 0, img_height = 0;
+    pixels_ptr buffer(LoadPNG(filename, width, height, alpha, 0, 1, 1, &img_width, &img_height,
+                              nullptr, nullptr));
+    if (!buffer) return -1;
+
+    // SDL 1.2 keeps a surface's row length in 16 bits, and the display's
+    // format may take 4 bytes a pixel: a wider row would wrap around in the
+    // classic runtime. (sdl12-compat refuses it itself.)
+    if (img_width > 65535 / 4) {
+        SDL_SetError("Width or height is too large");
+        SetError(SDL_GetError());
+        return -1;
+    }
+
+    // The buffer holds the bytes R, G, B (, A) in this order whatever the
+    // machine's byte order; SDL reads pixels as words, so the masks follow it.
+    const int bpp = alpha ? 4 : 3;
+#if SDL_BYTEORDER == SDL_LIL_ENDIAN
+    const Uint32 rmask = 0x000000ff, gmask = 0x0000ff00, bmask = 0x00ff0000;
+    const Uint32 amask = alpha ? 0xff000000 : 0;
+#else
+    const Uint32 rmask = alpha ? 0xff000000 : 0xff0000, gmask = alpha ? 0x00ff0000 : 0x00ff00;
+    const Uint32 bmask = alpha ? 0x0000ff00 : 0x0000ff, amask = alpha ? 0x000000ff : 0;
+#endif
+    surface_ptr wrapped(SDL_CreateRGBSurfaceFrom(buffer.get(), img_width, img_height, bpp * 8,
+                                                 img_width * bpp, rmask, gmask, bmask, amask));
+    if (!wrapped) {
+        SetError(SDL_GetError());
+        return -1;
+    }
+    imgp->surfp = alpha ? SDL_DisplayFormatAlpha(wrapped.get()) : SDL_DisplayFormat(wrapped.get());
+    wrapped.reset();
+    buffer.reset();
+    if (!imgp->surfp) {
+        SetError(SDL_GetError());
+        return -1;
+    }
+    return 0;
 }
 
 int ImageDrawSDL(const image *imgp, float x, float y)

@@ -1,0 +1,253 @@
+// logo_gen.cpp - draws the game's logo, "logo.png".
+//
+// Usage: logo-gen OUTPUT.png
+//
+// The logo is a haulage truck seen from the side, a cab and a flatbed loaded
+// with cargo crates, running along a road: no text, since every page puts its
+// title beside it. It is drawn for a place of 8 x 4 canvas units at 64 pixels
+// a unit, 512 x 256 pixels, so the display library reduces it exactly to the
+// screen's scale (120 x 60 pixels in the setup's window), and on black, the
+// colour of every page.
+//
+// Colours come from the pages' own palette, the title's blue-violet 0x261c78
+// and the green 0x19450d, with lighter and darker shades of both. Like the
+// library's colour words they are linear intensities: the file says so with a
+// gAMA chunk of 1.0, and the loader converts it to the screen's gamma the way
+// the library corrects its colour words, so the logo's violet is the title's
+// violet under software and hardware gamma alike. Shapes are antialiased by
+// averaging 8 x 8 samples a pixel, in linear light.
+//
+// Depends on: png_write (libpng's writer).
+
+#include "png_write.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr int WIDTH = 512, HEIGHT = 256;
+constexpr int SAMPLES = 8; // a side, per pixel
+
+struct colour {
+    double r, g, b;
+};
+
+// A colour word 0xRRGGBB as linear intensities, brightened by `k`.
+colour Word(unsigned word, double k = 1)
+{
+    auto ch = [&](int shift) { return std::min(1.0, ((word >> shift) & 0xff) / 255.0 * k); };
+    return {ch(16), ch(8), ch(0)};
+}
+
+const colour VIOLET = Word(0x261c78);
+const colour VIOLET_LIGHT = Word(0x261c78, 1.9);
+const colour VIOLET_DARK = Word(0x261c78, 0.45);
+const colour GREEN = Word(0x19450d);
+const colour GREEN_LIGHT = Word(0x19450d, 2.4);
+const colour GREEN_DARK = Word(0x19450d, 0.55);
+const colour GLASS = {0.30, 0.34, 0.80};
+const colour TYRE = {0.035, 0.035, 0.04};
+const colour RIM = {0.30, 0.30, 0.34};
+const colour LAMP = {0.95, 0.85, 0.45};
+
+using inside_fn = std::function<bool(double, double)>;
+
+struct box {
+    double x0, y0, x1, y1;
+};
+
+class canvas {
+  public:
+    canvas() : px_(static_cast<size_t>(WIDTH) * HEIGHT, colour{0, 0, 0}) {}
+
+    // Paints what `inside` holds within the bounding box, each pixel mixed
+    // with the colour by the share of its samples inside.
+    void Paint(box b, const inside_fn &inside, colour c)
+    {
+        const int x0 = std::max(0, static_cast<int>(std::floor(b.x0)));
+        const int y0 = std::max(0, static_cast<int>(std::floor(b.y0)));
+        const int x1 = std::min(WIDTH, static_cast<int>(std::ceil(b.x1)));
+        const int y1 = std::min(HEIGHT, static_cast<int>(std::ceil(b.y1)));
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) {
+                int hits = 0;
+                for (int sy = 0; sy < SAMPLES; ++sy)
+                    for (int sx = 0; sx < SAMPLES; ++sx)
+                        hits += inside(x + (sx + 0.5) / SAMPLES, y + (sy + 0.5) / SAMPLES);
+                if (hits == 0) continue;
+                const double a = static_cast<double>(hits) / (SAMPLES * SAMPLES);
+                colour &p = px_[static_cast<size_t>(y) * WIDTH + x];
+                p = {p.r + (c.r - p.r) * a, p.g + (c.g - p.g) * a, p.b + (c.b - p.b) * a};
+            }
+    }
+
+    // A rectangle with corners rounded to radius r.
+    void RoundRect(box b, double r, colour c)
+    {
+        Paint(
+            b,
+            [=](double x, double y) {
+                if (x < b.x0 || x > b.x1 || y < b.y0 || y > b.y1) return false;
+                const double dx = std::max({b.x0 + r - x, 0.0, x - (b.x1 - r)});
+                const double dy = std::max({b.y0 + r - y, 0.0, y - (b.y1 - r)});
+                return dx * dx + dy * dy <= r * r;
+            },
+            c);
+    }
+
+    // A ring between radii r0 and r1 (r0 = 0: a disc).
+    void Ring(double cx, double cy, double r0, double r1, colour c)
+    {
+        Paint(
+            {cx - r1, cy - r1, cx + r1, cy + r1},
+            [=](double x, double y) {
+                const double d = (x - cx) * (x - cx) + (y - cy) * (y - cy);
+                return d <= r1 * r1 && d >= r0 * r0;
+            },
+            c);
+    }
+
+    // A convex polygon, corners in clockwise order (y down).
+    void Polygon(const std::vector<std::pair<double, double>> &pts, colour c)
+    {
+        box b{1e9, 1e9, -1e9, -1e9};
+        for (auto [x, y] : pts)
+            b = {std::min(b.x0, x), std::min(b.y0, y), std::max(b.x1, x), std::max(b.y1, y)};
+        Paint(
+            b,
+            [pts](double x, double y) {
+                for (size_t i = 0; i < pts.size(); ++i) {
+                    const auto [ax, ay] = pts[i];
+                    const auto [bx, by] = pts[(i + 1) % pts.size()];
+                    if ((bx - ax) * (y - ay) - (by - ay) * (x - ax) < 0) return false;
+                }
+                return true;
+            },
+            c);
+    }
+
+    // A straight stroke of width w with round ends.
+    void Line(double ax, double ay, double bx, double by, double w, colour c)
+    {
+        const double r = w / 2;
+        Paint(
+            {std::min(ax, bx) - r, std::min(ay, by) - r, std::max(ax, bx) + r,
+             std::max(ay, by) + r},
+            [=](double x, double y) {
+                const double vx = bx - ax, vy = by - ay;
+                const double t =
+                    std::clamp(((x - ax) * vx + (y - ay) * vy) / (vx * vx + vy * vy), 0.0, 1.0);
+                const double dx = x - (ax + t * vx), dy = y - (ay + t * vy);
+                return dx * dx + dy * dy <= r * r;
+            },
+            c);
+    }
+
+    // The rows as 8-bit R, G, B, rounded.
+    std::vector<std::vector<unsigned char>> Rows() const
+    {
+        std::vector<std::vector<unsigned char>> rows;
+        for (int y = 0; y < HEIGHT; ++y) {
+            std::vector<unsigned char> row;
+            for (int x = 0; x < WIDTH; ++x) {
+                const colour &p = px_[static_cast<size_t>(y) * WIDTH + x];
+                for (double v : {p.r, p.g, p.b})
+                    row.push_back(
+                        static_cast<unsigned char>(std::lround(std::clamp(v, 0.0, 1.0) * 255)));
+            }
+            rows.push_back(std::move(row));
+        }
+        return rows;
+    }
+
+  private:
+    std::vector<colour> px_;
+};
+
+// A cargo crate: a green box with a light frame and a cross brace.
+void Crate(canvas &c, box b)
+{
+    const double f = 7; // frame width
+    c.RoundRect(b, 4, GREEN_LIGHT);
+    c.RoundRect({b.x0 + f, b.y0 + f, b.x1 - f, b.y1 - f}, 2, GREEN);
+    c.Line(b.x0 + f + 3, b.y1 - f - 3, b.x1 - f - 3, b.y0 + f + 3, 6, GREEN_LIGHT);
+    c.Line(b.x0 + f + 3, b.y0 + f + 3, b.x1 - f - 3, b.y1 - f - 3, 6, GREEN_DARK);
+}
+
+void Wheel(canvas &c, double cx, double cy)
+{
+    c.Ring(cx, cy, 0, 27, TYRE);
+    c.Ring(cx, cy, 22, 27, RIM);
+    c.Ring(cx, cy, 0, 12, VIOLET_LIGHT);
+    c.Ring(cx, cy, 0, 4, VIOLET_DARK);
+}
+
+void Draw(canvas &c)
+{
+    // The road: a green band fading out at both ends.
+    for (int i = 0; i < 24; ++i) {
+        const double x = 12 + i * 20.5;
+        const double fade = std::min(1.0, std::min(i + 1, 24 - i) / 5.0);
+        c.Line(x, 238, x + 12, 238, 7,
+               {GREEN_LIGHT.r * fade, GREEN_LIGHT.g * fade, GREEN_LIGHT.b * fade});
+    }
+
+    // Speed lines behind the load.
+    c.Line(8, 92, 34, 92, 8, VIOLET);
+    c.Line(2, 128, 34, 128, 8, VIOLET_LIGHT);
+    c.Line(14, 164, 34, 164, 8, VIOLET);
+
+    // The load: two crates below, one on top.
+    Crate(c, {48, 96, 150, 184});
+    Crate(c, {156, 96, 258, 184});
+    Crate(c, {102, 18, 204, 96});
+    Crate(c, {264, 124, 330, 184});
+
+    // Chassis and flatbed.
+    c.RoundRect({40, 196, 470, 210}, 4, VIOLET_DARK);
+    c.RoundRect({40, 184, 340, 198}, 5, VIOLET_LIGHT);
+
+    // The cab: body, roof line, windscreen, door line, lamp and bumper.
+    c.Polygon({{342, 96}, {420, 96}, {466, 146}, {466, 208}, {342, 208}}, VIOLET);
+    c.RoundRect({342, 88, 424, 100}, 5, VIOLET_LIGHT);
+    c.Polygon({{356, 108}, {414, 108}, {448, 146}, {356, 146}}, GLASS);
+    c.Polygon({{360, 112}, {384, 112}, {372, 142}, {360, 142}}, {0.55, 0.58, 0.95});
+    c.Line(420, 156, 420, 196, 3, VIOLET_DARK);
+    c.RoundRect({456, 160, 474, 174}, 4, LAMP);
+    c.RoundRect({446, 196, 478, 210}, 5, VIOLET_LIGHT);
+
+    // Wheels: a tandem under the load, one under the cab.
+    Wheel(c, 104, 212);
+    Wheel(c, 166, 212);
+    Wheel(c, 300, 212);
+    Wheel(c, 410, 212);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT.png\n", argv[0]);
+        return 2;
+    }
+    canvas c;
+    Draw(c);
+    png_desc d;
+    d.width = WIDTH;
+    d.height = HEIGHT;
+    d.color_type = PNG_COLOR_TYPE_RGB;
+    d.bit_depth = 8;
+    d.gamma = 1.0;
+    d.compression = 9;
+    const std::vector<unsigned char> png = EncodePng(d, c.Rows());
+    if (png.empty() || !WriteBytes(argv[1], png)) {
+        std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,205 @@
+// png.cpp - reading PNG pictures into the library's pixel buffers.
+//
+// LoadPNG is the library's only reader of pictures; the back-ends' ImageLoad
+// call it. It decodes a file in one pass, through an array of row pointers,
+// straight into the buffer that it returns, so that the row order (bottom row
+// first for OpenGL textures, top row first for SDL surfaces) and the zero
+// padding to powers of two cost nothing afterwards. Whatever libpng reads
+// comes out as 8-bit R, G, B or R, G, B, A: palettes and grey are expanded,
+// 16-bit samples cut to 8, transparency (tRNS included) turned into alpha or
+// dropped, and the file's gamma (0.45455 when it states none) converted to the
+// screen's. Then, for a place given in canvas units, the picture is brought to
+// that place's pixel size on this screen (resample.cpp): exactly from 64
+// pixels a unit by the cell resampler, otherwise by the float resampler when
+// it is too large (or, with `interpolate`, of any other size).
+//
+// Limits: a file whose picture is wider or taller than MAX_PICTURE_SIDE, or
+// whose buffer (padding included) would exceed MAX_PICTURE_BYTES, is refused
+// with "Could not read image data" before anything is allocated for it; so is
+// a target size beyond the same limits. All sizes are computed in 64 bits.
+// libpng's own limits on ancillary chunks (8 MB each, 1000 of them) stay.
+//
+// libpng reports errors by jumping back to the point armed with setjmp. So
+// that the jump skips no destructor, everything that owns a resource (the
+// file, libpng's structures, the buffers) lives in LoadPNG, and the two
+// functions that arm the jump, ReadHeader and ReadPixels, hold only plain
+// values and write their results through pointers into LoadPNG's objects.
+// libpng's own error and warning texts go to the standard error stream.
+//
+// Depends on: libpng, resample.cpp, canvas.cpp (scale), gamma.cpp
+// (screen_gamma), events.cpp (SetError).
+
+#include "image_internal.h"
+
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+#include <png.h>
+
+namespace vimage {
+
+namespace {
+
+struct file_closer {
+    void operator()(std::FILE *f) const { std::fclose(f); }
+};
+using file_ptr = std::unique_ptr<std::FILE, file_closer>;
+
+// libpng's read and info structures, destroyed together.
+struct png_reader {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    png_reader() = default;
+    png_reader(const png_reader &) = delete;
+    png_reader &operator=(const png_reader &) = delete;
+    ~png_reader() { Destroy(); }
+    void Destroy()
+    {
+        if (png) png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+        png = nullptr;
+        info = nullptr;
+    }
+};
+
+// What the header says once the transformations are set.
+struct png_header {
+    png_uint_32 width = 0, height = 0;
+    size_t rowbytes = 0; // bytes of one decoded row
+    int channels = 0;    // of one decoded pixel
+};
+
+// Reads the header and sets up the transformations. False after a libpng
+// error. Plain values only (see above).
+bool ReadHeader(png_structp png, png_infop info, std::FILE *file, int alpha, double screen_gamma,
+                png_header *h)
+{
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_set_user_limits(png, MAX_PICTURE_SIDE, MAX_PICTURE_SIDE);
+    png_init_io(png, file);
+    png_set_sig_bytes(png, 8);
+    png_read_info(png, info);
+
+    png_set_expand(png);
+    png_set_strip_16(png);
+    if (!alpha) png_set_strip_alpha(png);
+    png_set_packing(png);
+    if (alpha) png_set_filler(png, 0xff, PNG_FILLER_AFTER);
+    png_set_gray_to_rgb(png);
+    double file_gamma = 0.45455;
+    if (!png_get_gAMA(png, info, &file_gamma)) file_gamma = 0.45455;
+    png_set_gamma(png, screen_gamma, file_gamma);
+    // png_read_image de-interlaces itself, but asks for this to be said first.
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+
+    h->width = png_get_image_width(png, info);
+    h->height = png_get_image_height(png, info);
+    h->rowbytes = png_get_rowbytes(png, info);
+    h->channels = png_get_channels(png, info);
+    return true;
+}
+
+// Decodes every row into `rows`. False after a libpng error.
+bool ReadPixels(png_structp png, png_bytepp rows)
+{
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_read_image(png, rows);
+    return true;
+}
+
+unsigned char *Fail(const char *msg)
+{
+    SetError(msg);
+    return nullptr;
+}
+
+} // namespace
+
+unsigned char *LoadPNG(const char *filename, int width, int height, int alpha, int pad2,
+                       int interpolate, int fourth_quadrant, int *final_widthp, int *final_heightp,
+                       int *pad_widthp, int *pad_heightp)
+{
+    if (!filename) errno = EINVAL;
+    file_ptr file(filename ? std::fopen(filename, "rb") : nullptr);
+    if (!file) return Fail(std::strerror(errno));
+
+    png_byte buf[8];
+    if (std::fread(buf, 1, sizeof buf, file.get()) != sizeof buf || png_sig_cmp(buf, 0, sizeof buf))
+        return Fail("Could not read image header");
+
+    png_reader reader;
+    reader.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    if (!reader.png) return Fail("Could not read image header");
+    reader.info = png_create_info_struct(reader.png);
+    if (!reader.info) return Fail("Could not read image info");
+
+    png_header h;
+    if (!ReadHeader(reader.png, reader.info, file.get(), alpha, gammas.screen_gamma, &h))
+        return Fail("Could not read image data");
+
+    // The transformations give 3 or 4 bytes a pixel; refuse anything else
+    // rather than let libpng write past the rows.
+    const int bpp = alpha ? 4 : 3;
+    if (h.width == 0 || h.height == 0 || h.width > MAX_PICTURE_SIDE ||
+        h.height > MAX_PICTURE_SIDE || h.channels != bpp ||
+        h.rowbytes != static_cast<size_t>(h.width) * bpp)
+        return Fail("Could not read image data");
+
+    picture pic;
+    pic.width = static_cast<int>(h.width);
+    pic.height = static_cast<int>(h.height);
+    pic.width2 = pad2 ? NextPowerOfTwo(pic.width) : pic.width;
+    pic.height2 = pad2 ? NextPowerOfTwo(pic.height) : pic.height;
+    pic.bpp = bpp;
+    const size_t bytes = PictureBytes(pic.width2, pic.height2, bpp);
+    if (bytes == 0) return Fail("Could not read image data");
+    pic.pixels.reset(static_cast<unsigned char *>(std::malloc(bytes)));
+    std::unique_ptr<png_bytep, free_deleter> rowps(
+        static_cast<png_bytep *>(std::malloc(h.height * sizeof(png_bytep))));
+    if (!pic.pixels || !rowps) return Fail("Could not read image data");
+
+    if (pic.width2 > pic.width || pic.height2 > pic.height) std::memset(pic.pixels.get(), 0, bytes);
+    const size_t row = static_cast<size_t>(pic.width2) * bpp;
+    for (int i = 0; i < pic.height; ++i) {
+        const int at = fourth_quadrant ? i : pic.height - 1 - i;
+        rowps.get()[i] = pic.pixels.get() + at * row;
+    }
+    if (!ReadPixels(reader.png, rowps.get())) return Fail("Could not read image data");
+    reader.Destroy();
+    rowps.reset();
+    file.reset();
+
+    // Bring the picture to its place on the screen.
+    if (width != 0 && height != 0) {
+        const int xscale = canvas.xscale, yscale = canvas.yscale;
+        const long long new_width = static_cast<long long>(width) * xscale;
+        const long long new_height = static_cast<long long>(height) * yscale;
+        const bool cells = pic.width == static_cast<long long>(width) * IMAGE_SCALE &&
+                           pic.height == static_cast<long long>(height) * IMAGE_SCALE &&
+                           xscale >= 1 && xscale < IMAGE_SCALE && yscale >= 1 &&
+                           yscale < IMAGE_SCALE;
+        const bool differs = new_width != pic.width || new_height != pic.height;
+        const bool smaller = new_width < pic.width || new_height < pic.height;
+        if (cells || (interpolate ? differs : smaller)) {
+            if (new_width <= 0 || new_height <= 0 || new_width > MAX_PICTURE_SIDE ||
+                new_height > MAX_PICTURE_SIDE)
+                return Fail("Could not read image data");
+            picture out = cells ? ResampleCells(pic, width, height, xscale, resample.x_coeff.data(),
+                                                yscale, resample.y_coeff.data(), pad2 != 0)
+                                : ResampleFloat(pic, static_cast<int>(new_width),
+                                                static_cast<int>(new_height), pad2 != 0);
+            if (!out.pixels) return Fail("Could not read image data");
+            pic = std::move(out);
+        }
+    }
+
+    if (final_widthp) *final_widthp = pic.width;
+    if (final_heightp) *final_heightp = pic.height;
+    if (pad_widthp) *pad_widthp = pic.width2;
+    if (pad_heightp) *pad_heightp = pic.height2;
+    return pic.pixels.release();
+}
+
+} // namespace vimage
