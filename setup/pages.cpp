@@ -1,13 +1,14 @@
-// pages.cpp - the options pages and what they share.
+// pages.cpp - the options pages and what every page shares.
 //
 // Every page is a draw operation, a constant table of items and a loop around
 // ImageMenu. A draw operation clears the screen and draws the logo, the title
 // and the page's lines; the menu widget draws the items over it and presents
 // the frame. Positions are canvas units (40 x 25), colours 0xRRGGBB.
 //
-// The value lines show the record as it is: its fields come from the settings
-// file unchecked, so a line may hold "Unknown back-end" and numbers of eleven
-// characters, and its storage is sized for that.
+// The options pages show, one row below each item, the current value of what
+// it changes. The values come from the settings file unchecked, so a line may
+// hold "Unknown back-end" and numbers of eleven characters; each line's
+// storage is sized for the longest text it can take.
 
 #include "setup.h"
 
@@ -22,6 +23,9 @@ namespace {
 
 constexpr Uint32 TITLE = 0x261c78;
 constexpr Uint32 VALUE = 0x4f4f4f;
+constexpr Uint32 RED = 0x542219;
+constexpr Uint32 GREEN = 0x54a63c;
+constexpr Uint32 BLUE = 0x261c78;
 
 } // namespace
 
@@ -37,11 +41,56 @@ namespace {
 
 } // namespace
 
+const std::array<menuitem, 6> graphics_items{{
+    {10, 6, 20, "Back-end:", 1},
+    {10, 9, 20, "Resolution:", 2},
+    {10, 12, 20, "Mode:", 3},
+    {10, 15, 20, "Antialiasing:", 4},
+    {10, 18, 20, "Gamma correction:", 5},
+    {10, 23, 20, "Return", 0},
+}};
+
+namespace {
+
+constexpr std::array<menuitem, 4> antialias_items{{
+    {10, 6, 20, "Antialiasing:", 1},
+    {10, 9, 20, "Accumulation buffer:", 2},
+    {10, 12, 20, "Supersampling:", 3},
+    {10, 23, 20, "Return", 0},
+}};
+
+const char *Enabled(bool on)
+{
+    return on ? "Enabled" : "Disabled";
+}
+
+template <size_t N>
+int Show(void (*draw)(), const std::array<menuitem, N> &items)
+{
+    return ShowPage(draw, static_cast<int>(N), items.data(), 0);
+}
+
+} // namespace
+
+int ShowPage(void (*draw)(), int num_items, const menuitem *items, int selected)
+{
+    const int result = ImageMenu(draw, num_items, items, selected);
+    if (result == -1) Die(ImageError());
+    return result;
+}
+
 void DrawPageTop(const char *title)
 {
     ImageClear();
     if (logo_loaded) ImageDraw(&logo, 0.0f, 0.5f);
     TextC(20, 2, title, TITLE);
+}
+
+gamma_text GammaText(int tenths)
+{
+    gamma_text t;
+    std::snprintf(t.text, sizeof t.text, "%d.%d", tenths / 10, tenths % 10);
+    return t;
 }
 
 const char *Backend()
@@ -77,25 +126,101 @@ void DrawMainMenu()
     TextC(20, 15, "Not yet implemented.", VALUE);
 }
 
+void DrawGraphicsMenu()
+{
+    DrawPageTop("Vantor Graphics Options");
+    TextC(20, 7, Backend(), VALUE);
+    char size[sizeof "-2147483648x-2147483648"];
+    std::snprintf(size, sizeof size, "%dx%d", s.width, s.height);
+    TextC(20, 10, size, VALUE);
+    TextC(20, 13, Mode(), VALUE);
+    char antialias[sizeof "Disabled (no accumulation), x-2147483648"];
+    std::snprintf(antialias, sizeof antialias, "%s (%saccumulation), x%d", Enabled(s.antialias),
+                  (s.flags & 2) ? "" : "no ", s.samples);
+    TextC(20, 16, antialias, VALUE);
+    TextC(15, 19, GammaText(s.gamma_r).text, RED);
+    TextC(20, 19, GammaText(s.gamma_g).text, GREEN);
+    TextC(25, 19, GammaText(s.gamma_b).text, BLUE);
+}
+
+void DrawAntialiasMenu()
+{
+    DrawPageTop("Vantor Antialiasing Options");
+    TextC(20, 7, Enabled(s.antialias), VALUE);
+    TextC(20, 10, Enabled(s.flags & 2), VALUE);
+    char samples[sizeof "x-2147483648"];
+    std::snprintf(samples, sizeof samples, "x%d", s.samples);
+    TextC(20, 13, samples, VALUE);
+}
+
 void MainMenu()
 {
     int selected = 0;
     for (;;) {
-        const int result = ImageMenu(DrawMainMenu, static_cast<int>(main_items.size()),
-                                     main_items.data(), selected);
+        const int result = ShowPage(DrawMainMenu, static_cast<int>(main_items.size()),
+                                    main_items.data(), selected);
         selected = 0;
         switch (result) {
         case 0: // "Exit without saving", or Escape
             return;
+        case 1:
+            GraphicsMenu();
+            break;
         case 4: // "Save and exit"
             if (SaveSettings(&s) == 0) return;
             // Stay, with the highlight where another try is one key away.
             ImageStatus("Could not save settings.");
             selected = 3;
             break;
-        case -1:
-            Die(ImageError());
-        default: // "Graphics options:", "Sound options:", "Game statistics"
+        default: // "Sound options:", "Game statistics"
+            break;
+        }
+    }
+}
+
+void GraphicsMenu()
+{
+    for (;;) {
+        switch (Show(DrawGraphicsMenu, graphics_items)) {
+        case 0: // "Return", or Escape
+            return;
+        case 1:
+            Ask(backend_question);
+            break;
+        case 2:
+            ResolutionMenu();
+            break;
+        case 3:
+            Ask(mode_question);
+            break;
+        case 4:
+            AntialiasMenu();
+            break;
+        case 5:
+            GammaMenu();
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void AntialiasMenu()
+{
+    for (;;) {
+        switch (Show(DrawAntialiasMenu, antialias_items)) {
+        case 0: // "Return", or Escape
+            return;
+        case 1:
+            Ask(antialias_question);
+            break;
+        case 2:
+            Ask(accum_question);
+            break;
+        case 3:
+            SamplesEntry();
+            break;
+        default:
             break;
         }
     }

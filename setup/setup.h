@@ -9,6 +9,7 @@
 #include "settings.h"
 
 #include <array>
+#include <initializer_list>
 #include <string>
 
 // The record being edited; filled at start-up, written by "Save and exit".
@@ -37,8 +38,104 @@ struct summary_line {
 };
 summary_line MainSummary();
 
-// The main page: its items, its draw operation and its loop. MainMenu returns
-// when the user leaves through the page (after saving or not).
+// Runs a page through ImageMenu and returns the code chosen; a failure of the
+// menu widget ends the program with the library's message.
+int ShowPage(void (*draw)(), int num_items, const menuitem *items, int selected);
+
+// A gamma value in tenths as the pages show it: 22 as "2.2".
+struct gamma_text {
+    char text[sizeof "-214748364.-8"];
+};
+gamma_text GammaText(int tenths);
+
+// The options pages: item tables, draw operations and loops. MainMenu returns
+// when the user leaves through the main page (after saving or not); the others
+// return to the page that opened them.
 extern const std::array<menuitem, 5> main_items;
+extern const std::array<menuitem, 6> graphics_items;
 void DrawMainMenu();
+void DrawGraphicsMenu();
+void DrawAntialiasMenu();
 void MainMenu();
+void GraphicsMenu();
+void AntialiasMenu();
+
+// ---------------------------------------------------------------------------
+// Question pages (questions.cpp)
+
+// Title and question of the list question being shown.
+extern const char *menu_title;
+extern const char *menu_question;
+
+// One choice of a list question: its text and the non-zero answer it gives.
+struct choice {
+    const char *text;
+    int value;
+};
+
+// Draw operation of a list question.
+void DrawMenu();
+
+// Asks a list question: the choices at column 10 on every second row from row
+// 7, then "Cancel". Stores the answer chosen through np; "Cancel" and Escape
+// leave it as it was.
+void Menu(const char *title, const char *question, int *np, std::initializer_list<choice> choices);
+
+// The list questions of the setup, each with how its answer changes the record.
+struct list_question {
+    const char *title;
+    const char *question;
+    std::array<choice, 2> choices;
+    void (*apply)(settings &rec, int answer);
+};
+extern const list_question backend_question;
+extern const list_question mode_question;
+extern const list_question antialias_question;
+extern const list_question accum_question;
+
+// Asks one of them about `s` and applies the answer.
+void Ask(const list_question &q);
+
+// A numeric entry: typing appends digits while the value stays within `max`,
+// Backspace drops the last digit, Return accepts, Escape gives back the
+// starting value. `f` draws the page (and presents it) for the current value.
+using number_draw = void (*)(int n, void *p);
+int ReadNumber(number_draw f, int n, int max, void *p);
+
+// What one key does to a numeric entry: `done` with the value to return, or
+// the value to go on with.
+struct entry_step {
+    bool done;
+    int value;
+};
+entry_step EntryKey(int value, int orig, int max, int sym);
+
+// Draw operations of the numeric entries; p points to 0 for the width and to
+// non-zero for the height.
+void ReadResolution(int n, void *p);
+void ReadSamples(int n, void *p);
+
+// Width, then height, typed in.
+void ChooseResolution();
+// The display-size list, with "Other..." leading to ChooseResolution.
+void ResolutionMenu();
+// The samples entry: at most 64, below 2 stored as 2.
+void SamplesEntry();
+
+// ---------------------------------------------------------------------------
+// Gamma calibration page (gamma_page.cpp)
+
+enum gamma_mode_id { MODE_R = 0, MODE_G = 1, MODE_B = 2, MODE_ALL = 3 };
+// The channels that "Darker" and "Lighter" change and whose values are shown.
+extern int gamma_mode;
+
+// The flat-field level that matches a half-lit pattern on a display of the
+// given gamma (tenths): 255 * 0.5^(10 / g), truncated; 0 for g <= 0.
+int GammaLevel(int tenths);
+
+// "Darker" (step -1) or "Lighter" (+1) on the channels of `mode`, each kept
+// within 1..50.
+void StepGamma(settings &rec, int mode, int step);
+
+void DrawGammaMenu();
+void GammaMenu();

@@ -1,0 +1,206 @@
+// questions.cpp - the pages that ask for one setting each.
+//
+// A list question offers a few named values and "Cancel"; a numeric entry
+// takes a typed number; the display-size choice lists the sizes the display
+// offers for the configured back-end and screen mode, with "Other..." leading
+// to the width and height entries.
+//
+// Every question changes only what the user chose: "Cancel", Escape and a
+// failed wait leave the record as it was, so values the pages cannot produce
+// (from a hand-edited file) survive untouched.
+
+#include "setup.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+const char *menu_title = "";
+const char *menu_question = "";
+
+namespace {
+
+constexpr Uint32 QUESTION = 0x4f4f4f;
+constexpr Uint32 BOX = 0x19450d;
+constexpr Uint32 INK = 0x000000;
+
+// Room for the choices of a list question, and "Cancel".
+constexpr int MAX_ITEMS = 20;
+
+// The entry box with the value right-aligned in it and the blinking cursor
+// (512 ms on, 512 ms off).
+void DrawEntry(int n)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "%d", n);
+    ImageRect(15, 9, 10, 3, BOX);
+    TextR(21, 10, text, INK);
+    if (SDL_GetTicks() & 512) ImageRectFrac(21, 10.125f, 0.75f, 0.75f, INK);
+}
+
+// Replaces bit `bit` of the flags with the answer's: answers are 1 for off
+// and 1 + bit for on.
+void SetFlag(settings &rec, int bit, int answer)
+{
+    rec.flags = (rec.flags & ~bit) | ((answer - 1) & bit);
+}
+
+} // namespace
+
+const list_question backend_question{"Vantor Back-end",
+                                     "Please select a graphics driver:",
+                                     {{{"OpenGL", 1}, {"SDL", 2}}},
+                                     [](settings &rec, int answer) { rec.backend = answer - 1; }};
+
+const list_question mode_question{"Vantor Screen Mode",
+                                  "Please select a screen mode:",
+                                  {{{"Full screen", 2}, {"Windowed", 1}}},
+                                  [](settings &rec, int answer) { SetFlag(rec, 1, answer); }};
+
+const list_question antialias_question{
+    "Vantor Antialiasing",
+    "Should antialiasing be turned on?",
+    {{{"Yes", 2}, {"No", 1}}},
+    [](settings &rec, int answer) { rec.antialias = answer - 1; }};
+
+const list_question accum_question{"Vantor Accumulation Buffer",
+                                   "Should Vantor request an accumulation buffer?",
+                                   {{{"Yes", 3}, {"No", 1}}},
+                                   [](settings &rec, int answer) { SetFlag(rec, 2, answer); }};
+
+void DrawMenu()
+{
+    DrawPageTop(menu_title);
+    TextC(20, 5, menu_question, QUESTION);
+}
+
+void Menu(const char *title, const char *question, int *np, std::initializer_list<choice> choices)
+{
+    menu_title = title;
+    menu_question = question;
+    std::array<menuitem, MAX_ITEMS> items{};
+    int count = 0;
+    for (const choice &c : choices) {
+        if (count == MAX_ITEMS - 1) break;
+        items[static_cast<size_t>(count)] = {10, 7 + 2 * count, 20, c.text, c.value};
+        ++count;
+    }
+    items[static_cast<size_t>(count++)] = {10, 23, 20, "Cancel", 0};
+    const int result = ImageMenu(DrawMenu, count, items.data(), 0);
+    // 0 is "Cancel" or Escape; -1 is a failed wait, never an answer.
+    if (result != 0 && result != -1) *np = result;
+}
+
+void Ask(const list_question &q)
+{
+    int answer = 0;
+    Menu(q.title, q.question, &answer, {q.choices[0], q.choices[1]});
+    if (answer != 0) q.apply(s, answer);
+}
+
+entry_step EntryKey(int value, int orig, int max, int sym)
+{
+    switch (sym) {
+    case SDLK_RETURN:
+        return {true, value};
+    case SDLK_ESCAPE:
+        return {true, orig};
+    case SDLK_BACKSPACE:
+        return {false, value / 10};
+    default:
+        break;
+    }
+    if (sym < SDLK_0 || sym > SDLK_9) return {false, value};
+    // In 64 bits, so that a value near the int limits (from a hand-edited
+    // file) followed by a digit cannot overflow.
+    const long long candidate = static_cast<long long>(value) * 10 + (sym - SDLK_0);
+    if (candidate > max || candidate < std::numeric_limits<int>::min()) return {false, value};
+    return {false, static_cast<int>(candidate)};
+}
+
+int ReadNumber(number_draw f, int n, int max, void *p)
+{
+    const int orig = n;
+    f(n, p);
+    for (;;) {
+        SDL_Event ev;
+        if (!ImageWaitEvent(&ev)) Die(ImageError());
+        switch (ev.type) {
+        case SDL_QUIT:
+            std::exit(0);
+        case SDL_KEYDOWN: {
+            const entry_step step = EntryKey(n, orig, max, ev.key.keysym.sym);
+            if (step.done) return step.value;
+            n = step.value;
+            f(n, p);
+            break;
+        }
+        case SDL_VIDEOEXPOSE:
+        case SDL_USEREVENT: // the tick: this is what makes the cursor blink
+            f(n, p);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void ReadResolution(int n, void *p)
+{
+    const bool height = *static_cast<const int *>(p) != 0;
+    DrawPageTop("Vantor Resolution");
+    TextC(20, 7, height ? "Please enter the display height:" : "Please enter the display width:",
+          QUESTION);
+    DrawEntry(n);
+    ImageUpdate();
+}
+
+void ReadSamples(int n, void *)
+{
+    DrawPageTop("Vantor Supersampling");
+    TextC(20, 7, "Please enter the number of samples per pixel (2-64):", QUESTION);
+    DrawEntry(n);
+    ImageUpdate();
+}
+
+void ChooseResolution()
+{
+    int values[2] = {s.width, s.height};
+    for (int i = 0; i < 2; ++i) values[i] = ReadNumber(ReadResolution, values[i], 9999, &i);
+    s.width = values[0];
+    s.height = values[1];
+}
+
+void SamplesEntry()
+{
+    const int n = ReadNumber(ReadSamples, s.samples, 64, nullptr);
+    s.samples = n < 2 ? 2 : n;
+}
+
+void ResolutionMenu()
+{
+    constexpr int MAX_SIZES = 16;
+    int sizes[MAX_SIZES][2];
+    const int count = ImageModes(s.backend, s.flags, sizes, MAX_SIZES);
+    if (count == 0) { // any size will do, or none is listed
+        ChooseResolution();
+        return;
+    }
+    char texts[MAX_SIZES][40];
+    std::array<menuitem, MAX_SIZES + 2> items{};
+    for (int k = 0; k < count; ++k) {
+        std::snprintf(texts[k], sizeof texts[k], "%dx%d", sizes[k][0], sizes[k][1]);
+        items[static_cast<size_t>(k)] = {10, 7 + k, 20, texts[k], k + 1};
+    }
+    items[static_cast<size_t>(count)] = {10, 7 + count, 20, "Other...", -1};
+    items[static_cast<size_t>(count) + 1] = {10, 23, 20, "Cancel", 0};
+    menu_question = "Please choose a display size:";
+    menu_title = "Vantor Resolution";
+    const int result = ImageMenu(DrawMenu, count + 2, items.data(), 0);
+    if (result == -1) { // "Other...", or a failed wait, which the entry then reports
+        ChooseResolution();
+    } else if (result > 0 && result <= count) {
+        s.width = sizes[result - 1][0];
+        s.height = sizes[result - 1][1];
+    }
+}
