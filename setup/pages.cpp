@@ -37,10 +37,6 @@ const std::array<menuitem, 5> main_items{{
     {10, 23, 20, "Exit without saving", 0},
 }};
 
-namespace {
-
-} // namespace
-
 const std::array<menuitem, 6> graphics_items{{
     {10, 6, 20, "Back-end:", 1},
     {10, 9, 20, "Resolution:", 2},
