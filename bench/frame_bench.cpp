@@ -7,6 +7,8 @@
 //   - frame/*: the main page as ImageMenu draws it (the page, the five items,
 //     the library's overlays) without the present, once with the overlays off
 //     and once with the help screen and the frame rate on;
+//   - frame/graphics, frame/gamma: the same for the graphics options page and
+//     the gamma page (its test picture cached, as between value changes);
 //   - present: SDL_Flip of the screen surface alone;
 //   - anchor/memset+memcpy: clearing a buffer of one 32-bit frame and copying
 //     it into another, the floor of any frame;
@@ -67,11 +69,12 @@ int StartDisplay()
     return ImageInit(BACKEND_SDL, WIDTH, HEIGHT, 0, 2, 22, 22, 22, 4);
 }
 
-// The main page as ImageMenu redraws it, the first item selected, with the
-// overlays of the SDL back-end's ImageUpdate, all but the flip.
-void DrawFrame()
+// A page as ImageMenu redraws it, with the overlays of the SDL back-end's
+// ImageUpdate, all but the flip.
+template <size_t N>
+void DrawFrame(void (*draw)(), const std::array<menuitem, N> &items, int selected)
 {
-    vimage::DrawMenuFrame(DrawMainMenu, static_cast<int>(main_items.size()), main_items.data(), 0);
+    vimage::DrawMenuFrame(draw, static_cast<int>(N), items.data(), selected);
     vimage::DrawOverlaysSDL();
 }
 
@@ -97,9 +100,24 @@ void BM_Frame(benchmark::State &state, bool overlays)
     if (!EnsureDisplay(state)) return;
     vimage::overlay.show_help = overlays;
     vimage::overlay.show_fps = overlays;
-    for (auto _ : state) DrawFrame();
+    for (auto _ : state) DrawFrame(DrawMainMenu, main_items, 0);
     vimage::overlay.show_help = 0;
     vimage::overlay.show_fps = 0;
+}
+
+// The graphics options page, and the gamma page with its test picture
+// already built (it is rebuilt only when a value changes).
+void BM_GraphicsPage(benchmark::State &state)
+{
+    if (!EnsureDisplay(state)) return;
+    for (auto _ : state) DrawFrame(DrawGraphicsMenu, graphics_items, 0);
+}
+
+void BM_GammaPage(benchmark::State &state)
+{
+    if (!EnsureDisplay(state)) return;
+    DrawGammaMenu();
+    for (auto _ : state) DrawFrame(DrawGammaMenu, gamma_items, 3);
 }
 
 void BM_Present(benchmark::State &state)
@@ -252,6 +270,10 @@ void PrintTable(const TableReporter &reporter)
     ratio("frame+help+fps / full fill", "frame/help+fps", "anchor/full-fill", "");
     ratio("frame / (memset+memcpy)", "frame/plain", "anchor/memset+memcpy", "");
     ratio("frame+help+fps / (memset+memcpy)", "frame/help+fps", "anchor/memset+memcpy", "");
+    ratio("graphics page / full fill", "frame/graphics", "anchor/full-fill", "<= 3");
+    ratio("gamma page / full fill", "frame/gamma", "anchor/full-fill", "<= 3");
+    ratio("graphics page / (memset+memcpy)", "frame/graphics", "anchor/memset+memcpy", "");
+    ratio("gamma page / (memset+memcpy)", "frame/gamma", "anchor/memset+memcpy", "");
     ratio("present / full fill", "present", "anchor/full-fill", "");
     ratio("start-up / fork anchor", "startup", "anchor/fork", "");
 }
@@ -292,6 +314,8 @@ int main(int argc, char **argv)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("frame/plain", BM_Frame, false)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("frame/help+fps", BM_Frame, true)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("frame/graphics", BM_GraphicsPage)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("frame/gamma", BM_GammaPage)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("present", BM_Present)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("anchor/full-fill", BM_FullFill)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("anchor/memset+memcpy", BM_MemsetMemcpy)

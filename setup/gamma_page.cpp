@@ -20,8 +20,10 @@
 
 #include "setup.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 int gamma_mode = MODE_ALL;
@@ -31,7 +33,9 @@ namespace {
 constexpr Uint32 QUESTION = 0x4f4f4f;
 constexpr std::array<Uint32, 3> CHANNEL_COLOURS{0x542219, 0x54a63c, 0x261c78};
 
-constexpr std::array<menuitem, 7> gamma_items{{
+} // namespace
+
+const std::array<menuitem, 7> gamma_items{{
     {7, 16, 6, "Red", 1},
     {17, 16, 6, "Green", 2},
     {27, 16, 6, "Blue", 3},
@@ -40,6 +44,8 @@ constexpr std::array<menuitem, 7> gamma_items{{
     {22, 21, 6, "Lighter", 6},
     {10, 23, 20, "Return", 0},
 }};
+
+namespace {
 
 constexpr int TILE = 8;
 constexpr int PICTURE_W = 600, PICTURE_H = 120;
@@ -148,6 +154,35 @@ bool PictureCurrent()
            picture.patb == s.gamma_b;
 }
 
+bool SameFormat(const SDL_PixelFormat *a, const SDL_PixelFormat *b)
+{
+    return a->BitsPerPixel == b->BitsPerPixel && a->Rmask == b->Rmask && a->Gmask == b->Gmask &&
+           a->Bmask == b->Bmask && a->BitsPerPixel > 8;
+}
+
+// Copies the picture onto the screen at row PICTURE_Y. It is made in the
+// screen's format, so this is a copy of rows; SDL's blit of the same surfaces
+// goes pixel by pixel on sdl12-compat and costs several times more.
+void CopyToScreen(SDL_Surface *pic, SDL_Surface *screen)
+{
+    if (!SameFormat(pic->format, screen->format)) {
+        SDL_Rect at{0, PICTURE_Y, 0, 0};
+        SDL_BlitSurface(pic, nullptr, screen, &at);
+        return;
+    }
+    const int rows = std::min(pic->h, screen->h - PICTURE_Y);
+    const size_t bytes =
+        static_cast<size_t>(std::min(pic->w, screen->w)) * pic->format->BytesPerPixel;
+    if (rows <= 0 || SDL_LockSurface(screen) < 0) return;
+    if (SDL_LockSurface(pic) == 0) {
+        for (int y = 0; y < rows; ++y)
+            std::memcpy(static_cast<Uint8 *>(screen->pixels) + (PICTURE_Y + y) * screen->pitch,
+                        static_cast<const Uint8 *>(pic->pixels) + y * pic->pitch, bytes);
+        SDL_UnlockSurface(pic);
+    }
+    SDL_UnlockSurface(screen);
+}
+
 bool Shows(int channel)
 {
     return gamma_mode == channel || gamma_mode == MODE_ALL;
@@ -180,10 +215,7 @@ void DrawGammaMenu()
 
     DrawPageTop("Vantor Gamma Correction");
     TextC(20, 5, "Please match the brightness of the patterns below:", QUESTION);
-    if (picture.built && screen) {
-        SDL_Rect at{0, PICTURE_Y, 0, 0};
-        SDL_BlitSurface(picture.surfp.get(), nullptr, screen, &at);
-    }
+    if (picture.built && screen) CopyToScreen(picture.surfp.get(), screen);
     const int values[3] = {s.gamma_r, s.gamma_g, s.gamma_b};
     for (int c = 0; c < 3; ++c)
         if (Shows(c))

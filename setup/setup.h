@@ -137,5 +137,6 @@ int GammaLevel(int tenths);
 // within 1..50.
 void StepGamma(settings &rec, int mode, int step);
 
+extern const std::array<menuitem, 7> gamma_items;
 void DrawGammaMenu();
 void GammaMenu();
