@@ -333,14 +333,12 @@ flow_key_s()
     expect_untouched
 }
 
-# The pages not written yet lead back to the main page; Space chooses too.
+# "Sound options:" and "Game statistics" lead nowhere; Space chooses too.
 flow_other_pages()
 {
     write_settings "$KNOWN"$'\n'
     launch
     keys Down Down space # "Game statistics"
-    expect_alive
-    keys g # "Graphics options:"
     expect_alive
     expect_untouched
     keys Escape
@@ -525,6 +523,199 @@ flow_no_display()
     wait_exit 1
     grep -q '^Vantor: .' <(tail -n 1 "$tmp/stderr") ||
         fail "last line on standard error: $(tail -n 1 "$tmp/stderr")"
+}
+
+# ---------------------------------------------------------------------------
+# The pages below the main page. Keys queue in the X server and the program
+# takes them in order, so a flow types a whole road at once; "Save and exit"
+# from the main page is Down Down Down Return.
+
+readonly SAVE_KEYS='Down Down Down Return'
+
+# Takes a screenshot (F11) of the page shown and waits until the file is
+# whole: it exists from the moment the library starts writing it.
+take_shot()
+{
+    expect_alive
+    poll pngcheck -q "$work/screenshot.png" >/dev/null || fail "screenshot.png stays incomplete"
+}
+
+# A pixel of a fresh screenshot of the page shown, as "srgb(r,g,b)".
+shot_pixel()
+{
+    take_shot
+    pixel "$work/screenshot.png" "$1" "$2"
+}
+
+# The overview's road of one change: Graphics options, Mode, Windowed.
+flow_road_of_one_change()
+{
+    write_settings "$DEFAULTS"$'\n'
+    launch
+    keys g m w Escape $SAVE_KEYS
+    wait_exit 0
+    expect_line "$settings" "0 800 600 0 0 2 22 22 22"
+}
+
+# Each list question sets its field; the others stay as they were.
+flow_list_questions()
+{
+    write_settings "$KNOWN"$'\n' # SDL, windowed, antialiasing on, no accumulation buffer
+    launch
+    keys g b o     # Back-end: OpenGL
+    keys m f       # Mode: Full screen
+    keys a a n     # Antialiasing options, Antialiasing: No
+    keys Down Return y # Accumulation buffer: Yes
+    keys Escape Escape $SAVE_KEYS
+    wait_exit 0
+    expect_line "$settings" "0 1024 768 3 0 8 18 20 24"
+}
+
+# "Cancel" and Escape on every question, and Escape on every page, change
+# nothing; letters choose the first item that begins with them ("r" is
+# "Resolution:", never "Return"; "a" is "Antialiasing:", never
+# "Accumulation buffer:").
+flow_cancel_everywhere()
+{
+    write_settings "$KNOWN"$'\n'
+    launch
+    keys g b c m Escape         # back-end: Cancel; mode: Escape
+    keys a a c a Escape          # antialiasing page: Antialiasing, twice
+    keys Down Return c           # Accumulation buffer: Cancel
+    keys s 5 Escape Escape       # samples typed, then Escape
+    keys g Escape                # gamma page, left at once
+    keys r Escape Escape         # width and height entries (windowed: any size)
+    expect_alive
+    keys Escape $SAVE_KEYS
+    wait_exit 0
+    expect_line "$settings" "$KNOWN"
+}
+
+# In full screen the list offers the display's sizes, each once, then
+# "Other..." and "Cancel"; a digit chooses the first size it begins. Under
+# Xvfb sdl12-compat reports five sizes; the classic runtime only the current
+# one.
+flow_resolution_list()
+{
+    local sizes=5 y rows
+    [ -n "${VANTOR_SDL_LIBRARY_PATH:-}" ] && sizes=1
+    write_settings "$DEFAULTS"$'\n'
+    launch
+    keys g r
+    take_shot
+    rows=$((sizes + 1)) # the sizes and "Other...", from row 7 down
+    for ((y = 112; y < 112 + 15 * rows; y += 15)); do
+        [ "$(pixel "$work/screenshot.png" 155 "$y")" != "srgb(0,0,0)" ] || fail "no bar at y $y"
+    done
+    [ "$(pixel "$work/screenshot.png" 155 "$y")" = "srgb(0,0,0)" ] || fail "more than $sizes sizes"
+    if [ "$sizes" = 5 ]; then
+        keys Down Down Return # 800x600, then the list again for 7: 720x480
+        keys r 7
+        keys Escape $SAVE_KEYS
+        wait_exit 0
+        expect_line "$settings" "0 720 480 1 0 2 22 22 22"
+    else
+        keys 1 Escape $SAVE_KEYS
+        wait_exit 0
+        expect_line "$settings" "0 1024 768 1 0 2 22 22 22"
+    fi
+}
+
+# "Other..." leads to the entries; Escape on the width keeps it and the
+# height is still asked; typing appends to the value shown.
+flow_resolution_other()
+{
+    write_settings "$DEFAULTS"$'\n'
+    launch
+    keys g r o Escape 5 Return # width kept; height 600 -> 6005
+    keys Escape $SAVE_KEYS
+    wait_exit 0
+    expect_line "$settings" "0 800 6005 1 0 2 22 22 22"
+}
+
+# Where the display allows any size (windowed), the entries come at once.
+# Digits beyond the maximum, the keypad's digits and Enter do nothing;
+# Backspace drops a digit.
+flow_numeric_entry()
+{
+    write_settings "0 800 600 0 0 2 22 22 22"$'\n'
+    launch
+    keys g r 5 1 KP_5 KP_Enter Return  # 8005; 80051 is above 9999
+    keys BackSpace BackSpace BackSpace Return # 600 -> 0
+    keys Escape $SAVE_KEYS
+    wait_exit 0
+    expect_line "$settings" "0 8005 0 0 0 2 22 22 22"
+}
+
+# Samples: 2 and 9 make 29, a further 9 would be 299; below 2 is stored as 2.
+flow_samples()
+{
+    write_settings "$DEFAULTS"$'\n'
+    launch
+    keys g a s 9 9 Return
+    keys Escape Escape $SAVE_KEYS
+    wait_exit 0
+    expect_line "$settings" "0 800 600 1 0 29 22 22 22"
+    write_settings "$DEFAULTS"$'\n'
+    start_setup
+    find_window
+    keys g a s BackSpace Return Escape Escape $SAVE_KEYS
+    wait_exit 0
+    expect_line "$settings" "$DEFAULTS"
+}
+
+# The gamma page: flat fields at the level of the value tried, "Darker" and
+# "Lighter" on all channels or the one chosen ("r" is "Red", never "Return").
+flow_gamma()
+{
+    write_settings "$DEFAULTS"$'\n'
+    launch
+    keys g g
+    [ "$(shot_pixel 5 95)" = "srgb(186,186,186)" ] || fail "white field $(pixel "$work/screenshot.png" 5 95)"
+    [ "$(pixel "$work/screenshot.png" 5 125)" = "srgb(186,0,0)" ] || fail "red field"
+    [ "$(pixel "$work/screenshot.png" 1 110)" = "srgb(255,255,255)" ] || fail "lit pattern pixel"
+    keys d # all three to 2.1
+    [ "$(shot_pixel 5 95)" = "srgb(183,183,183)" ] || fail "white field after Darker"
+    keys r l l # red to 2.3
+    [ "$(shot_pixel 5 125)" = "srgb(188,0,0)" ] || fail "red field after Lighter"
+    keys b d # blue to 2.0
+    keys Escape Escape $SAVE_KEYS
+    wait_exit 0
+    expect_line "$settings" "0 800 600 1 0 2 23 21 20"
+}
+
+# The values stop at 0.1 and 5.0, each channel at its own limit.
+flow_gamma_limits()
+{
+    write_settings "0 800 600 1 0 2 1 50 22"$'\n'
+    launch
+    keys g g d l d
+    keys Escape Escape $SAVE_KEYS
+    wait_exit 0
+    expect_line "$settings" "0 800 600 1 0 2 1 49 21"
+}
+
+# Closing the window on a deep page ends the program without saving.
+flow_close_deep()
+{
+    write_settings "$KNOWN"$'\n'
+    launch
+    keys g a s 4 # the samples entry, a digit typed
+    expect_alive
+    "${VANTOR_WM_CLOSE:?wm-close}" "$win" || fail "wm-close failed"
+    wait_exit 0
+    expect_untouched
+}
+
+flow_close_question()
+{
+    write_settings "$KNOWN"$'\n'
+    launch
+    keys g b
+    expect_alive
+    "${VANTOR_WM_CLOSE:?wm-close}" "$win" || fail "wm-close failed"
+    wait_exit 0
+    expect_untouched
 }
 
 # ---------------------------------------------------------------------------
