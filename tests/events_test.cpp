@@ -132,21 +132,6 @@ TEST_F(Events, KeysThatAreHandedBack)
     }
 }
 
-TEST_F(Events, TogglesAndTheirMessages)
-{
-    SDL_keysym f12{0, SDLK_F12, KMOD_NONE, 0};
-    EXPECT_TRUE(vimage::LibraryKey(f12));
-    EXPECT_EQ(Status(), "FPS display enabled.");
-    EXPECT_TRUE(vimage::LibraryKey(f12));
-    EXPECT_EQ(overlay.show_fps, 0);
-    EXPECT_EQ(Status(), "FPS display disabled.");
-    // In the SDL back-end the antialiasing keys say nothing.
-    overlay.status[0] = '\0';
-    SDL_keysym f5{0, SDLK_F5, KMOD_NONE, 0};
-    EXPECT_TRUE(vimage::LibraryKey(f5));
-    EXPECT_EQ(Status(), "");
-}
-
 // The OpenGL back-end's antialiasing keys, on its record alone.
 TEST(AntialiasKeys, MessagesFollowWhatTheContextHas)
 {

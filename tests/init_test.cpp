@@ -74,17 +74,6 @@ TEST(Init, ASecondInitialisationReplacesTheFirst)
     EXPECT_EQ(TextL(1, 1, "Text", 0xffffff), 0);
 }
 
-TEST(SDLFlags, BackEndAndScreenMode)
-{
-    using vimage::SDLFlags;
-    EXPECT_EQ(SDLFlags(BACKEND_GL, 0), Uint32{SDL_OPENGL});
-    EXPECT_EQ(SDLFlags(BACKEND_GL, 1 | 4), Uint32{SDL_OPENGL | SDL_FULLSCREEN});
-    EXPECT_EQ(SDLFlags(BACKEND_SDL, 0), Uint32{SDL_HWSURFACE | SDL_ANYFORMAT | SDL_DOUBLEBUF});
-    EXPECT_EQ(SDLFlags(BACKEND_SDL, 3),
-              Uint32{SDL_HWSURFACE | SDL_ANYFORMAT | SDL_DOUBLEBUF | SDL_FULLSCREEN});
-    EXPECT_EQ(SDLFlags(5, 1), Uint32{SDL_FULLSCREEN});
-}
-
 TEST(Modes, RepeatedSizesAreListedOnce)
 {
     SDL_Rect r[] = {{0, 0, 1024, 768}, {0, 0, 800, 600}, {0, 0, 1024, 768}, {0, 0, 640, 480}};

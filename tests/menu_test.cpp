@@ -163,19 +163,6 @@ TEST_F(Menu, ReleasingBesideTheItemsChoosesNothing)
     EXPECT_EQ(m.tracking_mouse, 0);
 }
 
-TEST_F(Menu, OtherEvents)
-{
-    SDL_Event ev{};
-    ev.type = SDL_QUIT;
-    EXPECT_EQ(React(ev).action, menu_action::quit);
-    ev.type = SDL_USEREVENT;
-    EXPECT_EQ(React(ev).action, menu_action::redraw);
-    ev.type = SDL_VIDEOEXPOSE;
-    EXPECT_EQ(React(ev).action, menu_action::redraw);
-    ev.type = SDL_KEYUP;
-    EXPECT_EQ(React(ev).action, menu_action::wait);
-}
-
 TEST_F(Menu, APageWithoutItemsWaitsForAnyChoice)
 {
     menu_state page;
