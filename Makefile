@@ -7,6 +7,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
 
 .PHONY: run test deps build sanitize fuzz bench classic-flows format clean
+.PHONY: package
 
 run: build
 	cd $(BUILD) && ./vantor-setup
@@ -57,6 +58,10 @@ classic-flows: build
 bench: build
 	$(BUILD)/frame-bench
 	$(BUILD)/resample-bench
+
+# The Debian package, $(BUILD)/vantor-setup_VERSION_ARCH.deb.
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
