@@ -7,7 +7,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
 
 .PHONY: run test deps build sanitize fuzz bench classic-flows format clean
-.PHONY: package
+.PHONY: package package-test
 
 run: build
 	cd $(BUILD) && ./vantor-setup
@@ -62,6 +62,11 @@ bench: build
 # The Debian package, $(BUILD)/vantor-setup_VERSION_ARCH.deb.
 package: build
 	cd $(BUILD) && cpack -G DEB
+
+# The package installed into a fresh Debian 12 root (debootstrap; needs root
+# and the network), where the installed program passes a short flow.
+package-test: build
+	VANTOR_BUILD=$(BUILD) tests/install/package.sh debian
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
