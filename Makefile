@@ -7,7 +7,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
 
 .PHONY: run test deps build sanitize fuzz bench classic-flows format clean
-.PHONY: package package-test
+.PHONY: package package-test screenshots
 
 run: build
 	cd $(BUILD) && ./vantor-setup
@@ -67,6 +67,10 @@ package: build
 # and the network), where the installed program passes a short flow.
 package-test: build
 	VANTOR_BUILD=$(BUILD) tests/install/package.sh debian
+
+# The README's screenshots in docs/, taken anew by the program's own F11.
+screenshots: build
+	VANTOR_BUILD=$(BUILD) tests/install/screenshots.sh write docs
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
