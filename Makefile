@@ -7,6 +7,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
 
 .PHONY: run test deps build sanitize fuzz bench classic-flows format clean
+.PHONY: package package-test screenshots
 
 run: build
 	cd $(BUILD) && ./vantor-setup
@@ -57,6 +58,19 @@ classic-flows: build
 bench: build
 	$(BUILD)/frame-bench
 	$(BUILD)/resample-bench
+
+# The Debian package, $(BUILD)/vantor-setup_VERSION_ARCH.deb.
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+# The package installed into a fresh Debian 12 root (debootstrap; needs root
+# and the network), where the installed program passes a short flow.
+package-test: build
+	VANTOR_BUILD=$(BUILD) tests/install/package.sh debian
+
+# The README's screenshots in docs/, taken anew by the program's own F11.
+screenshots: build
+	VANTOR_BUILD=$(BUILD) tests/install/screenshots.sh write docs
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -1,6 +1,7 @@
-// logo_gen.cpp - draws the game's logo, "logo.png".
+// logo_gen.cpp - draws the game's logo, "logo.png", and the programs' icon.
 //
 // Usage: logo-gen OUTPUT.png
+//        logo-gen --icon SIZE OUTPUT.png
 //
 // The logo is a haulage truck seen from the side, a cab and a flatbed loaded
 // with cargo crates, running along a road: no text, since every page puts its
@@ -17,6 +18,12 @@
 // violet under software and hardware gamma alike. Shapes are antialiased by
 // averaging 8 x 8 samples a pixel, in linear light.
 //
+// The icon is the same drawing for the desktop: a square of SIZE pixels, the
+// truck scaled down onto a black tile with rounded corners, transparent
+// around them. Desktops show PNG files as sRGB and ignore gAMA, so the icon
+// is stored gamma-encoded (exponent 1/2.2, the pages' gamma, with a gAMA
+// chunk saying so), which makes it look like the logo on the pages.
+//
 // Depends on: png_write (libpng's writer).
 
 #include "png_write.h"
@@ -24,7 +31,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -60,29 +69,46 @@ struct box {
     double x0, y0, x1, y1;
 };
 
+// A picture of `width` x `height` pixels onto which the drawing is painted in
+// its own coordinates, those of the 512 x 256 logo: drawing point (x, y) lands
+// on pixel position (x * scale + ox, y * scale + oy). Each pixel keeps its
+// colour premultiplied by its coverage, on a transparent black ground.
 class canvas {
   public:
-    canvas() : px_(static_cast<size_t>(WIDTH) * HEIGHT, colour{0, 0, 0}) {}
+    canvas(int width, int height, double scale = 1, double ox = 0, double oy = 0)
+        : width_(width), height_(height), scale_(scale), ox_(ox), oy_(oy),
+          px_(static_cast<size_t>(width) * height, pixel{})
+    {
+    }
 
     // Paints what `inside` holds within the bounding box, each pixel mixed
     // with the colour by the share of its samples inside.
     void Paint(box b, const inside_fn &inside, colour c)
     {
-        const int x0 = std::max(0, static_cast<int>(std::floor(b.x0)));
-        const int y0 = std::max(0, static_cast<int>(std::floor(b.y0)));
-        const int x1 = std::min(WIDTH, static_cast<int>(std::ceil(b.x1)));
-        const int y1 = std::min(HEIGHT, static_cast<int>(std::ceil(b.y1)));
+        const int x0 = std::max(0, static_cast<int>(std::floor(b.x0 * scale_ + ox_)));
+        const int y0 = std::max(0, static_cast<int>(std::floor(b.y0 * scale_ + oy_)));
+        const int x1 = std::min(width_, static_cast<int>(std::ceil(b.x1 * scale_ + ox_)));
+        const int y1 = std::min(height_, static_cast<int>(std::ceil(b.y1 * scale_ + oy_)));
         for (int y = y0; y < y1; ++y)
             for (int x = x0; x < x1; ++x) {
                 int hits = 0;
                 for (int sy = 0; sy < SAMPLES; ++sy)
                     for (int sx = 0; sx < SAMPLES; ++sx)
-                        hits += inside(x + (sx + 0.5) / SAMPLES, y + (sy + 0.5) / SAMPLES);
+                        hits += inside((x + (sx + 0.5) / SAMPLES - ox_) / scale_,
+                                       (y + (sy + 0.5) / SAMPLES - oy_) / scale_);
                 if (hits == 0) continue;
                 const double a = static_cast<double>(hits) / (SAMPLES * SAMPLES);
-                colour &p = px_[static_cast<size_t>(y) * WIDTH + x];
-                p = {p.r + (c.r - p.r) * a, p.g + (c.g - p.g) * a, p.b + (c.b - p.b) * a};
+                pixel &p = px_[static_cast<size_t>(y) * width_ + x];
+                p.c = {p.c.r + (c.r - p.c.r) * a, p.c.g + (c.g - p.c.g) * a,
+                       p.c.b + (c.b - p.c.b) * a};
+                p.alpha += (1 - p.alpha) * a;
             }
+    }
+
+    // The picture's bounds in drawing coordinates.
+    box Bounds() const
+    {
+        return {-ox_ / scale_, -oy_ / scale_, (width_ - ox_) / scale_, (height_ - oy_) / scale_};
     }
 
     // A rectangle with corners rounded to radius r.
@@ -147,25 +173,49 @@ class canvas {
             c);
     }
 
-    // The rows as 8-bit R, G, B, rounded.
+    // The rows as 8-bit R, G, B on black, rounded: linear values, as the
+    // logo stores them.
     std::vector<std::vector<unsigned char>> Rows() const
     {
+        return Encode(false, [](double v) { return v; });
+    }
+
+    // The rows as 8-bit R, G, B, A, the colour no longer premultiplied and
+    // encoded with the exponent 1 / 2.2.
+    std::vector<std::vector<unsigned char>> RowsWithAlpha() const
+    {
+        return Encode(true, [](double v) { return std::pow(v, 1 / 2.2); });
+    }
+
+  private:
+    struct pixel {
+        colour c{0, 0, 0};
+        double alpha = 0;
+    };
+
+    template <typename F>
+    std::vector<std::vector<unsigned char>> Encode(bool with_alpha, F encode) const
+    {
+        auto byte = [](double v) {
+            return static_cast<unsigned char>(std::lround(std::clamp(v, 0.0, 1.0) * 255));
+        };
         std::vector<std::vector<unsigned char>> rows;
-        for (int y = 0; y < HEIGHT; ++y) {
+        for (int y = 0; y < height_; ++y) {
             std::vector<unsigned char> row;
-            for (int x = 0; x < WIDTH; ++x) {
-                const colour &p = px_[static_cast<size_t>(y) * WIDTH + x];
-                for (double v : {p.r, p.g, p.b})
-                    row.push_back(
-                        static_cast<unsigned char>(std::lround(std::clamp(v, 0.0, 1.0) * 255)));
+            for (int x = 0; x < width_; ++x) {
+                const pixel &p = px_[static_cast<size_t>(y) * width_ + x];
+                const double k = with_alpha && p.alpha > 0 ? 1 / p.alpha : 1;
+                for (double v : {p.c.r, p.c.g, p.c.b}) row.push_back(byte(encode(v * k)));
+                if (with_alpha) row.push_back(byte(p.alpha));
             }
             rows.push_back(std::move(row));
         }
         return rows;
     }
 
-  private:
-    std::vector<colour> px_;
+    int width_, height_;
+    double scale_, ox_, oy_;
+    std::vector<pixel> px_;
 };
 
 // A cargo crate: a green box with a light frame and a cross brace.
@@ -227,26 +277,49 @@ void Draw(canvas &c)
     Wheel(c, 410, 212);
 }
 
+// The icon: the drawing's extent (x -2 to 488, y 18 to 242, centred on
+// (243, 130)) fills 90% of the tile's width.
+canvas Icon(int size)
+{
+    const double scale = 0.9 * size / 490;
+    canvas c(size, size, scale, size / 2.0 - 243 * scale, size / 2.0 - 130 * scale);
+    c.RoundRect(c.Bounds(), 0.18 * size / scale, {0, 0, 0});
+    Draw(c);
+    return c;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT.png\n", argv[0]);
+    const bool icon = argc == 4 && std::string(argv[1]) == "--icon";
+    const int size = icon ? std::atoi(argv[2]) : 0;
+    if (!(argc == 2 || (icon && size >= 16 && size <= 1024))) {
+        std::fprintf(stderr, "usage: %s OUTPUT.png\n       %s --icon SIZE OUTPUT.png (16..1024)\n",
+                     argv[0], argv[0]);
         return 2;
     }
-    canvas c;
-    Draw(c);
+    const char *out = argv[argc - 1];
     png_desc d;
-    d.width = WIDTH;
-    d.height = HEIGHT;
-    d.color_type = PNG_COLOR_TYPE_RGB;
     d.bit_depth = 8;
-    d.gamma = 1.0;
     d.compression = 9;
-    const std::vector<unsigned char> png = EncodePng(d, c.Rows());
-    if (png.empty() || !WriteBytes(argv[1], png)) {
-        std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);
+    std::vector<unsigned char> png;
+    if (icon) {
+        d.width = d.height = size;
+        d.color_type = PNG_COLOR_TYPE_RGB_ALPHA;
+        d.gamma = 1 / 2.2;
+        png = EncodePng(d, Icon(size).RowsWithAlpha());
+    } else {
+        canvas c(WIDTH, HEIGHT);
+        Draw(c);
+        d.width = WIDTH;
+        d.height = HEIGHT;
+        d.color_type = PNG_COLOR_TYPE_RGB;
+        d.gamma = 1.0;
+        png = EncodePng(d, c.Rows());
+    }
+    if (png.empty() || !WriteBytes(out, png)) {
+        std::fprintf(stderr, "%s: cannot write %s\n", argv[0], out);
         return 1;
     }
     return 0;

@@ -56,11 +56,11 @@ fail()
 cleanup()
 {
     # SDL turns SIGTERM into a quit request, which a stuck program never reads.
-    [ -n "$setup_pid" ] && kill -KILL "$setup_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill -TERM "$xvfb_pid" 2>/dev/null
+    [ -z "$setup_pid" ] || kill -KILL "$setup_pid" 2>/dev/null || true
+    [ -z "$xvfb_pid" ] || kill -TERM "$xvfb_pid" 2>/dev/null || true
     wait 2>/dev/null
     if [ -n "$tmp" ]; then
-        chmod -R u+w "$tmp" 2>/dev/null
+        chmod -R u+w "$tmp" 2>/dev/null || true
         rm -rf "$tmp"
     fi
 }
@@ -183,10 +183,9 @@ mouse()
 # Waits for the program to end and checks its exit status.
 wait_exit()
 {
-    local expected=$1 status
+    local expected=$1 status=0
     poll eval '! running' || fail "still running $DEADLINE s after the last input"
-    wait "$setup_pid"
-    status=$?
+    wait "$setup_pid" || status=$?
     setup_pid=""
     [ "$status" -eq "$expected" ] || fail "exit status $status, expected $expected"
 }
@@ -719,6 +718,10 @@ flow_close_question()
 }
 
 # ---------------------------------------------------------------------------
+
+# Other suites source this file for its library (which also works under
+# set -e); only when run does it run a case.
+[ "${BASH_SOURCE[0]}" = "$0" ] || return 0
 
 if [ -z "$case_name" ] || ! declare -F "flow_$case_name" >/dev/null; then
     echo "usage: $0 CASE, one of: $(declare -F | sed -n 's/^declare -f flow_//p' | tr '\n' ' ')" >&2
