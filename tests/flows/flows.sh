@@ -722,6 +722,9 @@ flow_close_question()
 
 # ---------------------------------------------------------------------------
 
+# Sourced by another script for the helpers above: it runs its own flows.
+[ "${BASH_SOURCE[0]}" = "$0" ] || return 0
+
 if [ -z "$case_name" ] || ! declare -F "flow_$case_name" >/dev/null; then
     echo "usage: $0 CASE, one of: $(declare -F | sed -n 's/^declare -f flow_//p' | tr '\n' ' ')" >&2
     exit 2
