@@ -4,15 +4,17 @@
 // square of OpenGL coordinates: logical (x, y) is drawn at (x / 40, 1 - y / 25),
 // and the orthographic projection that ImagePanGL sets lays that square onto
 // the canvas's pixels, margins and pan included (the odd pixel of an uneven
-// margin lies above and to the right of the canvas here, where the SDL
-// back-end puts it below). Rectangles are filled in their exact fractional
-// place and the rasteriser snaps their edges to pixel centres, where the SDL
-// back-end truncates.
+// vertical margin lies above the canvas here, below it in the SDL back-end).
+// Rectangles are filled in their exact fractional place and the rasteriser
+// takes the pixels whose centres they cover, where the SDL back-end
+// truncates.
 //
 // Pictures are textures: LoadPNG gives their rows bottom-up, padded to powers
 // of two, already brought to the place's pixel size when the picture was made
-// at 64 pixels a unit; the quad shows only the picture's part of the texture.
-// A picture of its own size (0 x 0 units) is mipmapped instead.
+// at 64 pixels a unit; the quad shows only the picture's part of the texture,
+// from the whole pixel where the SDL back-end puts the picture's corner, so
+// that each texel covers one pixel. A picture of its own size (0 x 0 units)
+// is mipmapped instead.
 //
 // State: the projection and the fixed state are set once by PrepareGL.
 // GL_TEXTURE_2D and GL_BLEND are off between operations: whatever switches
