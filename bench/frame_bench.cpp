@@ -10,13 +10,18 @@
 //   - frame/graphics, frame/gamma: the same for the graphics options page and
 //     the gamma page (its test picture cached, as between value changes);
 //   - present: SDL_Flip of the screen surface alone;
+//   - frame/gl: the main page as ImageMenu draws it in the OpenGL back-end,
+//     overlays included, finished (glFinish) but not presented, on an Xvfb
+//     of its own with Mesa's llvmpipe; anchor/gl-clear: clearing the whole
+//     window in OpenGL and finishing it; present/gl: the buffer swap alone;
 //   - anchor/memset+memcpy: clearing a buffer of one 32-bit frame and copying
 //     it into another, the floor of any frame;
 //   - anchor/full-fill: one SDL_FillRect of the whole screen surface;
 //   - startup: a forked child that starts SDL and the library, draws the main
 //     page and presents it once; anchor/fork: a child that ends at once.
 // After the runs a table gives the microseconds of each and their ratios; the
-// frame should cost no more than three full-frame fills.
+// frame should cost no more than three full-frame fills. Both back-ends draw
+// the page with its logo, as the setup shows it.
 //
 // The anchors are timed on the runtime under test, so the ratios compare like
 // with like; the runtimes differ a lot (sdl12-compat's fill and present are
@@ -36,11 +41,15 @@
 //
 // The start-up benchmarks fork a child that initialises SDL itself, so they
 // run first, before this process initialises SDL for the frame benchmarks.
+// The OpenGL ones run last: SDL is started again on the X server then.
 // The child inherits the libraries already loaded and linked, so start-up
 // here is SDL and the library starting, not the dynamic loader.
 
 #include "image_internal.h"
 #include "setup.h"
+#include "xvfb.h"
+
+#include <SDL_opengl.h>
 
 #include <benchmark/benchmark.h>
 
@@ -62,11 +71,36 @@ namespace {
 constexpr int WIDTH = 600;
 constexpr int HEIGHT = 375;
 
-// SDL and the library, started as the setup starts them; 0 or -1.
-int StartDisplay()
+// SDL and the library, started as the setup starts them, in a back-end; the
+// logo loaded. 0 or -1.
+int StartDisplay(int backend_opt = BACKEND_SDL)
 {
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0) return -1;
-    return ImageInit(BACKEND_SDL, WIDTH, HEIGHT, 0, 2, 22, 22, 22, 4);
+    if (ImageInit(backend_opt, WIDTH, HEIGHT, 0, 2, 22, 22, 22, 4) < 0) return -1;
+    logo_loaded = ImageLoad(&logo, "logo.png", 8, 4, 0) == 0;
+    return 0;
+}
+
+// What each back-end ran on, for the table.
+std::string sdl_display = "not started", gl_display = "not started";
+
+std::string DescribeSDL()
+{
+    const SDL_version *v = SDL_Linked_Version();
+    const SDL_Surface *screen = SDL_GetVideoSurface();
+    char driver[32] = "?";
+    SDL_VideoDriverName(driver, sizeof driver);
+    char text[256];
+    std::snprintf(text, sizeof text, "SDL %d.%d.%d, driver %s", v->major, v->minor, v->patch,
+                  driver);
+    std::string out = text;
+    if (screen) {
+        std::snprintf(text, sizeof text, ", screen %dx%d at %d bits (R %08x G %08x B %08x)",
+                      screen->w, screen->h, screen->format->BitsPerPixel, screen->format->Rmask,
+                      screen->format->Gmask, screen->format->Bmask);
+        out += text;
+    }
+    return out;
 }
 
 // A page as ImageMenu redraws it, with the overlays of the SDL back-end's
@@ -89,10 +123,59 @@ bool EnsureDisplay(benchmark::State &state)
             std::fprintf(stderr, "frame-bench: %s\n", ImageError() ? ImageError() : SDL_GetError());
             return false;
         }
+        sdl_display = DescribeSDL();
         return true;
     }();
     if (!ok) state.SkipWithError("the display could not be started");
     return ok;
+}
+
+// Starts the OpenGL back-end once, on an X server of this process's own:
+// SDL is shut down (the SDL benchmarks ran on their own driver) and started
+// again on it.
+bool EnsureGLDisplay(benchmark::State &state)
+{
+    static const bool ok = [] {
+        display_started = true;
+        if (!StartOwnXvfb()) return false;
+        if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_Quit();
+        setenv("SDL_VIDEODRIVER", "x11", 1);
+        if (StartDisplay(BACKEND_GL) < 0) {
+            std::fprintf(stderr, "frame-bench: %s\n", ImageError() ? ImageError() : SDL_GetError());
+            return false;
+        }
+        gl_display =
+            DescribeSDL() + ", " + reinterpret_cast<const char *>(glGetString(GL_RENDERER));
+        return true;
+    }();
+    if (!ok) state.SkipWithError("the OpenGL display could not be started");
+    return ok;
+}
+
+void BM_FrameGL(benchmark::State &state)
+{
+    if (!EnsureGLDisplay(state)) return;
+    for (auto _ : state) {
+        vimage::DrawMenuFrame(DrawMainMenu, static_cast<int>(main_items.size()), main_items.data(),
+                              0);
+        vimage::DrawOverlaysGL();
+        glFinish();
+    }
+}
+
+void BM_ClearGL(benchmark::State &state)
+{
+    if (!EnsureGLDisplay(state)) return;
+    for (auto _ : state) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        glFinish();
+    }
+}
+
+void BM_PresentGL(benchmark::State &state)
+{
+    if (!EnsureGLDisplay(state)) return;
+    for (auto _ : state) SDL_GL_SwapBuffers();
 }
 
 void BM_Frame(benchmark::State &state, bool overlays)
@@ -245,16 +328,9 @@ class TableReporter : public benchmark::ConsoleReporter {
 
 void PrintTable(const TableReporter &reporter)
 {
-    const SDL_version *v = SDL_Linked_Version();
-    const SDL_Surface *screen = SDL_GetVideoSurface();
-    char driver[32] = "?";
-    SDL_VideoDriverName(driver, sizeof driver);
-    std::printf("\nSDL %d.%d.%d, driver %s", v->major, v->minor, v->patch, driver);
-    if (screen)
-        std::printf(", screen %dx%d at %d bits (R %08x G %08x B %08x)", screen->w, screen->h,
-                    screen->format->BitsPerPixel, screen->format->Rmask, screen->format->Gmask,
-                    screen->format->Bmask);
-    std::printf("\n\n%-24s %12s %12s\n", "benchmark", "real us", "cpu us");
+    std::printf("\nSDL back-end: %s\nOpenGL back-end: %s\n", sdl_display.c_str(),
+                gl_display.c_str());
+    std::printf("\n%-24s %12s %12s\n", "benchmark", "real us", "cpu us");
     for (const auto &r : reporter.results)
         std::printf("%-24s %12.3f %12.3f\n", r.name.c_str(), r.real_us, r.cpu_us);
 
@@ -276,6 +352,9 @@ void PrintTable(const TableReporter &reporter)
     ratio("gamma page / (memset+memcpy)", "frame/gamma", "anchor/memset+memcpy", "");
     ratio("present / full fill", "present", "anchor/full-fill", "");
     ratio("start-up / fork anchor", "startup", "anchor/fork", "");
+    ratio("OpenGL frame / SDL frame", "frame/gl", "frame/plain", "");
+    ratio("OpenGL frame / OpenGL clear", "frame/gl", "anchor/gl-clear", "");
+    ratio("OpenGL present / SDL present", "present/gl", "present", "");
 }
 
 // Moves to the folder of this executable, where the build stages vantor.ttf.
@@ -320,6 +399,9 @@ int main(int argc, char **argv)
     benchmark::RegisterBenchmark("anchor/full-fill", BM_FullFill)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("anchor/memset+memcpy", BM_MemsetMemcpy)
         ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("frame/gl", BM_FrameGL)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("anchor/gl-clear", BM_ClearGL)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("present/gl", BM_PresentGL)->Unit(benchmark::kMicrosecond);
 
     TableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

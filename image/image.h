@@ -17,6 +17,10 @@
  *     message of the last failure is ImageError(). Text operations never fail.
  *   - Call SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) before ImageInit. The
  *     library has no shutdown: what it owns lives until the process ends.
+ *   - sdl12-compat gives an OpenGL display an accumulation buffer only with
+ *     its OpenGL scaling off, and reads that setting when SDL starts; so as
+ *     the program is loaded the library sets SDL12COMPAT_OPENGL_SCALING=0 in
+ *     the environment, unless the user set it.
  *
  * Usable from C and C++.
  */
@@ -89,7 +93,8 @@ extern int (*ImageDraw)(const image *imgp, float x, float y);
 /* Releases a loaded picture; the record itself is left as it is. */
 extern int (*ImageFree)(image *imgp);
 /* Presents the frame with the library's overlays (help screen, frame rate,
-   status line) and takes a screenshot when one was asked for. */
+   status line and, in OpenGL, the gamma sample) and takes a screenshot when
+   one was asked for. */
 extern int (*ImageUpdate)(void);
 /* Width of a text in units. */
 extern float (*TextWidth)(const char *text);
@@ -156,6 +161,39 @@ int ImageVertLine(int x, int y, int height, Uint32 col);
 /* Gamma-corrects a float colour (red, green, blue, alpha in 0..1). Returns
    either cols itself or a pointer to storage that the next call overwrites. */
 const float *ImageGamma(const float *cols);
+
+/*
+ * The OpenGL back-end's record: what the context was granted, and the
+ * antialiasing settings that the library's keys switch (F5 antialias and, without
+ * glBlendColor, accum; F6 and Shift F6 samples; F7 accum) for the caller's own
+ * antialiasing. The library draws without them.
+ */
+
+/* The calling convention of OpenGL entry points on this platform. */
+#if defined(_WIN32) && !defined(_WIN64)
+#define IMAGE_GLAPIENTRY __stdcall
+#else
+#define IMAGE_GLAPIENTRY
+#endif
+
+typedef struct image_gl {
+    int antialias;  /* antialiasing switched on */
+    int accum;      /* antialias with the accumulation buffer rather than a blend colour */
+    int have_accum; /* the context has an accumulation buffer */
+    int samples;    /* supersampling samples per pixel, 2..64 */
+    int rescale;    /* the capability that rescales normals: GL_RESCALE_NORMAL_EXT
+                       (0x803A) where supported, else GL_NORMALIZE (0x0BA1) */
+    /* glBlendColor; null without GL_ARB_imaging */
+    void(IMAGE_GLAPIENTRY *glBlendColorp)(float red, float green, float blue, float alpha);
+    /* glDrawRangeElements; null before OpenGL 1.2 */
+    void(IMAGE_GLAPIENTRY *glDrawRangeElementsp)(unsigned int mode, unsigned int start,
+                                                 unsigned int end, int count, unsigned int type,
+                                                 const void *indices);
+} image_gl;
+
+/* The OpenGL back-end's record, kept up to date as the keys switch it; null
+   unless ImageInit opened the OpenGL back-end. */
+const image_gl *ImageGLState(void);
 
 #ifdef __cplusplus
 }

@@ -59,16 +59,8 @@ int ImageClearBorderSDL();
 // Back-end state and binding (init.cpp)
 
 // State of the OpenGL back-end, offered to the library's user for its own
-// antialiasing; switched by the keyboard controls.
-struct gl_state {
-    int antialias;
-    int accum;      // antialias with the accumulation buffer, not a blend colour
-    int have_accum; // the context has an accumulation buffer
-    int samples;    // supersampling samples per pixel, 2..64
-    int rescale;    // GL capability that rescales normals
-    void (*glBlendColorp)(float, float, float, float); // null without GL_ARB_imaging
-    void *glDrawRangeElementsp;                        // null before OpenGL 1.2
-};
+// antialiasing (image.h's image_gl); switched by the keyboard controls.
+using gl_state = ::image_gl;
 
 struct sdl_state {
     SDL_Surface *surfp; // the screen surface of the video mode
@@ -224,6 +216,64 @@ int ImageRectFracSDL(float x, float y, float width, float height, Uint32 col);
 int ImageLoadSDL(image *imgp, const char *filename, int width, int height, int alpha);
 int ImageDrawSDL(const image *imgp, float x, float y);
 int ImageFreeSDL(image *imgp);
+
+// ---------------------------------------------------------------------------
+// OpenGL drawing back-end (gl_backend.cpp, gl_text.cpp)
+
+// The version at the start of GL_VERSION, "major.minor".
+struct gl_version {
+    int major = 0, minor = 0;
+};
+
+// Reads the two numbers at the start of a GL_VERSION text as "%d.%d" would:
+// white space and a sign allowed before each, the point right after the
+// first. False for a null text or one that does not begin so.
+bool ParseGLVersion(const char *text, gl_version &v);
+// Whether the library runs on it: OpenGL 1.1 or newer.
+bool UsableGLVersion(const gl_version &v);
+// OpenGL 1.2 or newer: glDrawRangeElements and the separate specular colour.
+bool HasGL12(const gl_version &v);
+
+// Whether the current OpenGL context lists an extension; 0 when it reports
+// no extension string.
+int ExtensionSupported(const char *extension);
+
+// The OpenGL completion of ImageInit, all but binding the table: checks the
+// version, builds the glyph set, fills the gl record and sets the projection
+// and fixed state. 0, or -1 with the message recorded.
+int PrepareGL(int antialias, int samples, bool accum_asked);
+
+// The whole pixel where the SDL back-end puts logical x (or y), counted from
+// the canvas's left (top) edge, pan excluded: text and pictures start there
+// in OpenGL too, so that their texels fall on pixel centres.
+double CanvasColumn(float x);
+double CanvasRow(float y);
+
+int ImageClearGL();
+int ImageClearBorderGL();
+int ImagePanGL(int x, int y);
+int ImageRectGL(int x, int y, int width, int height, Uint32 col);
+int ImageRectFracGL(float x, float y, float width, float height, Uint32 col);
+int ImageLoadGL(image *imgp, const char *filename, int width, int height, int alpha);
+int ImageDrawGL(const image *imgp, float x, float y);
+int ImageFreeGL(image *imgp);
+
+// ImageUpdateGL up to the swap: the error report, the help screen's backdrop,
+// the overlays and the gamma sample.
+void DrawOverlaysGL();
+// The gamma sample's bands.
+void DrawGammaSample();
+int ImageUpdateGL();
+
+// Builds the OpenGL glyph set (display lists and textures) from the open font.
+void BuildGlyphsGL();
+float TextWidthGL(const char *text);
+// Text with the top of its line at (x, y) in OpenGL units (the canvas is the
+// unit square, y upward).
+int TextGL(float x, float y, const char *text, Uint32 col);
+int TextLGL(float x, float y, const char *text, Uint32 col);
+int TextCGL(float x, float y, const char *text, Uint32 col);
+int TextRGL(float x, float y, const char *text, Uint32 col);
 
 // ---------------------------------------------------------------------------
 // Menu widget (menu.cpp)

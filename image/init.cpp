@@ -59,6 +59,22 @@ struct backend_ops {
     decltype(TextR) text_r;
 };
 
+constexpr backend_ops gl_ops{
+    .clear = ImageClearGL,
+    .clear_border = ImageClearBorderGL,
+    .pan = ImagePanGL,
+    .rect = ImageRectGL,
+    .rect_frac = ImageRectFracGL,
+    .load = ImageLoadGL,
+    .draw = ImageDrawGL,
+    .free = ImageFreeGL,
+    .update = ImageUpdateGL,
+    .text_width = TextWidthGL,
+    .text_l = TextLGL,
+    .text_c = TextCGL,
+    .text_r = TextRGL,
+};
+
 constexpr backend_ops sdl_ops{
     .clear = ImageClearSDL,
     .clear_border = ImageClearBorderSDL,
@@ -111,9 +127,20 @@ int CompleteSDL(SDL_Surface *screen)
     return 0;
 }
 
-int CompleteGL()
+int CompleteGL(int antialias, int samples, bool accum_asked)
 {
-    return Fail("The OpenGL back-end is not available in this build");
+    if (PrepareGL(antialias, samples, accum_asked) < 0) return -1;
+    Bind(gl_ops);
+    backend_id = BACKEND_GL;
+    return 0;
+}
+
+// Fails with SDL's message for a call that SDL refused; with `fallback`
+// when SDL gave no reason (its error was cleared before the call).
+int FailSDL(const char *fallback)
+{
+    const char *text = SDL_GetError();
+    return Fail(text && *text ? text : fallback);
 }
 
 } // namespace
@@ -161,8 +188,6 @@ using namespace vimage;
 extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, int samples,
                          int rgam, int ggam, int bgam, int flags)
 {
-    (void)antialias;
-    (void)samples;
     const SDL_VideoInfo *info = SDL_GetVideoInfo();
     if (!info) return Fail(SDL_GetError());
 
@@ -171,12 +196,13 @@ extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, 
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 5);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    if (flags & 2) {
-        backend.gl.accum = 1;
-        SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, 5);
-        SDL_GL_SetAttribute(SDL_GL_ACCUM_GREEN_SIZE, 5);
-        SDL_GL_SetAttribute(SDL_GL_ACCUM_BLUE_SIZE, 5);
-    }
+    // The accumulation buffer, when asked for; a later initialisation that
+    // does not ask takes back an earlier request.
+    const bool accum_asked = (flags & 2) != 0;
+    const int accum_bits = accum_asked ? 5 : 0;
+    SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, accum_bits);
+    SDL_GL_SetAttribute(SDL_GL_ACCUM_GREEN_SIZE, accum_bits);
+    SDL_GL_SetAttribute(SDL_GL_ACCUM_BLUE_SIZE, accum_bits);
     const Uint32 sdlflags = SDLFlags(backend_opt, flags);
 
     if (width < CANVAS_W || height < CANVAS_H) return Fail("Screen size too small");
@@ -185,10 +211,11 @@ extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, 
     // colour there, which SDL converts when it presents.
     int bpp = info->vfmt->BitsPerPixel;
     if (backend_opt == BACKEND_SDL && bpp <= 8) bpp = 32;
+    SDL_ClearError();
     const int depth = SDL_VideoModeOK(width, height, bpp, sdlflags);
-    if (depth == 0) return Fail(SDL_GetError());
+    if (depth == 0) return FailSDL("Video mode not available");
     SDL_Surface *screen = SDL_SetVideoMode(width, height, depth, sdlflags);
-    if (!screen) return Fail(SDL_GetError());
+    if (!screen) return FailSDL("Video mode not available");
 
     SetupGamma(rgam, ggam, bgam, (flags & 4) != 0);
     canvas = CanvasFor(width, height);
@@ -206,7 +233,7 @@ extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, 
 
     switch (backend_opt) {
     case BACKEND_GL:
-        return CompleteGL();
+        return CompleteGL(antialias, samples, accum_asked);
     case BACKEND_SDL:
         return CompleteSDL(screen);
     default:
@@ -219,4 +246,9 @@ extern "C" int ImageModes(int backend_opt, int flags, int resolutions[][2], int 
     SDL_Rect **modes = SDL_ListModes(nullptr, SDLFlags(backend_opt, flags & 1));
     if (!modes || modes == reinterpret_cast<SDL_Rect **>(-1) || n <= 0 || !resolutions) return 0;
     return DistinctModes(modes, resolutions, n);
+}
+
+extern "C" const image_gl *ImageGLState(void)
+{
+    return ImageClear && vimage::backend_id == BACKEND_GL ? &backend.gl : nullptr;
 }

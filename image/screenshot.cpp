@@ -11,7 +11,7 @@
 // file, libpng's structures, the pixel buffer) lives in SaveScreenshot, the
 // caller of WritePng, and WritePng itself holds only plain values.
 //
-// Depends on: libpng, canvas.cpp, gamma.cpp, events.cpp (SetError).
+// Depends on: libpng, OpenGL, canvas.cpp, gamma.cpp, events.cpp (SetError).
 
 #include "image_internal.h"
 
@@ -21,6 +21,7 @@
 #include <new>
 #include <vector>
 
+#include <SDL_opengl.h>
 #include <png.h>
 
 namespace vimage {
@@ -54,6 +55,24 @@ bool CaptureSDL(std::vector<Uint8> &pixels, int width, int height)
     const int result = SDL_UpperBlit(backend.sdl.surfp, &from, rgb, nullptr);
     SDL_FreeSurface(rgb);
     return result == 0;
+}
+
+// Reads the canvas from OpenGL's current read buffer (the back buffer, about
+// to be shown) as R, G, B bytes, bottom row first: in window coordinates the
+// canvas starts `yoffset` pixels above the bottom. The rows are packed
+// without gaps whatever pixel-store state the caller left.
+bool CaptureGL(std::vector<Uint8> &pixels, int width, int height)
+{
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_PACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
+    glPixelStorei(GL_PACK_SWAP_BYTES, GL_FALSE);
+    glReadPixels(canvas.xoffset, canvas.yoffset, width, height, GL_RGB, GL_UNSIGNED_BYTE,
+                 pixels.data());
+    glPopClientAttrib();
+    return true;
 }
 
 // Encodes the rows; false after a libpng error. Plain values only (see above).
@@ -106,7 +125,8 @@ int SaveScreenshot()
         rows[static_cast<size_t>(i)] = pixels.data() + static_cast<size_t>(row) * width * 3;
     }
     assert(backend_id == BACKEND_SDL || backend_id == BACKEND_GL);
-    const bool captured = backend_id == BACKEND_SDL && CaptureSDL(pixels, width, height);
+    const bool captured = backend_id == BACKEND_GL ? CaptureGL(pixels, width, height)
+                                                   : CaptureSDL(pixels, width, height);
     if (!captured || !WritePng(w, file.get(), rows.data(), width, height)) return WriteFail();
     if (std::fclose(file.release()) != 0) return WriteFail();
     return 0;

@@ -1,5 +1,5 @@
 // Opening the display: refusals, the state ImageInit leaves behind, and the
-// pure helpers behind ImageModes and the extension check.
+// pure helpers behind ImageModes, the extension check and the version check.
 
 #include "display.h"
 
@@ -109,4 +109,33 @@ TEST(Extensions, WholeWordsOnly)
     EXPECT_EQ(ExtensionListed(list, ""), 0);
     EXPECT_EQ(ExtensionListed(nullptr, "GL_ARB_imaging"), 0); // no extension string
     EXPECT_EQ(ExtensionListed("GL_ARB_imaging ", "GL_ARB_imaging"), 1);
+}
+
+TEST(GLVersionText, TwoNumbersJoinedByAPoint)
+{
+    using vimage::gl_version;
+    auto usable = [](const char *text) {
+        gl_version v;
+        return vimage::ParseGLVersion(text, v) && vimage::UsableGLVersion(v);
+    };
+    EXPECT_FALSE(usable("1.0 Mesa"));
+    EXPECT_TRUE(usable("1.1"));
+    EXPECT_TRUE(usable("4.5 (Compatibility Profile) Mesa 22.3.6"));
+    EXPECT_TRUE(usable(" 2.-5")); // "%d.%d": white space and signs are numbers' parts
+    EXPECT_FALSE(usable("0.9"));
+    EXPECT_FALSE(usable("-3.2"));
+    EXPECT_FALSE(usable("1.-1"));
+    EXPECT_FALSE(usable("OpenGL ES 3.0"));
+    EXPECT_FALSE(usable("3"));
+    EXPECT_FALSE(usable("3 .1"));
+    EXPECT_FALSE(usable(""));
+    EXPECT_FALSE(usable(nullptr));
+    gl_version v;
+    ASSERT_TRUE(vimage::ParseGLVersion("99999999999.2", v)); // saturates, no overflow
+    EXPECT_EQ(v.major, 2147483647);
+    EXPECT_EQ(v.minor, 2);
+    // 1.2 brings glDrawRangeElements and the separate specular colour.
+    EXPECT_FALSE(vimage::HasGL12({1, 1}));
+    EXPECT_TRUE(vimage::HasGL12({1, 2}));
+    EXPECT_TRUE(vimage::HasGL12({2, 0}));
 }

@@ -3,15 +3,13 @@
 // font's own metrics, the overlays and the screenshot file.
 
 #include "display.h"
+#include "glyph_oracle.h"
+#include "png_read.h"
 
 #include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include <ft2build.h>
-#include FT_FREETYPE_H
-#include <png.h>
 
 using vimage::canvas;
 using vimage::font;
@@ -20,28 +18,6 @@ using vimage::overlay;
 namespace {
 
 constexpr Uint32 GREY = 0x4f4f4f;
-
-// A glyph as FreeType renders it at the size the library uses for `scale`:
-// an oracle independent of the library's glyph set.
-struct glyph_metrics {
-    int left, top, width, rows, advance;
-};
-
-glyph_metrics RenderedGlyph(unsigned long code, int scale)
-{
-    FT_Library lib;
-    FT_Face face;
-    EXPECT_EQ(FT_Init_FreeType(&lib), 0);
-    EXPECT_EQ(FT_New_Face(lib, "vantor.ttf", 0, &face), 0);
-    EXPECT_EQ(FT_Set_Char_Size(face, 0, scale * 320 / 6, 0, 0), 0);
-    EXPECT_EQ(FT_Load_Char(face, code, FT_LOAD_RENDER), 0);
-    const FT_GlyphSlot g = face->glyph;
-    glyph_metrics m{g->bitmap_left, g->bitmap_top, static_cast<int>(g->bitmap.width),
-                    static_cast<int>(g->bitmap.rows), static_cast<int>((g->advance.x + 32) >> 6)};
-    FT_Done_Face(face);
-    FT_Done_FreeType(lib);
-    return m;
-}
 
 bool SameRect(SDL_Rect r, int x, int y, int w, int h)
 {
@@ -271,37 +247,6 @@ TEST(FrameCounter, CountsWholeSecondsAndCatchesUpAfterAPause)
 
 // Screenshots, written in a scratch folder.
 namespace {
-
-struct decoded_png {
-    int width = 0, height = 0;
-    double gamma = 0;
-    std::vector<Uint8> rgb;
-};
-
-decoded_png ReadPng(const char *path)
-{
-    decoded_png out;
-    png_image img{};
-    img.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&img, path)) return out;
-    img.format = PNG_FORMAT_RGB;
-    out.rgb.resize(PNG_IMAGE_SIZE(img));
-    png_image_finish_read(&img, nullptr, out.rgb.data(), 0, nullptr);
-    out.width = static_cast<int>(img.width);
-    out.height = static_cast<int>(img.height);
-    // The gAMA value, read with the low-level interface.
-    FILE *f = std::fopen(path, "rb");
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (!setjmp(png_jmpbuf(png))) {
-        png_init_io(png, f);
-        png_read_info(png, info);
-        png_get_gAMA(png, info, &out.gamma);
-    }
-    png_destroy_read_struct(&png, &info, nullptr);
-    std::fclose(f);
-    return out;
-}
 
 class Screenshot : public ::testing::Test {
   protected:

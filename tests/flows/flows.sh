@@ -592,14 +592,16 @@ flow_cancel_everywhere()
 
 # In full screen the list offers the display's sizes, each once, then
 # "Other..." and "Cancel"; a digit chooses the first size it begins. Under
-# Xvfb sdl12-compat reports five sizes; the classic runtime only the current
-# one.
+# Xvfb the display has one size; sdl12-compat adds four that it scales when
+# its OpenGL scaling is on. The library turns that scaling off unless the
+# user set it, so here the user sets it on: five sizes on sdl12-compat, the
+# current one on the classic runtime, which has no such setting.
 flow_resolution_list()
 {
     local sizes=5 y rows
     [ -n "${VANTOR_SDL_LIBRARY_PATH:-}" ] && sizes=1
     write_settings "$DEFAULTS"$'\n'
-    launch
+    launch SDL12COMPAT_OPENGL_SCALING=1
     keys g r
     take_shot
     rows=$((sizes + 1)) # the sizes and "Other...", from row 7 down

@@ -98,6 +98,26 @@ case_own_prefix()
         fail "vantor.ttf was replaced"
 }
 
+# The display test, installed beside the setup: started through its launcher,
+# it opens the display the settings ask for and leaves them alone.
+case_display_test()
+{
+    install_to "$tmp/a prefix"
+    desktop-file-validate "$prefix/share/applications/vantor-display-test.desktop" ||
+        fail "the display test's desktop entry is not valid"
+    write_settings '1 640 480 4 0 2 22 22 22'$'\n'
+    VANTOR_SETUP=$prefix/bin/vantor-display-test
+    start_xvfb
+    start_setup
+    poll grep -qxF 'Back-end: SDL' "$tmp/stdout" || fail "no display: $(cat "$tmp/stdout" "$tmp/stderr")"
+    poll eval 'win=$(xdotool search --onlyvisible --name "^Vantor Display Test\$" | tail -n 1); [ -n "$win" ]' ||
+        fail "no window"
+    timeout "$DEADLINE" xdotool windowfocus --sync "$win" || fail "could not focus the window"
+    keys Escape
+    wait_exit 0
+    expect_untouched
+}
+
 # A data file missing from the installation: the program's own message.
 case_missing_data()
 {

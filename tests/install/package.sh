@@ -58,7 +58,7 @@ check_control()
     [ "$(dpkg-deb -f "$deb" Description | wc -l)" -gt 2 ] || fail "no long description"
     # The runtime libraries' packages and the font's, and nothing to build with.
     names=$(dependency_names)
-    for p in libc6 libstdc++6 libsdl1.2debian libfreetype6 libpng16-16 \
+    for p in libc6 libstdc++6 libsdl1.2debian libfreetype6 libpng16-16 libopengl0 libglu1-mesa \
         "$(dpkg -S "$FONT_LINK" | cut -d: -f1)"; do
         grep -qx "$p" <<<"$names" || fail "Depends lacks $p: $(dpkg-deb -f "$deb" Depends)"
     done
@@ -67,12 +67,14 @@ check_control()
 
 check_contents()
 {
-    local got want size entry
+    local got want size entry program
     got=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { $3 = $4 = $5 = ""; print }' | tr -s ' ' | sort)
     want=$(
-        echo '-rwxr-xr-x root/root ./usr/bin/vantor-setup'
-        echo '-rwxr-xr-x root/root ./usr/libexec/vantor/vantor-setup'
-        echo '-rw-r--r-- root/root ./usr/share/applications/vantor-setup.desktop'
+        for program in vantor-setup vantor-display-test; do
+            echo "-rwxr-xr-x root/root ./usr/bin/$program"
+            echo "-rwxr-xr-x root/root ./usr/libexec/vantor/$program"
+            echo "-rw-r--r-- root/root ./usr/share/applications/$program.desktop"
+        done
         for size in 48 64 128 256; do
             echo "-rw-r--r-- root/root ./usr/share/icons/hicolor/${size}x$size/apps/vantor.png"
         done
