@@ -8,8 +8,11 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 // Starts SDL and opens the SDL back-end, windowed, software gamma (tenths).
 inline void OpenDisplay(int width = 600, int height = 375, int gamma = 22)
@@ -20,6 +23,24 @@ inline void OpenDisplay(int width = 600, int height = 375, int gamma = 22)
     ASSERT_EQ(ImageInit(BACKEND_SDL, width, height, 0, 2, gamma, gamma, gamma, 4), 0)
         << ImageError();
 }
+
+// A scratch folder, the working folder for the object's lifetime. Made after
+// the display is open, which reads vantor.ttf from the build folder.
+struct scratch_dir {
+    std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("vantor-test-" + std::to_string(getpid()));
+    scratch_dir()
+    {
+        std::filesystem::create_directories(dir);
+        std::filesystem::current_path(dir);
+    }
+    ~scratch_dir()
+    {
+        std::filesystem::current_path(before);
+        std::filesystem::remove_all(dir);
+    }
+};
 
 inline SDL_Surface *Screen()
 {

@@ -11,7 +11,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
@@ -38,20 +37,15 @@ void SetScreen(int scale, double screen_gamma)
     vimage::gammas.screen_gamma = screen_gamma;
 }
 
-// The corpus for a screen (set up too), written to a folder of its own for
-// the test's lifetime.
+// The corpus for a screen (set up too), written to a scratch folder.
 struct corpus_files {
-    fs::path dir = fs::temp_directory_path() / ("vantor-png-" + std::to_string(getpid()));
+    const scratch_dir scratch;
     std::vector<corpus_entry> entries;
-    explicit corpus_files(double screen_gamma = 2.2, int scale = 15)
-        : entries(MakeCorpus(screen_gamma))
+    explicit corpus_files(double screen_gamma = 2.2) : entries(MakeCorpus(screen_gamma))
     {
-        SetScreen(scale, screen_gamma);
-        fs::create_directories(dir);
-        for (const auto &e : entries) WriteBytes((dir / e.name).string(), e.bytes);
+        SetScreen(15, screen_gamma);
+        for (const auto &e : entries) WriteBytes(e.name, e.bytes);
     }
-    ~corpus_files() { fs::remove_all(dir); }
-    std::string Path(const corpus_entry &e) const { return (dir / e.name).string(); }
     const corpus_entry &Get(const std::string &name) const
     {
         return *std::find_if(entries.begin(), entries.end(),
@@ -109,7 +103,7 @@ TEST(PngLoad, EveryColourTypeAndDepthDecodesToItsPixels)
         if (!e.valid) continue;
         for (caller c : {GL, SDLC})
             for (int alpha : {0, 1}) {
-                ExpectDecoded(e, Load(files.Path(e), c, alpha), c, alpha);
+                ExpectDecoded(e, Load(e.name, c, alpha), c, alpha);
                 if (HasFatalFailure()) return;
             }
         ++checked;
@@ -123,8 +117,7 @@ TEST(PngLoad, FilesWithoutGammaAreConvertedToTheScreenGamma)
 {
     const corpus_files files(1.0);
     for (const char *name : {"gray8.png", "rgba8-i.png", "pal8.png", "gamma-1.0.png"})
-        for (caller c : {GL, SDLC})
-            ExpectDecoded(files.Get(name), Load(files.Path(files.Get(name)), c, 1), c, 1);
+        for (caller c : {GL, SDLC}) ExpectDecoded(files.Get(name), Load(name, c, 1), c, 1);
 }
 
 TEST(PngLoad, DamagedAndMissingFilesFailWithTheirMessage)
@@ -133,7 +126,7 @@ TEST(PngLoad, DamagedAndMissingFilesFailWithTheirMessage)
     for (const auto &e : files.entries) {
         if (e.valid) continue;
         for (caller c : {GL, SDLC}) {
-            const loaded l = Load(files.Path(e), c, 1, 8, 4);
+            const loaded l = Load(e.name, c, 1, 8, 4);
             if (e.message.empty() && l.buf) continue; // damage zlib did not notice
             EXPECT_FALSE(l.buf) << e.name;
             EXPECT_STREQ(ImageError() ? ImageError() : "",
@@ -143,10 +136,10 @@ TEST(PngLoad, DamagedAndMissingFilesFailWithTheirMessage)
             EXPECT_TRUE(l.width == -7 && l.height == -7 && l.width2 == -7 && l.height2 == -7);
         }
     }
-    EXPECT_FALSE(Load((files.dir / "missing.png").string(), SDLC, 0).buf);
+    EXPECT_FALSE(Load("missing.png", SDLC, 0).buf);
     EXPECT_STREQ(ImageError(), std::strerror(ENOENT));
     // A folder opens on some systems and then cannot be read.
-    EXPECT_FALSE(Load(files.dir.string(), GL, 1).buf);
+    EXPECT_FALSE(Load(".", GL, 1).buf);
     EXPECT_TRUE(ImageError() == std::string("Could not read image header") ||
                 ImageError() == std::string(std::strerror(EISDIR)))
         << ImageError();
@@ -161,9 +154,9 @@ TEST(PngLoad, DamagedAndMissingFilesFailWithTheirMessage)
 TEST(PngLoad, ThePlaceDecidesTheSize)
 {
     const corpus_files files;
-    const std::string cells = files.Path(files.Get("cells-512x256.png"));
-    const std::string small = files.Path(files.Get("rgb8.png")); // 100 x 50
-    const std::string tall = files.Path(files.Get("tall.png"));  // 1 x 70
+    const std::string cells = "cells-512x256.png";
+    const std::string small = "rgb8.png"; // 100 x 50
+    const std::string tall = "tall.png";  // 1 x 70
     struct size_case {
         std::string path;
         caller c;
@@ -201,7 +194,7 @@ TEST(PngLoad, ThePlaceDecidesTheSize)
 TEST(PngLoad, ImpossiblePlacesFail)
 {
     const corpus_files files;
-    const std::string small = files.Path(files.Get("rgb8.png"));
+    const std::string small = "rgb8.png";
     for (auto [w, h] : {std::pair{-1, 4}, std::pair{8, -3}, std::pair{2000000, 1}}) {
         EXPECT_FALSE(Load(small, SDLC, 1, w, h).buf) << w << "x" << h;
         EXPECT_STREQ(ImageError(), "Could not read image data");
@@ -238,7 +231,7 @@ TEST(PngCorpus, DecodesAsRecorded)
         for (caller c : {GL, SDLC})
             for (int alpha : {0, 1})
                 for (int place : {0, 1}) {
-                    const loaded l = Load(files.Path(e), c, alpha, 8 * place, 4 * place);
+                    const loaded l = Load(e.name, c, alpha, 8 * place, 4 * place);
                     table << e.name << ' ' << c.name << " alpha=" << alpha
                           << " place=" << (place ? "8x4" : "own") << ' ';
                     if (!l.buf) {
@@ -269,7 +262,8 @@ TEST(PngCorpus, DecodesAsRecorded)
     ASSERT_FALSE(want.empty()) << recorded;
     std::istringstream now(table.str());
     for (std::string line; std::getline(now, line);) got.push_back(line);
-    if (want != got) std::ofstream("png_corpus_hashes.new.txt") << header << table.str();
+    if (want != got)
+        std::ofstream(files.scratch.before / "png_corpus_hashes.new.txt") << header << table.str();
     ASSERT_EQ(want.size(), got.size()) << "see png_corpus_hashes.new.txt in the build folder";
     for (size_t i = 0; i < want.size(); ++i) EXPECT_EQ(got[i], want[i]);
 }
@@ -284,7 +278,7 @@ TEST(ImageLoadSDL, LoadsIntoTheDisplayFormat)
     const corpus_entry &e = files.Get("rgba8.png");
     for (int alpha : {0, 1}) {
         image img{};
-        ASSERT_EQ(ImageLoad(&img, files.Path(e).c_str(), 0, 0, alpha), 0) << ImageError();
+        ASSERT_EQ(ImageLoad(&img, e.name.c_str(), 0, 0, alpha), 0) << ImageError();
         EXPECT_EQ(img.surfp->w, e.width);
         EXPECT_EQ(img.surfp->h, e.height);
         EXPECT_EQ(img.surfp->format->BitsPerPixel, Screen()->format->BitsPerPixel);
@@ -305,10 +299,9 @@ TEST(ImageLoadSDL, LoadsIntoTheDisplayFormat)
     wide.height = 1;
     wide.color_type = PNG_COLOR_TYPE_GRAY;
     wide.bit_depth = 1;
-    const std::string wide_path = (files.dir / "wide.png").string();
-    ASSERT_TRUE(WriteBytes(wide_path, EncodePng(wide, {std::vector<unsigned char>(2048, 0x55)})));
+    ASSERT_TRUE(WriteBytes("wide.png", EncodePng(wide, {std::vector<unsigned char>(2048, 0x55)})));
     image refused{};
-    EXPECT_EQ(ImageLoad(&refused, wide_path.c_str(), 0, 0, 0), -1);
+    EXPECT_EQ(ImageLoad(&refused, "wide.png", 0, 0, 0), -1);
     EXPECT_STREQ(ImageError(), "Width or height is too large");
     // A failed load leaves the record alone.
     image untouched{};

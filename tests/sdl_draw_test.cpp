@@ -6,8 +6,6 @@
 #include "glyph_oracle.h"
 #include "png_read.h"
 
-#include <filesystem>
-
 using vimage::font;
 using vimage::overlay;
 
@@ -196,27 +194,10 @@ TEST(FrameCounter, CountsWholeSecondsAndCatchesUpAfterAPause)
 }
 
 // Screenshots, written in a scratch folder.
-class Screenshot : public ::testing::Test {
-  protected:
-    void Open(int width, int height)
-    {
-        OpenDisplay(width, height); // reads vantor.ttf before leaving the build folder
-        std::filesystem::create_directories(dir);
-        std::filesystem::current_path(dir);
-    }
-    void TearDown() override
-    {
-        std::filesystem::current_path(before);
-        std::filesystem::remove_all(dir);
-    }
-    std::filesystem::path before = std::filesystem::current_path();
-    std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("vantor-shot-" + std::to_string(::getpid()));
-};
-
-TEST_F(Screenshot, HoldsTheCanvasTopRowFirstWithoutMargins)
+TEST(Screenshot, HoldsTheCanvasTopRowFirstWithoutMargins)
 {
-    Open(800, 600);
+    OpenDisplay(800, 600);
+    const scratch_dir scratch;
     ImageClear();
     ImageRect(0, 0, 40, 1, 0xFF0000);  // top row of units
     ImageRect(0, 24, 40, 1, 0x0000FF); // bottom row
@@ -230,24 +211,22 @@ TEST_F(Screenshot, HoldsTheCanvasTopRowFirstWithoutMargins)
     EXPECT_NEAR(png.gamma, 1 / 2.2, 1e-5);
     // Every pixel is the screen's, but for the status line drawn after it.
     for (int y = 0; y < 23 * 20; y += 7)
-        for (int x = 0; x < 800; x += 13) {
-            const Uint8 *p = &png.rgb[static_cast<size_t>((y * 800 + x) * 3)];
-            ASSERT_EQ(Uint32{p[0]} << 16 | Uint32{p[1]} << 8 | p[2], PixelAt(x, y + 50));
-        }
-    EXPECT_EQ(png.rgb[0], 255); // red at the top
-    EXPECT_EQ(png.rgb[(499 * 800 + 799) * 3 + 2], 255);
+        for (int x = 0; x < 800; x += 13) ASSERT_EQ(png.At(x, y), PixelAt(x, y + 50));
+    EXPECT_EQ(png.At(0, 0), 0xFF0000u);
+    EXPECT_EQ(png.At(799, 499), 0x0000FFu);
 }
 
-TEST_F(Screenshot, TheSetupsWindowGivesTheWholeWindowOrAFailure)
+TEST(Screenshot, TheSetupsWindowGivesTheWholeWindowOrAFailure)
 {
-    Open(600, 375);
+    OpenDisplay(600, 375);
+    const scratch_dir scratch;
     ASSERT_EQ(vimage::SaveScreenshot(), 0);
     ImageRect(0, 0, 1, 1, 0xFFFFFF);
     ASSERT_EQ(vimage::SaveScreenshot(), 0); // the second replaces the first
     const decoded_png png = ReadPng("screenshot.png");
     EXPECT_EQ(png.width, 600);
     EXPECT_EQ(png.height, 375);
-    EXPECT_EQ(png.rgb[0], 255);
+    EXPECT_EQ(png.At(0, 0), Corrected(0xFFFFFF));
     std::filesystem::remove("screenshot.png");
     std::filesystem::create_directory("screenshot.png"); // not writable as a file, even by root
     overlay.save_screenshot = 1;
