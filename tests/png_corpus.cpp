@@ -148,6 +148,19 @@ void FixCrc(std::vector<unsigned char> &png, size_t chunk)
         png[chunk + 8 + length + i] = static_cast<unsigned char>(crc >> (24 - 8 * i));
 }
 
+// One chunk: length, type, data and CRC.
+std::vector<unsigned char> PngChunk(const char *type, const std::vector<unsigned char> &data)
+{
+    std::vector<unsigned char> c;
+    for (int i = 0; i < 4; ++i)
+        c.push_back(static_cast<unsigned char>(data.size() >> (24 - 8 * i)));
+    c.insert(c.end(), type, type + 4);
+    c.insert(c.end(), data.begin(), data.end());
+    c.resize(c.size() + 4);
+    FixCrc(c, 0);
+    return c;
+}
+
 // A file of only a header and a small IDAT: for headers that must be refused
 // before any pixels are read.
 std::vector<unsigned char> HeaderOnly(uint32_t width, uint32_t height, int depth, int color_type)
@@ -164,18 +177,6 @@ std::vector<unsigned char> HeaderOnly(uint32_t width, uint32_t height, int depth
 }
 
 } // namespace
-
-std::vector<unsigned char> PngChunk(const char *type, const std::vector<unsigned char> &data)
-{
-    std::vector<unsigned char> c;
-    for (int i = 0; i < 4; ++i)
-        c.push_back(static_cast<unsigned char>(data.size() >> (24 - 8 * i)));
-    c.insert(c.end(), type, type + 4);
-    c.insert(c.end(), data.begin(), data.end());
-    c.resize(c.size() + 4);
-    FixCrc(c, 0);
-    return c;
-}
 
 std::vector<corpus_entry> MakeCorpus(double screen_gamma)
 {
