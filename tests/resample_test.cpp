@@ -61,6 +61,22 @@ int At(const picture &p, int x, int y, int c)
     return p.pixels.get()[(static_cast<size_t>(y) * p.width2 + x) * p.bpp + c];
 }
 
+std::vector<int> Sizes(const picture &p)
+{
+    return {p.width, p.height, p.width2, p.height2};
+}
+
+// Every byte of the picture is `inside`, every byte of the padding 0.
+void ExpectFilled(const picture &p, int inside)
+{
+    ASSERT_TRUE(p.pixels);
+    for (int y = 0; y < p.height2; ++y)
+        for (int x = 0; x < p.width2; ++x)
+            for (int c = 0; c < p.bpp; ++c)
+                ASSERT_EQ(At(p, x, y, c), x < p.width && y < p.height ? inside : 0)
+                    << x << "," << y << " of " << p.width2 << "x" << p.height2;
+}
+
 // Mostly random bytes, with saturated and empty stripes for the extremes.
 picture Random(int w, int h, int bpp, int width2, unsigned seed)
 {
@@ -138,8 +154,7 @@ TEST(ResampleCells, EqualsTheDirectAreaSumAtEveryScale)
             for (int yscale : {scale, 64 - scale}) {
                 const picture out = Cells(src, scale, yscale);
                 ASSERT_TRUE(out.pixels);
-                ASSERT_EQ(std::vector<int>({out.width, out.height, out.width2, out.height2}),
-                          std::vector<int>({2 * scale, yscale, 2 * scale, yscale}));
+                ASSERT_EQ(Sizes(out), std::vector<int>({2 * scale, yscale, 2 * scale, yscale}));
                 for (int y = 0; y < out.height; ++y)
                     for (int x = 0; x < out.width; ++x)
                         for (int c = 0; c < bpp; ++c) {
@@ -157,16 +172,11 @@ TEST(ResampleCells, EqualsTheDirectAreaSumAtEveryScale)
                         }
             }
     }
-    // 3 x 2 units at scale 15 padded: 45 x 30 pixels in a 64 x 32 buffer of zeros.
-    const picture src = Make(192, 128, 4, 192, [](int, int, int) { return 200; });
-    const picture out = Cells(src, 15, 15, true);
-    ASSERT_TRUE(out.pixels);
-    ASSERT_EQ(std::vector<int>({out.width, out.height, out.width2, out.height2}),
-              std::vector<int>({45, 30, 64, 32}));
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 64; ++x)
-            for (int c = 0; c < 4; ++c)
-                ASSERT_EQ(At(out, x, y, c), x < 45 && y < 30 ? 200 : 0) << x << "," << y;
+    // 3 x 2 units at scale 15 padded: 45 x 30 pixels in a 64 x 32 buffer.
+    const picture out =
+        Cells(Make(192, 128, 4, 192, [](int, int, int) { return 200; }), 15, 15, true);
+    ASSERT_EQ(Sizes(out), std::vector<int>({45, 30, 64, 32}));
+    ExpectFilled(out, 200);
 }
 
 TEST(ResampleFloat, WorkedExamples)
@@ -203,17 +213,11 @@ TEST(ResampleFloat, WorkedExamples)
 
 TEST(ResampleFloat, PaddingIsZeroInEveryByte)
 {
-    for (bool enlarge : {false, true}) {
-        const picture src = Make(6, 6, 4, 6, [](int, int, int) { return 255; });
-        const int w = enlarge ? 9 : 5, h = enlarge ? 7 : 3;
-        const picture out = vimage::ResampleFloat(src, w, h, true);
-        ASSERT_TRUE(out.pixels);
-        EXPECT_EQ(out.width2, enlarge ? 16 : 8);
-        EXPECT_EQ(out.height2, enlarge ? 8 : 4);
-        for (int y = 0; y < out.height2; ++y)
-            for (int x = 0; x < out.width2; ++x)
-                for (int c = 0; c < 4; ++c)
-                    ASSERT_EQ(At(out, x, y, c), x < w && y < h ? 255 : 0) << x << "," << y;
+    const picture src = Make(6, 6, 4, 6, [](int, int, int) { return 255; });
+    for (const auto &sizes : {std::vector<int>{5, 3, 8, 4}, {9, 7, 16, 8}}) {
+        const picture out = vimage::ResampleFloat(src, sizes[0], sizes[1], true);
+        ASSERT_EQ(Sizes(out), sizes);
+        ExpectFilled(out, 255);
     }
 }
 
@@ -253,9 +257,8 @@ TEST(ResampleFloat, ReductionsMatchTheAreaAverage)
                     }
                 }
         }
-        const picture flat = Make(w, h, 3, w, [](int, int, int c) { return 60 + c; });
-        const picture out = vimage::ResampleFloat(flat, nw, nh, false);
-        for (int i = 0; i < nw * nh * 3; ++i) ASSERT_EQ(out.pixels.get()[i], 60 + i % 3);
+        const picture flat = Make(w, h, 3, w, [](int, int, int) { return 60; });
+        ExpectFilled(vimage::ResampleFloat(flat, nw, nh, false), 60);
     }
 }
 
