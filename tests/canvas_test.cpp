@@ -45,22 +45,3 @@ TEST(Canvas, UnitsToPixelsTruncateAndSaturate)
     EXPECT_FLOAT_EQ(ImageGetX(12 + 25), 1.0f);
     EXPECT_FLOAT_EQ(ImageGetY(71 + 50), 2.0f);
 }
-
-TEST(Canvas, ClipRectKeepsOnlyTheVisiblePart)
-{
-    SDL_Surface surface{};
-    surface.w = 600;
-    surface.h = 375;
-    auto clip = [&](int x, int y, int w, int h) {
-        const SDL_Rect r = vimage::ClipRect(x, y, w, h, &surface);
-        return std::vector<int>{r.x, r.y, r.w, r.h};
-    };
-    EXPECT_EQ(clip(10, 20, 30, 40), (std::vector<int>{10, 20, 30, 40}));
-    EXPECT_EQ(clip(-10, -20, 30, 40), (std::vector<int>{0, 0, 20, 20}));
-    EXPECT_EQ(clip(590, 370, 30, 40), (std::vector<int>{590, 370, 10, 5}));
-    // Far off the surface: nothing, where 16-bit fields would have wrapped.
-    EXPECT_EQ(clip(65536 + 10, 10, 20, 20)[2], 0);
-    EXPECT_EQ(clip(INT_MAX, 0, INT_MAX, 10)[2], 0);
-    EXPECT_EQ(clip(0, 0, 0, 10)[2], 0);
-    EXPECT_EQ(vimage::ClipRect(0, 0, 10, 10, nullptr).w, 0);
-}

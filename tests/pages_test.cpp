@@ -1,13 +1,11 @@
-// What the pages show for the record as it stands (including values a
-// hand-edited file can hold), the questions' answers, numeric entry and the
-// gamma page's levels and steps.
+// The setup's pages: what they show for the record as it stands (including
+// values a hand-edited file can hold), the questions' answers, numeric entry,
+// the gamma page's levels, steps and test picture, and the logo.
 
+#include "display.h"
 #include "setup.h"
 
-#include <gtest/gtest.h>
-
 #include <climits>
-#include <string>
 #include <utility>
 
 TEST(Pages, NamesAndSummaryLine)
@@ -104,4 +102,135 @@ TEST(GammaPage, LevelsAndSteps)
     StepGamma(rec, MODE_ALL, -1);
     EXPECT_EQ(rec.gamma_r, 59);
     EXPECT_EQ(rec.gamma_g, -4);
+}
+
+namespace {
+
+// The gamma page's test picture on the setup's own window: software gamma 2.2
+// for what the library draws, none for the picture.
+class GammaPicture : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        OpenDisplay();
+        s = defaults;
+    }
+    // The pixel at column x, row y of the picture, whose first row is 95.
+    static Uint32 At(int x, int y) { return PixelAt(x, 95 + y); }
+};
+
+Uint32 Rgb(int r, int g, int b)
+{
+    return Uint32(r) << 16 | Uint32(g) << 8 | Uint32(b);
+}
+
+} // namespace
+
+TEST_F(GammaPicture, BandsOfFlatFieldsAndHalfLitPatterns)
+{
+    DrawGammaMenu();
+    const Uint32 flat[4] = {Rgb(186, 186, 186), Rgb(186, 0, 0), Rgb(0, 186, 0), Rgb(0, 0, 186)};
+    const Uint32 lit[4] = {0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF};
+    for (int band = 0; band < 4; ++band) {
+        SCOPED_TRACE(band);
+        const int y0 = 30 * band;
+        for (int x : {0, 299, 599}) {
+            EXPECT_EQ(At(x, y0), flat[band]);
+            EXPECT_EQ(At(x, y0 + 13), flat[band]);
+        }
+        // (x, y, lit): horizontal lines on odd rows across columns 0..199, a
+        // checkerboard lit where x + y is odd, vertical lines on odd columns.
+        const int pattern[][3] = {{0, 14, 0},   {0, 15, 1},   {199, 29, 1}, {199, 28, 0},
+                                  {200, 14, 0}, {201, 14, 1}, {200, 15, 1}, {399, 29, 0},
+                                  {400, 20, 0}, {401, 20, 1}, {599, 14, 1}};
+        for (const auto &p : pattern)
+            EXPECT_EQ(At(p[0], y0 + p[1]), p[2] ? lit[band] : 0u) << p[0] << "," << p[1];
+    }
+    int lit_pixels = 0; // exactly half of every pattern is lit
+    for (int y = 14; y < 30; ++y)
+        for (int x = 0; x < 600; ++x) lit_pixels += At(x, y) != 0;
+    EXPECT_EQ(lit_pixels, 600 * 16 / 2);
+}
+
+TEST_F(GammaPicture, FollowsTheValuesAndShowsTheChosenChannels)
+{
+    DrawGammaMenu();
+    s.gamma_g = 10;
+    DrawGammaMenu();
+    EXPECT_EQ(At(5, 0), Rgb(186, 127, 186));
+    EXPECT_EQ(At(5, 60), Rgb(0, 127, 0));
+    EXPECT_EQ(At(5, 30), Rgb(186, 0, 0));
+    // Only the values of the chosen channels stand under their items.
+    auto value_shown = [](int x) {
+        return Lit(x * 15 - 30, 17 * 15, x * 15 + 30, 18 * 15) != "none";
+    };
+    gamma_mode = MODE_G;
+    DrawGammaMenu();
+    EXPECT_FALSE(value_shown(10));
+    EXPECT_TRUE(value_shown(20));
+    EXPECT_FALSE(value_shown(30));
+    gamma_mode = MODE_ALL;
+    DrawGammaMenu();
+    EXPECT_TRUE(value_shown(10));
+    EXPECT_TRUE(value_shown(30));
+    // Hand-edited values stay within the channel range.
+    s.gamma_r = 0;
+    s.gamma_g = -40;
+    s.gamma_b = 500;
+    DrawGammaMenu();
+    EXPECT_EQ(At(0, 0), Rgb(0, 0, GammaLevel(500)));
+    EXPECT_EQ(At(0, 90), Rgb(0, 0, GammaLevel(500)));
+}
+
+// The logo (staged in the build folder): 8 x 4 units at (0, 0.5), reduced
+// exactly to 120 x 60 pixels from y 7.
+TEST(Logo, MainPageShowsTheLogoReducedExactly)
+{
+    OpenDisplay(600, 375, 22);
+    ASSERT_EQ(ImageLoad(&logo, "logo.png", 8, 4, 0), 0) << ImageError();
+    logo_loaded = true;
+    DrawMainMenu();
+    // The file at its own size, top row first.
+    int w = 0, h = 0;
+    vimage::pixels_ptr full(
+        vimage::LoadPNG("logo.png", 0, 0, 0, 0, 1, 1, &w, &h, nullptr, nullptr));
+    ASSERT_TRUE(full);
+    ASSERT_EQ(w, 512);
+    ASSERT_EQ(h, 256);
+    // Screen pixel i of a unit covers source pixels [64 i / 15, 64 (i + 1) / 15).
+    auto overlap = [](int i, int j) {
+        return std::max(0, std::min(64 * (i + 1), 15 * (j + 1)) - std::max(64 * i, 15 * j));
+    };
+    int lit = 0;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 120; ++x) {
+            Uint32 expected = 0;
+            for (int c = 0; c < 3; ++c) {
+                long long sum = 0; // in 1/4096 of a screen pixel
+                for (int sy = 64 * (y / 15); sy < 64 * (y / 15 + 1); ++sy)
+                    for (int sx = 64 * (x / 15); sx < 64 * (x / 15 + 1); ++sx)
+                        sum += static_cast<long long>(full.get()[(sy * 512 + sx) * 3 + c]) *
+                               overlap(x % 15, sx % 64) * overlap(y % 15, sy % 64);
+                expected = expected << 8 | static_cast<Uint32>((2 * sum + 4096) / 8192);
+            }
+            ASSERT_EQ(PixelAt(x, 7 + y), expected) << x << "," << y;
+            lit += expected != 0;
+        }
+    EXPECT_GT(lit, 120 * 60 / 4);
+    const SDL_Rect bounds = ReadScreen().Bounds(0, 0, 140, 80); // nothing outside its place
+    EXPECT_GE(bounds.y, 7);
+    EXPECT_LE(bounds.x + bounds.w, 120);
+    EXPECT_LE(bounds.y + bounds.h, 67);
+}
+
+TEST(Logo, PagesDrawWithoutAMissingLogo)
+{
+    OpenDisplay(600, 375, 22);
+    logo = image{};
+    logo_loaded = ImageLoad(&logo, "no-such-logo.png", 8, 4, 0) == 0;
+    EXPECT_FALSE(logo_loaded);
+    EXPECT_EQ(logo.surfp, nullptr);
+    DrawMainMenu();
+    EXPECT_EQ(Lit(0, 0, 140, 80), "none");
+    EXPECT_GT(ReadScreen().Bounds(150, 25, 450, 50).w, 100); // the title is there
 }

@@ -113,33 +113,15 @@ TEST(Coefficients, WorkedExamples)
             << "scale " << c[0] << " pixel " << c[1];
 }
 
-TEST(Coefficients, EveryScaleSharesTheUnitByExactArea)
+TEST(Coefficients, OnlyScalesOneTo63AreWritten)
 {
-    for (int scale = 1; scale <= 63; ++scale) {
-        const auto t = Table(scale);
-        for (int i = 0; i < scale; ++i) {
-            const _coefficients &c = t[i];
-            for (int j = 0; j < 64; ++j) {
-                const uint32_t k = static_cast<uint32_t>(j) - c.offset;
-                const uint32_t w = k == 0         ? c.weight0
-                                   : k <= c.n     ? c.weight
-                                   : k == c.n + 1 ? c.weight1
-                                                  : 0;
-                ASSERT_EQ(w, AreaWeight(scale, i, j)) << "scale " << scale << " " << i << "," << j;
-            }
-        }
-        // The last screen pixel ends on source pixel 63 exactly.
-        EXPECT_EQ(t[scale - 1].offset + t[scale - 1].n, 63u) << scale;
-        EXPECT_EQ(t[scale - 1].weight1, 0u) << scale;
-        for (int i = scale; i < 64; ++i) EXPECT_EQ(Fields(t[i]), Fields({})) << scale;
-    }
-    // Scales outside 1..63 write nothing.
-    for (int scale : {64, 0, -1}) {
+    for (int scale : {1, 15, 63, 64, 0, -1}) {
         std::array<_coefficients, 64> t;
         std::memset(t.data(), 0x5A, sizeof t);
         vimage::CalculateCoefficients(scale, t.data());
-        EXPECT_EQ(Fields(t[0]), std::vector<uint32_t>(5, 0x5A5A5A5A)) << scale;
-        EXPECT_EQ(Fields(t[63]), std::vector<uint32_t>(5, 0x5A5A5A5A)) << scale;
+        const int written = scale >= 1 && scale <= 63 ? scale : 0;
+        for (int i = 0; i < 64; ++i)
+            EXPECT_EQ(Fields(t[i])[1] != 0x5A5A5A5A, i < written) << scale << " " << i;
     }
 }
 
@@ -221,45 +203,15 @@ TEST(ResampleFloat, PaddingIsZeroInEveryByte)
     }
 }
 
-// Each target pixel the (alpha-weighted) mean of the source area it covers,
-// written out in double precision; also for pictures reduced across and
-// enlarged down, whose rows weigh no more than the part they cover, so a
-// uniform picture stays uniform.
-TEST(ResampleFloat, ReductionsMatchTheAreaAverage)
+// Reduced in one direction and enlarged in the other, rows and columns weigh
+// no more than the part they cover: a uniform picture stays uniform.
+TEST(ResampleFloat, UniformPicturesStayUniform)
 {
-    const int sizes[][4] = {{37, 23, 10, 7}, {64, 64, 15, 15}, {40, 10, 20, 30}, {9, 50, 23, 11}};
-    for (const auto [w, h, nw, nh] : sizes) {
-        for (int bpp : {3, 4}) {
-            const picture src = Random(w, h, bpp, w + 1, static_cast<unsigned>(w));
-            const picture out = vimage::ResampleFloat(src, nw, nh, false);
-            ASSERT_TRUE(out.pixels);
-            const double kx = double(w) / nw, ky = double(h) / nh;
-            for (int y = 0; y < nh; ++y)
-                for (int x = 0; x < nw; ++x) {
-                    double val[4] = {0, 0, 0, 0};
-                    for (int sy = 0; sy < h; ++sy)
-                        for (int sx = 0; sx < w; ++sx) {
-                            const double wy =
-                                std::min(sy + 1.0, (y + 1) * ky) - std::max(double(sy), y * ky);
-                            const double wx =
-                                std::min(sx + 1.0, (x + 1) * kx) - std::max(double(sx), x * kx);
-                            if (wx <= 0 || wy <= 0) continue;
-                            const double a = bpp == 4 ? At(src, sx, sy, 3) : 1.0;
-                            for (int c = 0; c < 3; ++c) val[c] += At(src, sx, sy, c) * wx * wy * a;
-                            val[3] += a * wx * wy;
-                        }
-                    for (int c = 0; c < 3; ++c)
-                        ASSERT_NEAR(At(out, x, y, c), val[3] > 0 ? val[c] / val[3] : 0, 1.0)
-                            << w << "x" << h << " to " << nw << "x" << nh << " bpp " << bpp
-                            << " at " << x << "," << y << " byte " << c;
-                    if (bpp == 4) {
-                        ASSERT_NEAR(At(out, x, y, 3), val[3] / (kx * ky), 1.0);
-                    }
-                }
-        }
-        const picture flat = Make(w, h, 3, w, [](int, int, int) { return 60; });
-        ExpectFilled(vimage::ResampleFloat(flat, nw, nh, false), 60);
-    }
+    const int sizes[][4] = {{37, 23, 10, 7}, {40, 10, 20, 30}, {9, 50, 23, 11}};
+    for (const auto [w, h, nw, nh] : sizes)
+        ExpectFilled(vimage::ResampleFloat(Make(w, h, 4, w, [](int, int, int) { return 60; }), nw,
+                                           nh, false),
+                     60);
 }
 
 TEST(ResampleFloat, ImpossibleTargetsGiveNoBuffer)
