@@ -1,7 +1,105 @@
-// Opening the display: refusals, the state ImageInit leaves behind, and the
-// pure helpers behind ImageModes, the extension check and the version check.
+// Opening the display: the canvas geometry and unit conversions, the gamma
+// tables and corrections, refusals and the state ImageInit leaves behind, and
+// the helpers behind ImageModes, the extension check and the version check.
 
 #include "display.h"
+
+#include <climits>
+#include <cmath>
+
+using vimage::canvas;
+using vimage::CanvasFor;
+using vimage::gammas;
+
+TEST(Canvas, GeometryForCommonScreens)
+{
+    // w, h, then scale, xoffset, xremain, yoffset, yremain, xborder, yborder.
+    const int cases[][9] = {
+        {40, 25, 1, 0, 0, 0, 0, 0, 0},      {600, 375, 15, 0, 0, 0, 0, 0, 0},
+        {800, 600, 20, 0, 0, 50, 50, 0, 3}, {1024, 768, 25, 12, 12, 71, 72, 1, 3},
+        {41, 26, 1, 0, 1, 0, 1, 0, 0},      {1920, 1080, 43, 100, 100, 2, 3, 3, 1},
+    };
+    for (const auto &c : cases) {
+        const auto g = CanvasFor(c[0], c[1]);
+        const int got[] = {g.xscale,  g.xoffset, g.xremain, g.yoffset,
+                           g.yremain, g.xborder, g.yborder};
+        EXPECT_TRUE(std::equal(got, got + 7, c + 2)) << c[0] << "x" << c[1];
+        EXPECT_EQ(g.yscale, g.xscale);
+    }
+}
+
+TEST(Canvas, UnitsToPixelsTruncateAndSaturate)
+{
+    canvas = CanvasFor(800, 600);
+    EXPECT_EQ(ImageX(0.99f), 19);
+    EXPECT_EQ(ImageX(-0.49f), -9); // toward zero, not down
+    EXPECT_EQ(ImageY(2.25f), 95);
+    EXPECT_EQ(ImageX(1e12f), INT_MAX);
+    EXPECT_EQ(ImageX(-1e12f), INT_MIN);
+    // The pan (64ths of a unit) rounds toward minus infinity, without overflow.
+    canvas.xpan = -1;
+    EXPECT_EQ(ImageX(0.0f), -1);
+    canvas.ypan = INT_MIN;
+    EXPECT_EQ(ImageY(0.0f), 50 + static_cast<int>((static_cast<long long>(INT_MIN) * 20) >> 6));
+    // Pixels back to units ignore the pan.
+    canvas = CanvasFor(1024, 768);
+    canvas.xpan = 64;
+    EXPECT_LT(ImageGetX(5), 0.0f);
+    EXPECT_FLOAT_EQ(ImageGetX(12 + 25), 1.0f);
+    EXPECT_FLOAT_EQ(ImageGetY(71 + 50), 2.0f);
+}
+
+TEST(Gamma, TablesTruncateThePowerCurve)
+{
+    vimage::SetSoftwareGamma(10, 10, 10);
+    for (int i = 0; i < 256; ++i) ASSERT_EQ(gammas.gamma_g[i], i);
+    vimage::SetSoftwareGamma(22, 22, 22);
+    EXPECT_NEAR(gammas.screen_gamma, 2.2, 1e-12);
+    EXPECT_EQ(gammas.gamma_r[1], 20); // 20.5 truncated, not rounded
+    EXPECT_EQ(gammas.gamma_r[128], 186);
+    for (int i = 0; i < 256; ++i)
+        ASSERT_EQ(gammas.gamma_b[i],
+                  static_cast<int>(255.0 * std::pow(i / 255.0, double(float(10.0 / 22)))));
+    vimage::SetSoftwareGamma(5, 5, 5);
+    EXPECT_EQ(gammas.gamma_g[128], 64);
+    EXPECT_EQ(gammas.gamma_g[255], 255);
+}
+
+TEST(Gamma, ChannelsAreCorrectedSeparately)
+{
+    vimage::SetSoftwareGamma(10, 22, 5);
+    EXPECT_NEAR(gammas.screen_gamma, 37 / 30.0, 1e-12);      // the mean
+    EXPECT_EQ(vimage::ImageGammaRGB(0xAB808080), 0x80BA40u); // bits above red carry nothing
+    const float c[4] = {0.5f, 0.5f, 0.5f, 0.25f};
+    const float *out = ImageGamma(c);
+    EXPECT_NE(out, c);
+    EXPECT_NEAR(out[0], 0.5, 1e-6);
+    EXPECT_NEAR(out[1], std::pow(0.5, 10.0 / 22), 1e-6);
+    EXPECT_NEAR(out[2], 0.25, 1e-6);
+    EXPECT_FLOAT_EQ(out[3], 0.25f);
+    // Without software correction colours pass unchanged.
+    gammas = vimage::gamma_state{};
+    EXPECT_EQ(vimage::ImageGammaRGB(0x808080), 0x808080u);
+    EXPECT_EQ(ImageGamma(c), c);
+}
+
+TEST(Gamma, ValuesOutsideTheRangeAreClamped)
+{
+    vimage::SetupGamma(0, -3, 60, true);
+    EXPECT_FLOAT_EQ(gammas.gam_r, 10.0f);
+    EXPECT_FLOAT_EQ(gammas.gam_g, 10.0f);
+    EXPECT_FLOAT_EQ(gammas.gam_b, 0.2f);
+    EXPECT_NEAR(gammas.screen_gamma, 52 / 30.0, 1e-12);
+}
+
+TEST(Gamma, DummyDriverFallsBackToSoftware)
+{
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    ASSERT_EQ(SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO), 0);
+    ASSERT_EQ(ImageInit(BACKEND_SDL, 600, 375, 0, 2, 22, 22, 22, 0), 0) << ImageError();
+    EXPECT_EQ(gammas.gamma_required, 1); // no gamma ramp, even without flag 4
+    SDL_Quit();
+}
 
 namespace {
 

@@ -9,16 +9,13 @@ using vimage::menu_action;
 
 namespace {
 
-constexpr std::array<menuitem, 7> gamma_items{{{7, 16, 6, "Red", 1},
-                                               {17, 16, 6, "Green", 2},
-                                               {27, 16, 6, "Blue", 3},
-                                               {17, 19, 6, "All", 4},
-                                               {12, 21, 6, "Darker", 5},
-                                               {22, 21, 6, "Lighter", 6},
-                                               {10, 23, 20, "Return", 0}}};
-
+// clang-format off
+constexpr std::array<menuitem, 7> gamma_items{{
+    {7, 16, 6, "Red", 1}, {17, 16, 6, "Green", 2}, {27, 16, 6, "Blue", 3}, {17, 19, 6, "All", 4},
+    {12, 21, 6, "Darker", 5}, {22, 21, 6, "Lighter", 6}, {10, 23, 20, "Return", 0}}};
 constexpr std::array<menuitem, 3> no_way_back{
     {{10, 7, 20, "640x480", 1}, {10, 8, 20, "800x600", 2}, {10, 9, 20, "Other...", -1}}};
+// clang-format on
 
 // A mouse event at the pixel centre of canvas cell (column, row), at 15
 // pixels a unit.
