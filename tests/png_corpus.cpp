@@ -44,12 +44,8 @@ unsigned char To8(unsigned v, int depth)
 corpus_entry Build(const picture_case &pc, double screen_gamma)
 {
     png_desc d;
-    d.width = pc.width;
-    d.height = pc.height;
-    d.color_type = pc.color_type;
-    d.bit_depth = pc.depth;
-    d.interlace = pc.interlace;
-    d.gamma = pc.gamma;
+    d.width = pc.width, d.height = pc.height, d.interlace = pc.interlace, d.gamma = pc.gamma;
+    d.color_type = pc.color_type, d.bit_depth = pc.depth;
     const bool palette = pc.color_type == PNG_COLOR_TYPE_PALETTE;
     const int channels = pc.color_type == PNG_COLOR_TYPE_GRAY_ALPHA  ? 2
                          : pc.color_type == PNG_COLOR_TYPE_RGB       ? 3
@@ -74,10 +70,7 @@ corpus_entry Build(const picture_case &pc, double screen_gamma)
     const bool convert = std::fabs(file_gamma * screen_gamma - 1) > 0.05;
 
     corpus_entry e;
-    e.name = pc.name;
-    e.width = pc.width;
-    e.height = pc.height;
-    e.tolerance = convert ? 1 : 0;
+    e.name = pc.name, e.width = pc.width, e.height = pc.height, e.tolerance = convert ? 1 : 0;
     std::vector<std::vector<unsigned char>> rows;
     for (int y = 0; y < pc.height; ++y) {
         std::vector<unsigned char> row(
@@ -223,12 +216,8 @@ std::vector<corpus_entry> MakeCorpus(double screen_gamma)
     const std::vector<unsigned char> rgb = find("rgb8.png").bytes; // 100 x 50
     const size_t ihdr = FindChunk(rgb, "IHDR"), idat = FindChunk(rgb, "IDAT");
     auto damaged = [&](const char *name, std::vector<unsigned char> bytes, const char *message) {
-        corpus_entry e;
-        e.name = name;
-        e.bytes = std::move(bytes);
-        e.valid = false;
-        e.message = message;
-        corpus.push_back(std::move(e));
+        corpus_entry &e = corpus.emplace_back();
+        e.name = name, e.bytes = std::move(bytes), e.valid = false, e.message = message;
     };
     auto changed = [&](auto change) {
         std::vector<unsigned char> bytes = rgb;
