@@ -79,8 +79,9 @@ TEST(GLText, GlyphsAtTheirBearingsAndOtherBytesAsMeasured)
     ImageClear();
     TextL(2, 3, "H", WHITE);
     const SDL_Rect box = ReadFrame().Bounds();
-    EXPECT_EQ(std::vector<int>({box.x, box.y, box.w, box.h}),
-              std::vector<int>({30 + h.left, 45 + font.font_offset - h.top, h.width, h.rows}));
+    EXPECT_EQ(
+        std::vector<int>({box.x, box.y, box.w, box.h}),
+        std::vector<int>({30 + h.left, 45 + 12 - h.top, h.width, h.rows})); // baseline 12 down
     // Bytes outside 32..126 draw nothing and move the pen by what they measure.
     const int a = font.font_width['A' - 32], failed = (3 * 15) >> 2;
     ImageClear();

@@ -60,7 +60,7 @@ TEST(SDLDraw, RectanglesAtTheSetupsOwnSize)
 
 TEST(SDLText, GlyphsSitOnTheBaselineAtTheirBearings)
 {
-    for (int size : {15, 20}) {
+    for (auto [size, baseline] : {std::pair{15, 12}, std::pair{20, 16}}) { // below the line's top
         SCOPED_TRACE(size);
         OpenDisplay(40 * size, 25 * size);
         const glyph_metrics h = RenderedGlyph('H', size);
@@ -68,9 +68,9 @@ TEST(SDLText, GlyphsSitOnTheBaselineAtTheirBearings)
         TextL(2, 3, "H", 0xFFFFFF);
         const frame f = ReadScreen();
         const SDL_Rect box = f.Bounds();
-        EXPECT_EQ(std::vector<int>({box.x, box.y, box.w, box.h}),
-                  std::vector<int>(
-                      {ImageX(2) + h.left, ImageY(3) + font.font_offset - h.top, h.width, h.rows}));
+        EXPECT_EQ(
+            std::vector<int>({box.x, box.y, box.w, box.h}),
+            std::vector<int>({ImageX(2) + h.left, ImageY(3) + baseline - h.top, h.width, h.rows}));
         // Capitals stand inside their one-unit line.
         EXPECT_GE(box.y, ImageY(3));
         EXPECT_LE(box.y + box.h, ImageY(4));
