@@ -1,21 +1,14 @@
-// png_fuzz.cpp - libFuzzer target for LoadPNG, the library's reader of
-// picture files.
-//
-// Each input is written to a file of its own and loaded through both
-// back-ends' argument sets (OpenGL: padded, bottom-up, never enlarged; SDL:
-// unpadded, top-down, resampled to the place), with and without alpha, at the
-// file's own size and for a place of 8 x 4 units on a screen of 15 pixels a
-// unit, as the setup's logo is. Besides the sanitizers' findings, a decoded
-// buffer must be consistent: sizes within the limits, the padded size the one
-// asked for, every padding byte 0. Every byte is read, so that a buffer
-// shorter than its sizes shows up under AddressSanitizer.
+// png_fuzz.cpp - libFuzzer target for LoadPNG. Each input is loaded through
+// both callers' argument sets, with and without alpha, at its own size and
+// for the logo's place (8 x 4 units at 15 pixels a unit). A decoded buffer
+// must have sizes within the limits, the padding asked for, every padding
+// byte 0; every byte is read, so a short buffer shows under AddressSanitizer.
 
 #include "image_internal.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
 #include <unistd.h>
 
@@ -24,16 +17,11 @@ namespace {
 std::string input_path;
 volatile unsigned checksum; // keeps the reads of every byte
 
-struct file_closer {
-    void operator()(std::FILE *f) const { std::fclose(f); }
-};
-
 void Check(bool ok, const char *what)
 {
-    if (!ok) {
-        std::fprintf(stderr, "png-fuzz: %s\n", what);
-        std::abort();
-    }
+    if (ok) return;
+    std::fprintf(stderr, "png-fuzz: %s\n", what);
+    std::abort();
 }
 
 void Load(int width, int height, int alpha, int pad2, int interpolate, int fourth_quadrant)
@@ -48,22 +36,20 @@ void Load(int width, int height, int alpha, int pad2, int interpolate, int fourt
     }
     Check(w > 0 && h > 0 && w <= vimage::MAX_PICTURE_SIDE && h <= vimage::MAX_PICTURE_SIDE,
           "picture size out of range");
-    if (pad2)
-        Check(w2 == vimage::NextPowerOfTwo(w) && h2 == vimage::NextPowerOfTwo(h), "bad padding");
-    else
-        Check(w2 == w && h2 == h, "padding not asked for");
+    Check(pad2 ? w2 == vimage::NextPowerOfTwo(w) && h2 == vimage::NextPowerOfTwo(h)
+               : w2 == w && h2 == h,
+          "padding other than asked for");
     if (width && height && interpolate)
         Check(w == width * vimage::canvas.xscale && h == height * vimage::canvas.yscale,
               "not at the place's size");
     const int bpp = alpha ? 4 : 3;
     unsigned sum = 0;
     for (int y = 0; y < h2; ++y)
-        for (int x = 0; x < w2; ++x)
-            for (int c = 0; c < bpp; ++c) {
-                const unsigned char v = buf.get()[(static_cast<size_t>(y) * w2 + x) * bpp + c];
-                if (x >= w || y >= h) Check(v == 0, "padding byte not 0");
-                sum += v;
-            }
+        for (int x = 0; x < w2 * bpp; ++x) {
+            const unsigned char v = buf.get()[static_cast<size_t>(y) * w2 * bpp + x];
+            if (x >= w * bpp || y >= h) Check(v == 0, "padding byte not 0");
+            sum += v;
+        }
     checksum = sum;
 }
 
@@ -83,10 +69,9 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    {
-        std::unique_ptr<std::FILE, file_closer> f(std::fopen(input_path.c_str(), "wb"));
-        Check(f && std::fwrite(data, 1, size, f.get()) == size, "cannot write the input file");
-    }
+    std::FILE *f = std::fopen(input_path.c_str(), "wb");
+    Check(f && std::fwrite(data, 1, size, f) == size, "cannot write the input file");
+    std::fclose(f);
     Load(0, 0, 1, 1, 0, 0); // OpenGL, own size
     Load(8, 4, 0, 1, 0, 0); // OpenGL, the logo's place
     Load(0, 0, 0, 0, 1, 1); // SDL, own size

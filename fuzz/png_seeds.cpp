@@ -1,7 +1,5 @@
-// png_seeds.cpp - writes the tests' PNG corpus into a folder, as the seed
-// corpus of the PNG fuzz target.
-//
-// Usage: png-seeds FOLDER
+// png_seeds.cpp - writes the tests' PNG corpus into FOLDER, as the seed
+// corpus of the PNG fuzz target. Usage: png-seeds FOLDER
 
 #include "png_corpus.h"
 #include "png_write.h"

@@ -1,9 +1,6 @@
-// settings_fuzz.cpp - libFuzzer target for the settings reader.
-//
-// The bytes are read both as text (ParseSettings) and as a settings file
-// (LoadSettingsFrom); the two readers must agree field for field, starting
-// from the defaults. Whatever record comes out, the line written for it must
-// read back as the same nine values.
+// settings_fuzz.cpp - libFuzzer target for the settings reader: the bytes read
+// as text (ParseSettings) and as a file (LoadSettingsFrom) must give the same
+// record, and the line written for it must read back as the same nine values.
 
 #include "settings.h"
 
@@ -11,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <unistd.h>
 
@@ -19,16 +15,11 @@ namespace {
 
 std::string input_path;
 
-struct file_closer {
-    void operator()(std::FILE *f) const { std::fclose(f); }
-};
-
 void Check(bool ok, const char *what)
 {
-    if (!ok) {
-        std::fprintf(stderr, "settings-fuzz: %s\n", what);
-        std::abort();
-    }
+    if (ok) return;
+    std::fprintf(stderr, "settings-fuzz: %s\n", what);
+    std::abort();
 }
 
 bool Same(const settings &a, const settings &b)
@@ -52,16 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const int n =
         ParseSettings(std::string_view(reinterpret_cast<const char *>(data), size), parsed);
     Check(n >= 0 && n <= 9, "field count out of range");
-
-    {
-        std::unique_ptr<std::FILE, file_closer> f(std::fopen(input_path.c_str(), "wb"));
-        Check(f && std::fwrite(data, 1, size, f.get()) == size, "cannot write the input file");
-    }
+    std::FILE *f = std::fopen(input_path.c_str(), "wb");
+    Check(f && std::fwrite(data, 1, size, f) == size, "cannot write the input file");
+    std::fclose(f);
     settings loaded{};
     Check(LoadSettingsFrom(input_path.c_str(), &loaded) == 0, "the file cannot be read");
     Check(Same(parsed, loaded), "the text and the file read differently");
     std::remove(input_path.c_str());
-
     settings again{};
     Check(ParseSettings(FormatSettings(parsed), again) == 9 && Same(again, parsed),
           "the written line does not read back");

@@ -1,17 +1,20 @@
-// display.h - opening the library's display for a test, and reading pixels.
-//
-// Tests run under SDL's dummy video driver (set by CTest) in the build folder,
-// where vantor.ttf is staged. Each test case runs in its own process.
+// display.h - opening the SDL back-end under the dummy driver (in the build
+// folder, where vantor.ttf is staged), reading its pixels, making events.
 #pragma once
 
 #include "image_internal.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
 
-// Starts SDL and opens the SDL back-end at width x height, windowed, with
-// software gamma at the given value (tenths).
+#include <unistd.h>
+
+// Starts SDL and opens the SDL back-end, windowed, software gamma (tenths).
 inline void OpenDisplay(int width = 600, int height = 375, int gamma = 22)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
@@ -21,54 +24,106 @@ inline void OpenDisplay(int width = 600, int height = 375, int gamma = 22)
         << ImageError();
 }
 
+// A scratch folder, the working folder for the object's lifetime. Made after
+// the display is open, which reads vantor.ttf from the build folder.
+struct scratch_dir {
+    std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("vantor-test-" + std::to_string(getpid()));
+    scratch_dir()
+    {
+        std::filesystem::create_directories(dir);
+        std::filesystem::current_path(dir);
+    }
+    ~scratch_dir()
+    {
+        std::filesystem::current_path(before);
+        std::filesystem::remove_all(dir);
+    }
+};
+
 inline SDL_Surface *Screen()
 {
-    return vimage::backend.sdl.surfp;
+    return SDL_GetVideoSurface();
 }
 
-// The colour of a screen pixel as 0xRRGGBB.
+// A screen pixel (32 bits a pixel) as 0xRRGGBB.
 inline Uint32 PixelAt(int x, int y)
 {
-    SDL_Surface *s = Screen();
-    const auto *row = static_cast<const Uint8 *>(s->pixels) + y * s->pitch;
-    Uint32 value = 0;
-    switch (s->format->BytesPerPixel) {
-    case 4:
-        value = reinterpret_cast<const Uint32 *>(row)[x];
-        break;
-    case 2:
-        value = reinterpret_cast<const Uint16 *>(row)[x];
-        break;
-    default:
-        value = row[x];
-    }
+    const SDL_Surface *s = Screen();
     Uint8 r, g, b;
-    SDL_GetRGB(value, s->format, &r, &g, &b);
+    SDL_GetRGB(static_cast<const Uint32 *>(s->pixels)[y * s->pitch / 4 + x], s->format, &r, &g, &b);
     return Uint32{r} << 16 | Uint32{g} << 8 | b;
 }
 
-// The smallest rectangle holding every pixel that is not black; w = 0 when
-// there is none.
-inline SDL_Rect LitBounds(int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1)
+// A frame read back: 0xRRGGBB pixels, top row first.
+struct frame {
+    int width = 0, height = 0;
+    std::vector<Uint32> pixels;
+
+    Uint32 At(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
+    bool operator==(const frame &) const = default;
+
+    // The smallest rectangle of the region [x0, x1) x [y0, y1) holding every
+    // pixel that is not black; w = 0 when there is none.
+    SDL_Rect Bounds(int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1) const
+    {
+        x1 = x1 < 0 ? width : x1, y1 = y1 < 0 ? height : y1;
+        int minx = x1, miny = y1, maxx = -1, maxy = -1;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                if (At(x, y)) {
+                    minx = std::min(minx, x), maxx = std::max(maxx, x);
+                    miny = std::min(miny, y), maxy = std::max(maxy, y);
+                }
+        if (maxx < 0) return SDL_Rect{0, 0, 0, 0};
+        return SDL_Rect{static_cast<Sint16>(minx), static_cast<Sint16>(miny),
+                        static_cast<Uint16>(maxx - minx + 1), static_cast<Uint16>(maxy - miny + 1)};
+    }
+    // The same as "x,y wxh"; "none" when all are black.
+    std::string Lit(int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1) const
+    {
+        const SDL_Rect r = Bounds(x0, y0, x1, y1);
+        if (r.w == 0) return "none";
+        return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.w) + "x" +
+               std::to_string(r.h);
+    }
+};
+
+// The SDL back-end's screen surface.
+inline frame ReadScreen()
 {
-    if (x1 < 0) x1 = Screen()->w;
-    if (y1 < 0) y1 = Screen()->h;
-    int minx = x1, miny = y1, maxx = -1, maxy = -1;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x)
-            if (PixelAt(x, y) != 0) {
-                minx = std::min(minx, x);
-                maxx = std::max(maxx, x);
-                miny = std::min(miny, y);
-                maxy = std::max(maxy, y);
-            }
-    if (maxx < 0) return SDL_Rect{0, 0, 0, 0};
-    return SDL_Rect{static_cast<Sint16>(minx), static_cast<Sint16>(miny),
-                    static_cast<Uint16>(maxx - minx + 1), static_cast<Uint16>(maxy - miny + 1)};
+    frame f{Screen()->w, Screen()->h, {}};
+    for (int y = 0; y < f.height; ++y)
+        for (int x = 0; x < f.width; ++x) f.pixels.push_back(PixelAt(x, y));
+    return f;
+}
+
+// The lit part of a region of the SDL back-end's screen, as frame::Lit.
+inline std::string Lit(int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1)
+{
+    return ReadScreen().Lit(x0, y0, x1, y1);
 }
 
 // The colour word drawn for a linear colour under software gamma.
 inline Uint32 Corrected(Uint32 col)
 {
     return vimage::ImageGammaRGB(col);
+}
+
+inline SDL_Event KeyEvent(SDLKey sym, SDLMod mod = KMOD_NONE)
+{
+    SDL_Event ev{};
+    ev.type = ev.key.type = SDL_KEYDOWN;
+    ev.key.state = SDL_PRESSED;
+    ev.key.keysym.sym = sym;
+    ev.key.keysym.mod = mod;
+    return ev;
+}
+
+inline SDL_Event OfType(Uint8 type)
+{
+    SDL_Event ev{};
+    ev.type = type;
+    return ev;
 }

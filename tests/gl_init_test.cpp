@@ -4,8 +4,6 @@
 
 #include "gl_display.h"
 
-#include <string>
-
 using vimage::overlay;
 
 TEST(GLInit, TheRecordSaysWhatTheContextHas)
@@ -15,31 +13,26 @@ TEST(GLInit, TheRecordSaysWhatTheContextHas)
     // sdl12-compat saw the variable before SDL started, so the context is the
     // window's own, with its accumulation buffer.
     EXPECT_STREQ(std::getenv("SDL12COMPAT_OPENGL_SCALING"), "0");
-    GLint accum_bits = 0;
-    glGetIntegerv(GL_ACCUM_GREEN_BITS, &accum_bits);
-    EXPECT_GT(accum_bits, 0);
-
+    GLint value = 0;
+    glGetIntegerv(GL_ACCUM_GREEN_BITS, &value);
+    EXPECT_GT(value, 0);
     const image_gl *gl = ImageGLState();
     ASSERT_EQ(gl, &vimage::backend.gl);
-    EXPECT_EQ(gl->antialias, 1);
-    EXPECT_EQ(gl->accum, 1);
-    EXPECT_EQ(gl->have_accum, 1);
-    EXPECT_EQ(gl->samples, 64);
+    EXPECT_EQ(std::vector<int>({gl->antialias, gl->accum, gl->have_accum, gl->samples}),
+              std::vector<int>({1, 1, 1, 64}));
     EXPECT_EQ(gl->rescale, GL_RESCALE_NORMAL_EXT);
     EXPECT_EQ(gl->glBlendColorp, nullptr); // Mesa has no GL_ARB_imaging
     EXPECT_NE(gl->glDrawRangeElementsp, nullptr);
     EXPECT_EQ(vimage::ExtensionSupported("GL_ARB_imaging"), 0);
-    GLint value = 0;
     glGetIntegerv(GL_LIGHT_MODEL_COLOR_CONTROL, &value);
     EXPECT_EQ(value, GL_SEPARATE_SPECULAR_COLOR);
     EXPECT_EQ(ImageRect, vimage::ImageRectGL);
     EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR});
 }
 
-// Mesa reports the version it is told to.
 TEST(GLInit, OpenGL10IsRefused)
 {
-    setenv("MESA_GL_VERSION_OVERRIDE", "1.0", 1);
+    setenv("MESA_GL_VERSION_OVERRIDE", "1.0", 1); // Mesa reports what it is told
     StartX11();
     EXPECT_EQ(ImageInit(BACKEND_GL, 600, 375, 0, 2, 22, 22, 22, 0), -1);
     EXPECT_STREQ(ImageError(), "OpenGL 1.1 or newer required");
@@ -56,28 +49,22 @@ TEST(GLKeys, AccumulationBufferWithoutBlendColor)
     const image_gl *gl = ImageGLState();
     ASSERT_TRUE(gl->have_accum && !gl->glBlendColorp);
     auto press = [](SDLKey sym, SDLMod mod = KMOD_NONE) {
-        SDL_Event key{}, other{};
-        key.type = key.key.type = SDL_KEYDOWN;
-        key.key.keysym.sym = sym;
-        key.key.keysym.mod = mod;
-        other = key;
-        other.key.keysym.sym = SDLK_a;
+        SDL_Event key = KeyEvent(sym, mod), other = KeyEvent(SDLK_a), got{};
         SDL_PushEvent(&key);
         SDL_PushEvent(&other);
-        SDL_Event got{};
         while (ImageWaitEvent(&got) && got.type != SDL_KEYDOWN) {
         }
         EXPECT_EQ(got.key.keysym.sym, SDLK_a); // the library's key was consumed
         return std::string(overlay.status.data());
     };
     EXPECT_EQ(press(SDLK_F5), "Antialiasing enabled.");
-    EXPECT_EQ(gl->antialias, 1);
     EXPECT_EQ(gl->accum, 1);
     EXPECT_EQ(press(SDLK_F6), "3x supersampling.");
     EXPECT_EQ(press(SDLK_F6, KMOD_LSHIFT), "2x supersampling.");
     EXPECT_EQ(press(SDLK_F6, KMOD_RSHIFT), "2x supersampling.");
     EXPECT_EQ(press(SDLK_F7), "Accumulation buffer is mandatory.");
     EXPECT_EQ(press(SDLK_F5), "Antialiasing disabled.");
+    EXPECT_EQ(gl->antialias, 0);
     EXPECT_EQ(gl->accum, 1);
 
     overlay.show_help = 1;

@@ -1,19 +1,15 @@
-// The same page in both back-ends: the setup's main page drawn by the SDL
-// back-end, then by the OpenGL back-end on the same X server, compared over
-// the canvas. They may differ only by the rounding of the two back-ends: a
-// pixel of one must have its like within one pixel of the same place in the
-// other, and almost all at the very place.
+// The setup's main page drawn by the SDL back-end, then by the OpenGL
+// back-end on the same X server, compared over the canvas: they may differ
+// only by their rounding, so every pixel of one has its like within one pixel
+// of its place in the other, and almost all at the very place.
 
 #include "gl_display.h"
-#include "png_write.h"
 #include "setup.h"
-
-#include <string>
 
 namespace {
 
 // The canvas of the main page as ImageMenu draws it, with no item
-// highlighted (the highlight flashes with time); 0xRRGGBB, top row first.
+// highlighted (the highlight flashes with time).
 std::vector<Uint32> MainPage(int backend_opt, int width, int height)
 {
     EXPECT_EQ(ImageInit(backend_opt, width, height, 0, 2, 22, 22, 22, 4), 0) << ImageError();
@@ -55,20 +51,6 @@ int Unmatched(const std::vector<Uint32> &a, const std::vector<Uint32> &b, int w,
     return count;
 }
 
-void WriteCanvas(const std::string &path, const std::vector<Uint32> &pixels, int w, int h)
-{
-    png_desc d;
-    d.width = w;
-    d.height = h;
-    std::vector<std::vector<unsigned char>> rows(static_cast<size_t>(h));
-    for (size_t i = 0; i < pixels.size(); ++i)
-        rows[i / static_cast<size_t>(w)].insert(rows[i / static_cast<size_t>(w)].end(),
-                                                {static_cast<unsigned char>(pixels[i] >> 16),
-                                                 static_cast<unsigned char>(pixels[i] >> 8),
-                                                 static_cast<unsigned char>(pixels[i])});
-    WriteBytes(path, EncodePng(d, rows));
-}
-
 void CompareMainPage(int width, int height)
 {
     StartX11();
@@ -79,17 +61,13 @@ void CompareMainPage(int width, int height)
     ASSERT_EQ(sdl.size(), gl.size());
     size_t same = 0;
     for (size_t i = 0; i < gl.size(); ++i) same += Near(gl[i], sdl[i]);
-    const int unmatched = Unmatched(gl, sdl, w, h) + Unmatched(sdl, gl, w, h);
-    EXPECT_EQ(unmatched, 0);
+    EXPECT_EQ(Unmatched(gl, sdl, w, h), 0);
+    EXPECT_EQ(Unmatched(sdl, gl, w, h), 0);
     EXPECT_GT(same, gl.size() * 99 / 100);
-    EXPECT_GT(std::count(gl.begin(), gl.end(), 0u), 0); // not blank: the page is there
-    EXPECT_LT(std::count(gl.begin(), gl.end(), 0u), static_cast<long>(gl.size()) * 19 / 20);
-    if (unmatched || same <= gl.size() * 99 / 100) {
-        const std::string name = "gl-page-" + std::to_string(width) + "x" + std::to_string(height);
-        WriteCanvas(name + "-sdl.png", sdl, w, h);
-        WriteCanvas(name + "-gl.png", gl, w, h);
-        ADD_FAILURE() << "both canvases written to " << name << "-*.png in the build folder";
-    }
+    // Not blank, not all lit: the page is there.
+    const auto black = std::count(gl.begin(), gl.end(), 0u);
+    EXPECT_GT(black, 0);
+    EXPECT_LT(black, static_cast<long>(gl.size()) * 19 / 20);
 }
 
 } // namespace

@@ -1,7 +1,6 @@
-// png_corpus.h - a corpus of PNG files made with libpng's writer, and what
-// each must decode to: every colour type and bit depth, interlaced and not,
-// tRNS, gAMA, odd sizes, and damaged copies (truncated, bad CRCs, bad
-// signatures, impossible headers). Used by the loader's tests and as the seed
+// png_corpus.h - PNG files made with libpng's writer and what each must
+// decode to: every colour type and bit depth, interlaced and not, tRNS, gAMA,
+// odd sizes, and damaged copies. Used by the loader's tests and as the seed
 // corpus of its fuzz target.
 #pragma once
 
@@ -13,17 +12,10 @@ struct corpus_entry {
     std::vector<unsigned char> bytes; // the file
     bool valid = true;                // whether it decodes
     int width = 0, height = 0;
-    // The expected decoding as 8-bit R, G, B, A, top row first, each byte
-    // within `tolerance` of the decoder's (0: exact).
-    std::vector<unsigned char> rgba;
-    int tolerance = 0;
-    // For a file that must fail: the message; empty when the file may also
-    // decode (damage that zlib may or may not notice).
-    std::string message;
+    std::vector<unsigned char> rgba; // 8-bit R, G, B, A, top row first
+    int tolerance = 0;               // of the colour bytes
+    std::string message;             // of a failure; "" when it may also decode
 };
 
 // The corpus, with the pixels expected when decoding for `screen_gamma`.
 std::vector<corpus_entry> MakeCorpus(double screen_gamma);
-
-// One chunk: length, type, data and CRC.
-std::vector<unsigned char> PngChunk(const char *type, const std::vector<unsigned char> &data);

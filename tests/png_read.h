@@ -1,5 +1,5 @@
-// png_read.h - reading a PNG file back in a test: its RGB pixels, top row
-// first, and the value of its gAMA chunk.
+// png_read.h - a PNG file read back in a test: its RGB pixels, top row first,
+// and the value of its gAMA chunk.
 #pragma once
 
 #include <png.h>
@@ -11,6 +11,12 @@ struct decoded_png {
     int width = 0, height = 0;
     std::vector<png_byte> rgb;
     double gamma = 0;
+    // Pixel (x, y) as 0xRRGGBB.
+    unsigned At(int x, int y) const
+    {
+        const png_byte *p = &rgb[static_cast<size_t>((y * width + x) * 3)];
+        return unsigned{p[0]} << 16 | unsigned{p[1]} << 8 | p[2];
+    }
 };
 
 inline decoded_png ReadPng(const char *path)
