@@ -426,13 +426,14 @@ flow_screenshot()
 }
 
 # Roads through the pages, each ended by "Save and exit": the settings before,
-# the road (back to the main page), the settings saved.
+# the road (back to the main page), the settings saved. The words after the
+# numbers, which a save drops, show that the program saved.
 flow_pages()
 {
     local before road after
     while IFS='|' read -r before road after; do
         [[ $before != \#* ]] || continue
-        write_settings "$before"$'\n'
+        write_settings "$before unsaved"$'\n'
         launch
         keys $road $SAVE_KEYS
         wait_exit 0
@@ -443,13 +444,15 @@ $DEFAULTS|g m w Escape|0 800 600 0 0 2 22 22 22
 # Each list question sets its field: Back-end OpenGL, Mode Full screen,
 # Antialiasing No, Accumulation buffer Yes.
 $KNOWN|g b o m f a a n Down Return y Escape Escape|0 1024 768 3 0 8 18 20 24
-# "Cancel" and Escape on every question and entry, Escape on every page change
-# nothing; "r" is "Resolution:", not "Return", "a" "Antialiasing:", not "Accumulation".
-$KNOWN|g b c m Escape a a c a Escape Down Return c s 5 Escape Escape g Escape r Escape Escape Escape|$KNOWN
+# "Cancel" and Escape on every question (then the initial of the other choice,
+# which only a question still open takes), Escape on every entry and page
+# change nothing; "r" is "Resolution:", not "Return", "a" "Antialiasing:".
+$KNOWN|g b c b Escape o m c m Escape f a a c a Escape n Down Return c Down Return Escape y s 5 Escape Escape g Escape r Escape Escape Escape|$KNOWN
 # Full screen, "Other...": Escape on the width keeps it; the height, typed, appends.
 $DEFAULTS|g r o Escape 5 Return Escape|0 800 6005 1 0 2 22 22 22
-# Windowed, the entries at once: no digit past 9999, keypad keys do nothing, Backspace.
-0 800 600 0 0 2 22 22 22|g r 5 1 KP_5 KP_Enter Return BackSpace BackSpace BackSpace Return Escape|0 8005 0 0 0 2 22 22 22
+# Windowed, the entries at once: Backspace drops a digit, keypad keys do
+# nothing, no digit past 9999.
+0 800 600 0 0 2 22 22 22|g r BackSpace KP_5 5 1 9 KP_Enter Return BackSpace BackSpace BackSpace Return Escape|0 8051 0 0 0 2 22 22 22
 # Samples: 2 and 9 make 29, not 299; below 2 is stored as 2.
 $DEFAULTS|g a s 9 9 Return Escape Escape|0 800 600 1 0 29 22 22 22
 $DEFAULTS|g a s BackSpace Return Escape Escape|$DEFAULTS
