@@ -1,13 +1,8 @@
-// wm_close.cpp - asks an X window to close, as a window manager does when the
-// user clicks the window's close button.
-//
-//   wm-close WINDOW_ID
-//
-// Sends the window the ICCCM client message WM_PROTOCOLS / WM_DELETE_WINDOW.
-// The flows need it because their Xvfb runs no window manager, and xdotool's
-// windowclose and windowkill destroy the window or its connection instead,
-// which a program sees as an X error, not as the user's request to quit.
-// Exit status 0 when the message was delivered to the server, 1 otherwise.
+// wm-close WINDOW_ID - asks an X window to close as a window manager does when
+// the user clicks its close button (ICCCM: WM_PROTOCOLS / WM_DELETE_WINDOW).
+// The flows' Xvfb runs no window manager, and xdotool's windowclose destroys
+// the window, which a program sees as an X error, not as a request to quit.
+// Exit status 0 when the message reached the server, 1 otherwise.
 
 #include <X11/Xlib.h>
 
@@ -16,14 +11,10 @@
 
 int main(int argc, char *argv[])
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: wm-close WINDOW_ID\n");
-        return 2;
-    }
     char *end = nullptr;
-    const unsigned long id = std::strtoul(argv[1], &end, 0);
-    if (!*argv[1] || *end || id == 0) {
-        std::fprintf(stderr, "wm-close: not a window id: %s\n", argv[1]);
+    const unsigned long id = argc == 2 ? std::strtoul(argv[1], &end, 0) : 0;
+    if (id == 0 || *end) {
+        std::fprintf(stderr, "usage: wm-close WINDOW_ID\n");
         return 2;
     }
     Display *display = XOpenDisplay(nullptr);
