@@ -15,6 +15,12 @@
 
 namespace vimage {
 
+// An open file, closed when its owner goes.
+struct file_closer {
+    void operator()(std::FILE *f) const { std::fclose(f); }
+};
+using file_ptr = std::unique_ptr<std::FILE, file_closer>;
+
 // ---------------------------------------------------------------------------
 // Canvas mapping (canvas.cpp)
 

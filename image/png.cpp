@@ -42,11 +42,6 @@ namespace vimage {
 
 namespace {
 
-struct file_closer {
-    void operator()(std::FILE *f) const { std::fclose(f); }
-};
-using file_ptr = std::unique_ptr<std::FILE, file_closer>;
-
 // libpng's read and info structures, destroyed together.
 struct png_reader {
     png_structp png = nullptr;

@@ -28,10 +28,6 @@ namespace vimage {
 
 namespace {
 
-struct file_closer {
-    void operator()(std::FILE *f) const { std::fclose(f); }
-};
-
 struct png_writer {
     png_structp png = nullptr;
     png_infop info = nullptr;
@@ -100,7 +96,7 @@ int WriteFail()
 
 int SaveScreenshot()
 {
-    std::unique_ptr<std::FILE, file_closer> file(std::fopen("screenshot.png", "wb"));
+    file_ptr file(std::fopen("screenshot.png", "wb"));
     if (!file) {
         SetError("Could not create screenshot file");
         return -1;
