@@ -7,6 +7,7 @@
 // exception cross libpng's C frames.
 
 #include "png_write.h"
+#include "png_writer.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -14,18 +15,6 @@
 #include <new>
 
 namespace {
-
-struct png_writer {
-    png_structp png = nullptr;
-    png_infop info = nullptr;
-    png_writer() : png(png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr))
-    {
-        if (png) info = png_create_info_struct(png);
-    }
-    ~png_writer() { png_destroy_write_struct(&png, &info); }
-    png_writer(const png_writer &) = delete;
-    png_writer &operator=(const png_writer &) = delete;
-};
 
 void Append(png_structp png, png_bytep data, png_size_t length)
 {

@@ -14,6 +14,7 @@
 // Depends on: libpng, OpenGL, canvas.cpp, gamma.cpp, events.cpp (SetError).
 
 #include "image_internal.h"
+#include "png_writer.h"
 
 #include <cassert>
 #include <csetjmp>
@@ -27,18 +28,6 @@
 namespace vimage {
 
 namespace {
-
-struct png_writer {
-    png_structp png = nullptr;
-    png_infop info = nullptr;
-    png_writer() : png(png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr))
-    {
-        if (png) info = png_create_info_struct(png);
-    }
-    ~png_writer() { png_destroy_write_struct(&png, &info); }
-    png_writer(const png_writer &) = delete;
-    png_writer &operator=(const png_writer &) = delete;
-};
 
 // Copies the canvas of the screen surface as R, G, B bytes into `pixels`.
 bool CaptureSDL(std::vector<Uint8> &pixels, int width, int height)

@@ -1,0 +1,19 @@
+// png_writer.h - libpng's write and info structures, destroyed together.
+//
+// Shared by the screenshot writer and the build's own PNG writer (data/).
+// Either pointer is null when libpng could not create it.
+#pragma once
+
+#include <png.h>
+
+struct png_writer {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    png_writer() : png(png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr))
+    {
+        if (png) info = png_create_info_struct(png);
+    }
+    ~png_writer() { png_destroy_write_struct(&png, &info); }
+    png_writer(const png_writer &) = delete;
+    png_writer &operator=(const png_writer &) = delete;
+};
