@@ -1,7 +1,10 @@
 // screenshot.cpp - writing the canvas to "screenshot.png".
 //
 // The screenshot key only sets a flag; the next frame presentation calls
-// SaveScreenshot while the frame is complete but not yet shown. The file holds
+// SaveScreenshot while the frame is complete but not yet shown. The file is
+// written beside "screenshot.png" and replaces it only when complete, so a
+// viewer never reads half a picture and a failed write (a full disk) leaves
+// the previous screenshot as it was. The file holds
 // the canvas without its margins, 8-bit RGB, top row first, with a gAMA chunk
 // of 1 / screen_gamma: the frame buffer holds linear values (gAMA 1.0) under
 // the hardware gamma ramp and corrected ones under software correction.
@@ -11,9 +14,11 @@
 // file, libpng's structures, the pixel buffer) lives in SaveScreenshot, the
 // caller of WritePng, and WritePng itself holds only plain values.
 //
-// Depends on: libpng, OpenGL, canvas.cpp, gamma.cpp, events.cpp (SetError).
+// Depends on: libpng, OpenGL, the platform layer (replacing the file),
+// canvas.cpp, gamma.cpp, events.cpp (SetError).
 
 #include "image_internal.h"
+#include "platform.h"
 #include "png_writer.h"
 
 #include <cassert>
@@ -85,8 +90,8 @@ int WriteFail()
 
 int SaveScreenshot()
 {
-    file_ptr file(std::fopen("screenshot.png", "wb"));
-    if (!file) {
+    platform::file_replacement out("screenshot.png");
+    if (!out.file()) {
         SetError("Could not create screenshot file");
         return -1;
     }
@@ -112,8 +117,8 @@ int SaveScreenshot()
     assert(backend_id == BACKEND_SDL || backend_id == BACKEND_GL);
     const bool captured = backend_id == BACKEND_GL ? CaptureGL(pixels, width, height)
                                                    : CaptureSDL(pixels, width, height);
-    if (!captured || !WritePng(w, file.get(), rows.data(), width, height)) return WriteFail();
-    if (std::fclose(file.release()) != 0) return WriteFail();
+    if (!captured || !WritePng(w, out.file(), rows.data(), width, height) || !out.Commit())
+        return WriteFail();
     return 0;
 }
 

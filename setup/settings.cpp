@@ -6,9 +6,11 @@
 //
 // Writing never loses the previous settings: the line goes to a temporary
 // file beside the real one, which replaces it only after every write, the
-// flush and the close have succeeded.
+// flush and the close have succeeded (platform.h).
 
 #include "settings.h"
+
+#include "platform.h"
 
 #include <algorithm>
 #include <cctype>
@@ -16,13 +18,6 @@
 #include <cstdlib>
 #include <limits>
 #include <memory>
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -84,27 +79,6 @@ int ReadFields(Source &src, settings &s)
     return count;
 }
 
-std::string ResolvedPath(const char *path)
-{
-#ifndef _WIN32
-    if (char *real = realpath(path, nullptr)) {
-        std::string resolved = real;
-        std::free(real);
-        return resolved;
-    }
-#endif
-    return path;
-}
-
-bool ReplaceFile(const char *from, const char *to)
-{
-#ifdef _WIN32
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-#else
-    return std::rename(from, to) == 0;
-#endif
-}
-
 } // namespace
 
 int ParseSettings(std::string_view text, settings &s)
@@ -133,22 +107,10 @@ int LoadSettingsFrom(const char *path, settings *settingsp)
 
 int SaveSettingsTo(const char *path, const settings *settingsp)
 {
-    // Through a symbolic link the file it points to is replaced, not the link.
-    const std::string target = ResolvedPath(path);
-    const std::string temp = target + ".new";
-    const std::string line = FormatSettings(*settingsp);
-    file_ptr file(std::fopen(temp.c_str(), "w"));
-    if (!file) return -1;
-    bool ok = std::fputs(line.c_str(), file.get()) >= 0 && std::fflush(file.get()) == 0;
-#ifndef _WIN32
-    struct stat old;
-    if (ok && stat(target.c_str(), &old) == 0) fchmod(fileno(file.get()), old.st_mode & 07777);
-    ok = ok && fsync(fileno(file.get())) == 0;
-#endif
-    ok = std::fclose(file.release()) == 0 && ok;
-    if (ok && ReplaceFile(temp.c_str(), target.c_str())) return 0;
-    std::remove(temp.c_str());
-    return -1;
+    platform::file_replacement out(path);
+    if (!out.file()) return -1;
+    const bool written = std::fputs(FormatSettings(*settingsp).c_str(), out.file()) >= 0;
+    return written && out.Commit() ? 0 : -1;
 }
 
 int LoadSettings(settings *settingsp)

@@ -6,6 +6,10 @@
 #include "glyph_oracle.h"
 #include "png_read.h"
 
+#include <csignal>
+
+#include <sys/resource.h>
+
 using vimage::font;
 using vimage::overlay;
 
@@ -211,21 +215,37 @@ TEST(Screenshot, HoldsTheCanvasTopRowFirstWithoutMargins)
     EXPECT_EQ(png.At(799, 499), 0x0000FFu);
 }
 
-TEST(Screenshot, TheSetupsWindowGivesTheWholeWindowOrAFailure)
+TEST(Screenshot, TheSetupsWindowReplacedWholeOrKeptOnFailure)
 {
     OpenDisplay(600, 375);
     const scratch_dir scratch;
     ASSERT_EQ(vimage::SaveScreenshot(), 0);
     ImageRect(0, 0, 1, 1, 0xFFFFFF);
     ASSERT_EQ(vimage::SaveScreenshot(), 0); // the second replaces the first
-    const decoded_png png = ReadPng("screenshot.png");
-    EXPECT_EQ(png.width, 600);
-    EXPECT_EQ(png.height, 375);
-    EXPECT_EQ(png.At(0, 0), Corrected(0xFFFFFF));
-    std::filesystem::remove("screenshot.png");
-    std::filesystem::create_directory("screenshot.png"); // not writable as a file, even by root
-    overlay.save_screenshot = 1;
-    ImageUpdate();
-    EXPECT_STREQ(overlay.status.data(), "Screenshot failed.");
-    EXPECT_STREQ(ImageError(), "Could not create screenshot file");
+    auto kept = [] {
+        const decoded_png png = ReadPng("screenshot.png");
+        return png.width == 600 && png.height == 375 && png.At(0, 0) == Corrected(0xFFFFFF);
+    };
+    EXPECT_TRUE(kept());
+    // A failure leaves that screenshot and no temporary file: the temporary
+    // file's name taken by a folder (in the way even of root), a full disk.
+    ImageClear();
+    std::signal(SIGXFSZ, SIG_IGN);
+    for (const bool full : {false, true}) {
+        SCOPED_TRACE(full ? "full disk" : "folder in the way");
+        if (!full) std::filesystem::create_directory("screenshot.png.new");
+        rlimit before{};
+        getrlimit(RLIMIT_FSIZE, &before);
+        rlimit none = before;
+        none.rlim_cur = full ? 0 : before.rlim_cur;
+        setrlimit(RLIMIT_FSIZE, &none);
+        overlay.save_screenshot = 1;
+        ImageUpdate();
+        setrlimit(RLIMIT_FSIZE, &before);
+        EXPECT_STREQ(overlay.status.data(), "Screenshot failed.");
+        EXPECT_STREQ(ImageError(),
+                     full ? "Could not write image" : "Could not create screenshot file");
+        EXPECT_TRUE(kept());
+        EXPECT_EQ(std::filesystem::remove("screenshot.png.new"), !full);
+    }
 }
