@@ -14,6 +14,7 @@
 // A display that cannot be opened ends through Die: "Vantor: <message>" and
 // status 1. The command line is accepted and ignored.
 
+#include "platform.h"
 #include "settings.h"
 #include "setup.h"
 
@@ -129,6 +130,7 @@ void DrawPage()
 
 extern "C" int SDL_main(int, char *[])
 {
+    platform::IgnoreFileSizeLimitSignal(); // F11 past the limit fails, it does not kill
     settings saved = defaults;
     LoadSettings(&saved); // a missing file leaves the defaults, and is not written
 

@@ -2,7 +2,9 @@
 //
 // Start-up: SDL, the program's own 600 x 375 window (software gamma 2.2), the
 // please-wait notice while the settings file and the logo are read, then the
-// main page. A first run without a settings file writes the defaults at once.
+// main page. A first run without a settings file writes the defaults at once;
+// when that fails (a read-only folder, a file-size limit) the program goes on
+// with them.
 // Every normal end returns 0; the quit key and closing the window end the
 // process from inside the library, also with 0; a failure the program cannot
 // go on after ends it through Die with status 1. SDL_Quit runs at every exit.
@@ -11,10 +13,13 @@
 
 #include "setup.h"
 
+#include "platform.h"
+
 #include <cstdlib>
 
 extern "C" int SDL_main(int, char *[])
 {
+    platform::IgnoreFileSizeLimitSignal(); // a write past the limit fails, it does not kill
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0) Die(SDL_GetError());
     std::atexit(SDL_Quit);
     SDL_WM_SetCaption("Vantor Setup", "Vantor Setup");

@@ -1,12 +1,12 @@
 // The settings file: reading forgiving input, writing without ever losing the
 // previous file, and where the file lives.
 
+#include "platform.h"
 #include "settings.h"
 #include "setup.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -106,7 +106,7 @@ TEST_F(SettingsFile, AFailedSaveKeepsThePreviousFile)
     EXPECT_EQ(Read(), old);
     fs::remove(path + ".new");
     // A write that fails, as on a full disk: no file may grow at all.
-    signal(SIGXFSZ, SIG_IGN);
+    platform::IgnoreFileSizeLimitSignal();
     rlimit before{};
     getrlimit(RLIMIT_FSIZE, &before);
     rlimit none = before;

@@ -369,18 +369,35 @@ flow_save()
 }
 
 # A save that fails shows the status line (the library's bright green in row
-# 23), keeps the program, the old file and the highlight on "Save and exit".
+# 23), keeps the program, the old file and the highlight on "Save and exit":
+# in a read-only folder, and where a file-size limit of 0 fails every write,
+# from the first run's save of the defaults on (then the program goes on, and
+# no temporary file is left).
 flow_save_fails()
 {
+    local how try
+    for how in read-only size-limit; do
+        if [ "$how" = read-only ]; then
+            write_settings "$KNOWN"$'\n'
+            # A read-only folder stops the temporary file, except for root: then
+            # a folder in its place does.
+            chmod a-w "$config"
+            if touch "$config/.probe" 2>/dev/null; then
+                rm -f "$config/.probe" && chmod u+w "$config" && mkdir -p "$settings.new/kept"
+            fi
+            launch
+        else
+            chmod u+w "$config" && rm -r "$config"
+            launch prlimit --fsize=0
+        fi
+        save_fails_once "$how"
+    done
+}
+
+# The failed save of flow_save_fails, then Escape: settings as before.
+save_fails_once()
+{
     local try
-    write_settings "$KNOWN"$'\n'
-    # A read-only folder stops the temporary file, except for root: then a
-    # folder in its place does.
-    chmod a-w "$config"
-    if touch "$config/.probe" 2>/dev/null; then
-        rm -f "$config/.probe" && chmod u+w "$config" && mkdir -p "$settings.new/kept"
-    fi
-    launch
     # The line shows for about a second: when a busy machine let it go by
     # unseen, choose again. By the mouse: the highlight may have moved.
     for try in 1 2 3; do
@@ -394,14 +411,13 @@ flow_save_fails()
         done
         [ "$try" -lt 3 ] || fail "no status line after a failed save"
     done
-    running || fail "the program ended after a failed save"
+    running || fail "the program ended after a failed save ($1)"
     capture
     [ "$(pixel "$tmp/window.png" 155 "$SAVE_Y")" != "$(pixel "$tmp/window.png" 155 "$EXIT_Y")" ] ||
         fail "\"Save and exit\" is not highlighted after the failed save"
-    expect_untouched
     keys Escape
     wait_exit 0
-    expect_untouched
+    if [ "$1" = read-only ]; then expect_untouched; else expect_entries "$config"; fi
 }
 
 # F11 saves the page as shown: a valid 600 x 375 PNG with gAMA 1/2.2, the main
