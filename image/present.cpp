@@ -9,7 +9,9 @@
 //
 // The frame rate shown is that of the last completed second. A status message
 // stays on every frame presented within one second of being set, and on the
-// first frame after that.
+// first frame after that. It is drawn on a black band as wide as the text and
+// half a unit more on either side, so that it reads over whatever the page
+// has on that row (the bottom item's bar) without moving anything.
 //
 // Depends on: the back-end table (text), canvas.cpp, screenshot.cpp, events.cpp.
 
@@ -23,6 +25,9 @@ overlay_state overlay;
 
 constexpr Uint32 BRIGHT = 0x00FF00; // what is available
 constexpr Uint32 DIM = 0x306030;    // what this back-end or context cannot do
+constexpr Uint32 STATUS_BAND = 0x000000;
+constexpr float STATUS_ROW = 23;
+constexpr float STATUS_PADDING = 0.5f; // units of band beside the text, either side
 
 // One line of the help screen and when its description is bright.
 enum class avail { always, antialias, accum_toggle, opengl };
@@ -96,7 +101,9 @@ int ImageUpdateCommon()
         overlay.save_screenshot = 0;
     }
     if (overlay.status[0]) {
-        TextC(20, 23, overlay.status.data(), BRIGHT);
+        const float width = TextWidth(overlay.status.data()) + 2 * STATUS_PADDING;
+        ImageRectFrac(20 - width / 2, STATUS_ROW, width, 1, STATUS_BAND);
+        TextC(20, STATUS_ROW, overlay.status.data(), BRIGHT);
         if (SDL_GetTicks() - overlay.status_time > 999) overlay.status[0] = '\0';
     }
     return 0;

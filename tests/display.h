@@ -105,6 +105,26 @@ inline std::string Lit(int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1)
     return ReadScreen().Lit(x0, y0, x1, y1);
 }
 
+// The status line of a 600 x 375 frame, drawn over a bar of colour `bar` at
+// columns 10 to 30 of its row 23: pure green text, on black for a third of a
+// unit around it, and the bar beyond.
+inline void ExpectStatusOnBand(const frame &f, Uint32 bar)
+{
+    auto text_or_black = [&](int x, int y) { return (f.At(x, y) & 0xFF00FF) == 0; };
+    int left = 450, right = 150;
+    for (int y = 345; y < 360; ++y)
+        for (int x = 150; x < 450; ++x)
+            if (f.At(x, y) && text_or_black(x, y))
+                left = std::min(left, x), right = std::max(right, x);
+    ASSERT_LT(left, right) << "no status text";
+    for (int y = 345; y < 360; ++y) {
+        for (int x = left - 5; x <= right + 5; ++x)
+            ASSERT_TRUE(text_or_black(x, y)) << std::hex << f.At(x, y) << " at " << x << "," << y;
+        ASSERT_EQ(f.At(151, y), bar);
+        ASSERT_EQ(f.At(448, y), bar);
+    }
+}
+
 // The colour word drawn for a linear colour under software gamma.
 inline Uint32 Corrected(Uint32 col)
 {

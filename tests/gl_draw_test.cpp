@@ -1,6 +1,7 @@
 // Pixels drawn by the OpenGL back-end under Xvfb with Mesa, read back from
 // the back buffer: rectangles and the projection with its margins and pan,
-// text placement, textured pictures, the gamma sample and the screenshot.
+// text placement, textured pictures, the gamma sample, the status line and the
+// screenshot.
 
 #include "gl_display.h"
 #include "glyph_oracle.h"
@@ -148,7 +149,7 @@ TEST(GLDraw, PicturesAreTexturesOfTheirPlace)
     EXPECT_EQ(ImageDraw(&none, 0, 0), -1);
 }
 
-TEST(GLOverlays, GammaSampleStipplesHalfThePixels)
+TEST(GLOverlays, GammaSampleStipplesHalfThePixelsStatusLineOnItsBand)
 {
     OpenGLDisplay(600, 375);
     ImageClear();
@@ -168,6 +169,12 @@ TEST(GLOverlays, GammaSampleStipplesHalfThePixels)
         }
     EXPECT_EQ(f.At(0, 12 * 15), 0xFF0000u); // row 12 in red; window row 194 lit
     EXPECT_FALSE(glIsEnabled(GL_POLYGON_STIPPLE));
+    // The status line, on its band over an item's bar.
+    ImageClear();
+    ImageRect(10, 23, 20, 1, 0x19450d);
+    ImageStatus("Hello");
+    vimage::DrawOverlaysGL();
+    ExpectStatusOnBand(ReadFrame(), 0x19450d);
 }
 
 TEST(GLOverlays, ScreenshotReadsTheBackBufferTopRowFirst)

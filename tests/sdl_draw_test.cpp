@@ -152,7 +152,9 @@ TEST(Overlays, FrameRateWholeAndStatusLineForOneSecondThenOnce)
     overlay.fps_start = SDL_GetTicks(); // the second has just begun
     ImageStatus("Hello");
     ImageClear();
+    ImageRect(10, 23, 20, 1, 0x19450d); // an item's bar on the status line's row
     ImageUpdate();
+    ExpectStatusOnBand(ReadScreen(), Corrected(0x19450d));
     const SDL_Rect fps = ReadScreen().Bounds(0, 15, 600, 30);
     EXPECT_NEAR(fps.w, TextWidth("1234 fps") * 15, 3.0);
     EXPECT_LE(fps.x + fps.w, ImageX(39));
