@@ -4,6 +4,9 @@
 // supply, so an empty, short or damaged file still gives a usable record, and
 // values are taken as they are (the pages show what they cannot name).
 //
+// A leading UTF-8 byte-order mark, which some editors put at the start of
+// every file they save, is skipped.
+//
 // Writing never loses the previous settings: the line goes to a temporary
 // file beside the real one, which replaces it only after every write, the
 // flush and the close have succeeded (platform.h).
@@ -66,12 +69,27 @@ bool ReadNumber(Source &src, int32_t &value)
     return true;
 }
 
+// Moves past a UTF-8 byte-order mark at the start. False when the text starts
+// with only a part of one: then it starts with no number either.
+template <class Source>
+bool SkipByteOrderMark(Source &src)
+{
+    constexpr int mark[] = {0xEF, 0xBB, 0xBF};
+    if (src.peek() != mark[0]) return true;
+    for (int byte : mark) {
+        if (src.peek() != byte) return false;
+        src.next();
+    }
+    return true;
+}
+
 template <class Source>
 int ReadFields(Source &src, settings &s)
 {
     int32_t *fields[] = {&s.backend, &s.width,   &s.height,  &s.flags,  &s.antialias,
                          &s.samples, &s.gamma_r, &s.gamma_g, &s.gamma_b};
     int count = 0;
+    if (!SkipByteOrderMark(src)) return 0;
     for (int32_t *field : fields) {
         if (!ReadNumber(src, *field)) break;
         ++count;

@@ -41,8 +41,9 @@ int LoadSettingsFrom(const char *path, settings *settingsp);
 int SaveSettingsTo(const char *path, const settings *settingsp);
 
 // Reads up to nine numbers from the text into the record, in order, and
-// returns how many were read. Each number is optional white space, an optional
-// sign and decimal digits; reading stops at the first field that is not one.
+// returns how many were read. A UTF-8 byte-order mark at the start is skipped.
+// Each number is optional white space, an optional sign and decimal digits;
+// reading stops at the first field that is not one.
 // A number beyond the 32-bit range takes the nearest value in range.
 int ParseSettings(std::string_view text, settings &s);
 

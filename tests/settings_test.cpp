@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // The record read from text over the defaults, as the line it saves.
-std::string Parsed(const char *text, int expected_count)
+std::string Parsed(const std::string &text, int expected_count)
 {
     settings rec = defaults;
     EXPECT_EQ(ParseSettings(text, rec), expected_count) << text;
@@ -46,6 +46,7 @@ class SettingsFile : public ::testing::Test {
 };
 
 const std::string DEFAULT_LINE = "0 800 600 1 0 2 22 22 22\n";
+const std::string BOM = "\xEF\xBB\xBF"; // UTF-8's byte-order mark
 
 } // namespace
 
@@ -58,6 +59,10 @@ TEST(ParseSettings, ReadsNumbersUntilTheFirstThatIsNot)
     EXPECT_EQ(Parsed("0 640 480 0 1 4 x 10 10", 6), "0 640 480 0 1 4 22 22 22\n");
     EXPECT_EQ(Parsed("7 1-2 +3 - 4", 4), "7 1 -2 3 0 2 22 22 22\n"); // digits end a number
     EXPECT_EQ(Parsed("1 2 3 4 5 6 7 8 9 10 11", 9), "1 2 3 4 5 6 7 8 9\n");
+    // A UTF-8 byte-order mark is skipped at the start only, and whole only.
+    EXPECT_EQ(Parsed(BOM + "1 1024 768", 3), "1 1024 768 1 0 2 22 22 22\n");
+    EXPECT_EQ(Parsed(BOM.substr(0, 2) + "1", 0), DEFAULT_LINE);
+    EXPECT_EQ(Parsed("1 " + BOM + "2", 1), "1 800 600 1 0 2 22 22 22\n");
     // Huge numbers take the nearest value in range.
     EXPECT_EQ(Parsed("99999999999999999999999999 -99999999999999999999 2147483648 "
                      "-2147483649 2147483647 -2147483648 00000000000000000000000000042",
@@ -79,6 +84,8 @@ TEST_F(SettingsFile, ReadingAnyFileThatOpens)
     EXPECT_EQ(Load(), "1 1024 768 0 1 8 18 20 24\n");
     Write(std::string(100000, ' ') + "5"); // white space of any length
     EXPECT_EQ(Load(), "5 800 600 1 0 2 22 22 22\n");
+    Write(BOM + "1 1024 768 0 1 8 18 20 24\r\n"); // as a Windows editor saves it
+    EXPECT_EQ(Load(), "1 1024 768 0 1 8 18 20 24\n");
 }
 
 TEST_F(SettingsFile, SavingReplacesTheFileWholeEvenThroughALink)
