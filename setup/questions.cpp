@@ -11,6 +11,7 @@
 
 #include "setup.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -98,29 +99,29 @@ void Ask(const list_question &q)
     if (answer != 0) q.apply(s, answer);
 }
 
-entry_step EntryKey(int value, int orig, int max, int sym)
+entry_step EntryKey(int value, int max, int sym)
 {
     switch (sym) {
     case SDLK_RETURN:
-        return {true, value};
+        return {entry_state::accepted, value};
     case SDLK_ESCAPE:
-        return {true, orig};
+        return {entry_state::cancelled, value};
     case SDLK_BACKSPACE:
-        return {false, value / 10};
+        return {entry_state::typing, value / 10};
     default:
         break;
     }
-    if (sym < SDLK_0 || sym > SDLK_9) return {false, value};
+    if (sym < SDLK_0 || sym > SDLK_9) return {entry_state::typing, value};
     // In 64 bits, so that a value near the int limits (from a hand-edited
     // file) followed by a digit cannot overflow.
     const long long candidate = static_cast<long long>(value) * 10 + (sym - SDLK_0);
-    if (candidate > max || candidate < std::numeric_limits<int>::min()) return {false, value};
-    return {false, static_cast<int>(candidate)};
+    if (candidate > max || candidate < std::numeric_limits<int>::min())
+        return {entry_state::typing, value};
+    return {entry_state::typing, static_cast<int>(candidate)};
 }
 
-int ReadNumber(number_draw f, int n, int max, void *p)
+std::optional<int> ReadNumber(number_draw f, int n, int max, void *p)
 {
-    const int orig = n;
     f(n, p);
     for (;;) {
         SDL_Event ev;
@@ -129,8 +130,9 @@ int ReadNumber(number_draw f, int n, int max, void *p)
         case SDL_QUIT:
             std::exit(0);
         case SDL_KEYDOWN: {
-            const entry_step step = EntryKey(n, orig, max, ev.key.keysym.sym);
-            if (step.done) return step.value;
+            const entry_step step = EntryKey(n, max, ev.key.keysym.sym);
+            if (step.state == entry_state::accepted) return step.value;
+            if (step.state == entry_state::cancelled) return std::nullopt;
             n = step.value;
             f(n, p);
             break;
@@ -165,16 +167,16 @@ void ReadSamples(int n, void *)
 
 void ChooseResolution()
 {
-    int values[2] = {s.width, s.height};
-    for (int i = 0; i < 2; ++i) values[i] = ReadNumber(ReadResolution, values[i], 9999, &i);
-    s.width = values[0];
-    s.height = values[1];
+    for (int i = 0; i < 2; ++i) {
+        int &field = i == 0 ? s.width : s.height;
+        if (const std::optional<int> n = ReadNumber(ReadResolution, field, 9999, &i)) field = *n;
+    }
 }
 
 void SamplesEntry()
 {
-    const int n = ReadNumber(ReadSamples, s.samples, 64, nullptr);
-    s.samples = n < 2 ? 2 : n;
+    if (const std::optional<int> n = ReadNumber(ReadSamples, s.samples, 64, nullptr))
+        s.samples = std::max(*n, 2);
 }
 
 void ResolutionMenu()

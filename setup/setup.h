@@ -10,6 +10,7 @@
 
 #include <array>
 #include <initializer_list>
+#include <optional>
 #include <string>
 
 // The record being edited; filled at start-up, written by "Save and exit".
@@ -96,19 +97,22 @@ extern const list_question accum_question;
 // Asks one of them about `s` and applies the answer.
 void Ask(const list_question &q);
 
-// A numeric entry: typing appends digits while the value stays within `max`,
-// Backspace drops the last digit, Return accepts, Escape gives back the
-// starting value. `f` draws the page (and presents it) for the current value.
+// A numeric entry starting at n: typing appends digits while the value stays
+// within `max`, Backspace drops the last digit, Return accepts, Escape
+// cancels. `f` draws the page (and presents it) for the current value.
+// Returns the value accepted, or nothing after Escape: the caller then keeps
+// what it had, whatever the entry showed.
 using number_draw = void (*)(int n, void *p);
-int ReadNumber(number_draw f, int n, int max, void *p);
+std::optional<int> ReadNumber(number_draw f, int n, int max, void *p);
 
-// What one key does to a numeric entry: `done` with the value to return, or
-// the value to go on with.
+// What one key does to a numeric entry: the value to go on with while
+// typing, the value accepted, or cancelled.
+enum class entry_state { typing, accepted, cancelled };
 struct entry_step {
-    bool done;
+    entry_state state;
     int value;
 };
-entry_step EntryKey(int value, int orig, int max, int sym);
+entry_step EntryKey(int value, int max, int sym);
 
 // Draw operations of the numeric entries; p points to 0 for the width and to
 // non-zero for the height.
@@ -119,7 +123,8 @@ void ReadSamples(int n, void *p);
 void ChooseResolution();
 // The display-size list, with "Other..." leading to ChooseResolution.
 void ResolutionMenu();
-// The samples entry: at most 64, below 2 stored as 2.
+// The samples entry: at most 64; a value below 2 is accepted as 2, and Escape
+// leaves the record as it was (even below 2, from a hand-edited file).
 void SamplesEntry();
 
 // ---------------------------------------------------------------------------

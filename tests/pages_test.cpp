@@ -53,7 +53,7 @@ TEST(Questions, AnswersChangeOnlyTheirOwnField)
 TEST(NumericEntry, TypingWithinTheMaximumReturnAndEscape)
 {
     auto type = [](int value, int max, std::initializer_list<int> keys) {
-        for (int k : keys) value = EntryKey(value, 0, max, k).value;
+        for (int k : keys) value = EntryKey(value, max, k).value;
         return value;
     };
     EXPECT_EQ(type(800, 9999, {'5', '1'}), 8005); // 80051 is too large
@@ -65,15 +65,11 @@ TEST(NumericEntry, TypingWithinTheMaximumReturnAndEscape)
     EXPECT_EQ(type(INT_MAX, INT_MAX, {'7'}), INT_MAX);
     EXPECT_EQ(type(INT_MIN, 9999, {'1'}), INT_MIN);
     EXPECT_EQ(type(-214748364, 9999, {'8'}), -214748364 * 10 + 8);
-    // Return accepts, Escape restores the starting value.
-    auto step = [](int key) {
-        const entry_step e = EntryKey(8005, 800, 9999, key);
-        return std::pair(e.done, e.value);
-    };
-    EXPECT_EQ(step(SDLK_RETURN), std::pair(true, 8005));
-    EXPECT_EQ(step(SDLK_ESCAPE), std::pair(true, 800));
-    EXPECT_FALSE(step(SDLK_KP_ENTER).first);
-    EXPECT_EQ(EntryKey(20000, 20000, 9999, SDLK_RETURN).value, 20000); // kept above the maximum
+    // Return accepts, Escape cancels; the keypad's Enter is no key here.
+    EXPECT_EQ(EntryKey(8005, 9999, SDLK_RETURN).state, entry_state::accepted);
+    EXPECT_EQ(EntryKey(8005, 9999, SDLK_ESCAPE).state, entry_state::cancelled);
+    EXPECT_EQ(EntryKey(8005, 9999, SDLK_KP_ENTER).state, entry_state::typing);
+    EXPECT_EQ(EntryKey(20000, 9999, SDLK_RETURN).value, 20000); // kept above the maximum
 }
 
 TEST(GammaPage, LevelsAndSteps)

@@ -469,9 +469,11 @@ $DEFAULTS|g r o Escape 5 Return Escape|0 800 6005 1 0 2 22 22 22
 # Windowed, the entries at once: Backspace drops a digit, keypad keys do
 # nothing, no digit past 9999.
 0 800 600 0 0 2 22 22 22|g r BackSpace KP_5 5 1 9 KP_Enter Return BackSpace BackSpace BackSpace Return Escape|0 8051 0 0 0 2 22 22 22
-# Samples: 2 and 9 make 29, not 299; below 2 is stored as 2.
+# Samples: 2 and 9 make 29, not 299; below 2 is stored as 2; Escape keeps
+# even a value below 2 (hand-edited) as it was.
 $DEFAULTS|g a s 9 9 Return Escape Escape|0 800 600 1 0 29 22 22 22
 $DEFAULTS|g a s BackSpace Return Escape Escape|$DEFAULTS
+0 800 600 1 0 0 22 22 22|g a s 5 Escape Escape Escape|0 800 600 1 0 0 22 22 22
 # Gamma stops at 0.1 and 5.0, each channel at its own limit.
 0 800 600 1 0 2 1 50 22|g g d l d Escape Escape|0 800 600 1 0 2 1 49 21
 END
