@@ -2,6 +2,8 @@
 //
 // In the user's application-data folder: on Windows the shell's roaming
 // application-data folder, elsewhere $XDG_CONFIG_HOME, else $HOME/.config.
+// As the XDG base-directory rules say, a relative $XDG_CONFIG_HOME is ignored:
+// it would name a different folder from every working folder.
 // The folder is created when missing. When no folder can be had, the bare file
 // name is used, relative to the current directory.
 
@@ -47,7 +49,7 @@ bool MakeFolder(const std::string &path)
 std::string AppDataFolder()
 {
     const char *xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg && *xdg) return MakeFolder(xdg) ? xdg : std::string{};
+    if (xdg && xdg[0] == '/') return MakeFolder(xdg) ? xdg : std::string{};
     const char *home = std::getenv("HOME");
     if (!home || !*home) return {};
     std::string folder = std::string(home) + "/.config";

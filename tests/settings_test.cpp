@@ -139,6 +139,9 @@ TEST_F(SettingsFile, TheFileLivesInTheConfigFolder)
     setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
     EXPECT_EQ(SettingsPath(), (xdg / "Vantor Settings").string());
     EXPECT_TRUE(fs::is_directory(xdg));
+    setenv("XDG_CONFIG_HOME", "relative/config", 1); // ignored, as the XDG rules say
+    EXPECT_EQ(SettingsPath(), (home / ".config" / "Vantor Settings").string());
+    EXPECT_FALSE(fs::exists("relative"));
     const fs::path long_home = dir / std::string(200, 'h') / std::string(200, 'o');
     unsetenv("XDG_CONFIG_HOME");
     setenv("HOME", long_home.c_str(), 1);
