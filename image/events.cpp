@@ -14,6 +14,7 @@
 
 #include "image_internal.h"
 
+#include <array>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -21,7 +22,9 @@
 
 namespace vimage {
 
-// The message of the last failure; null until the first.
+// The message of the last failure, copied: the texts passed in (SDL's error,
+// strerror's) change with later calls. Null until the first failure.
+static std::array<char, 256> error_text{};
 static const char *image_error = nullptr;
 
 // How many calls that talk to the display the main thread is inside.
@@ -55,10 +58,15 @@ void GuardExitDuringDisplayCalls()
     (void)registered;
 }
 
+// Every failure is recorded and reported once, as the line "Vantor: <message>"
+// on the standard error stream; a program that ends with ImageError() need not
+// print it again.
 void SetError(const char *err)
 {
-    image_error = err;
-    std::fprintf(stderr, "%s\n", err ? err : "(no message)");
+    std::snprintf(error_text.data(), error_text.size(), "%s",
+                  err && *err ? err : "An unknown error occurred.");
+    image_error = error_text.data();
+    std::fprintf(stderr, "Vantor: %s\n", image_error);
 }
 
 Uint32 TimerFunc(Uint32 interval, void *)

@@ -142,7 +142,10 @@ void ImageStatus(const char *msg, ...)
 /* Draws "Please wait..." in the middle of the canvas (does not present). */
 void ImagePleaseWait(void);
 
-/* The message of the last failure; null before any failure. */
+/* The message of the last failure; null before any failure. The library
+   writes each failure's message as it happens, as the line "Vantor: <message>"
+   on the standard error stream. The text lives in the library's own storage,
+   which the next failure overwrites. */
 const char *ImageError(void);
 
 /* The colour pulsing over time between itself and three times its brightness. */

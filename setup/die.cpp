@@ -1,7 +1,9 @@
 // die.cpp - the end of the program after a failure it cannot go on after.
 //
 // On Windows a message box with the caption "Vantor"; elsewhere the line
-// "Vantor: <message>" on the standard error stream. Then exit status 1.
+// "Vantor: <message>" on the standard error stream, unless the message is the
+// display library's last error, which the library has written there already.
+// Then exit status 1.
 
 #include "setup.h"
 
@@ -18,7 +20,7 @@ void Die(const char *msg)
 #ifdef _WIN32
     MessageBoxA(nullptr, msg, "Vantor", MB_ICONERROR);
 #else
-    std::fprintf(stderr, "Vantor: %s\n", msg);
+    if (msg != ImageError()) std::fprintf(stderr, "Vantor: %s\n", msg);
 #endif
     std::exit(1);
 }

@@ -12,7 +12,8 @@
 // never traps the user. The library's own keys work as on every page.
 //
 // A display that cannot be opened ends through Die: "Vantor: <message>" and
-// status 1. The command line is accepted and ignored.
+// status 1. Without logo.png the page goes without it, silently. The command
+// line is accepted and ignored.
 
 #include "platform.h"
 #include "settings.h"
@@ -146,7 +147,7 @@ extern "C" int SDL_main(int, char *[])
         lines.push_back(Fitted(line));
     }
     std::fflush(stdout);
-    have_logo = ImageLoad(&logo_picture, "logo.png", 8, 4, 0) == 0;
+    have_logo = !platform::Absent("logo.png") && ImageLoad(&logo_picture, "logo.png", 8, 4, 0) == 0;
 
     start_ticks = SDL_GetTicks();
     if (ImageMenu(DrawPage, static_cast<int>(items.size()), items.data(), 0) < 0) Die(ImageError());

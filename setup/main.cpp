@@ -4,7 +4,8 @@
 // please-wait notice while the settings file and the logo are read, then the
 // main page. A first run without a settings file writes the defaults at once;
 // when that fails (a read-only folder, a file-size limit) the program goes on
-// with them.
+// with them. The logo is optional: without the file the pages go without it,
+// silently; a file that cannot be read is reported, and left out too.
 // Every normal end returns 0; the quit key and closing the window end the
 // process from inside the library, also with 0; a failure the program cannot
 // go on after ends it through Die with status 1. SDL_Quit runs at every exit.
@@ -32,7 +33,7 @@ extern "C" int SDL_main(int, char *[])
     ImageUpdate();
 
     if (LoadSettings(&s) < 0) SaveSettings(&s);
-    logo_loaded = ImageLoad(&logo, "logo.png", 8, 4, 0) == 0;
+    logo_loaded = !platform::Absent("logo.png") && ImageLoad(&logo, "logo.png", 8, 4, 0) == 0;
 
     MainMenu();
     return 0;

@@ -168,11 +168,12 @@ wait_exit()
     [ "$status" -eq "$1" ] || fail "exit status $status, expected $1"
 }
 
-# The last line on standard error matches pattern "$1".
+# Standard error holds one line, which matches pattern "$1".
 expect_error()
 {
     # shellcheck disable=SC2053 # a pattern
-    [[ "$(tail -n 1 "$tmp/stderr")" == $1 ]] || fail "last line on standard error: $(tail -n 1 "$tmp/stderr")"
+    [[ "$(wc -l <"$tmp/stderr")" = 1 && "$(cat "$tmp/stderr")" == $1 ]] ||
+        fail "standard error is not one line '$1'"
 }
 
 # Presses F11 and waits for the whole $shot: the page loop still runs.
@@ -265,7 +266,8 @@ run_case()
 # ---------------------------------------------------------------------------
 
 # The first run writes the defaults before the page shows, in $HOME/.config or
-# in $XDG_CONFIG_HOME (made with its parents), and leaving keeps them.
+# in $XDG_CONFIG_HOME (made with its parents), and leaving keeps them. The
+# logo is optional: absent, nothing is said; damaged, it is reported once.
 flow_first_run()
 {
     local xdg=$tmp/xdg/nested
@@ -275,13 +277,16 @@ flow_first_run()
     wait_exit 0
     expect_line "$settings" "$DEFAULTS"
     expect_entries "$config" "Vantor Settings"
+    [ ! -s "$tmp/stderr" ] || fail "something said without a logo: $(cat "$tmp/stderr")"
     rm -r "$config"
+    echo 'not a picture' >"$work/logo.png"
     launch XDG_CONFIG_HOME="$xdg"
     expect_line "$xdg/Vantor Settings" "$DEFAULTS"
     keys Escape
     wait_exit 0
     expect_line "$xdg/Vantor Settings" "$DEFAULTS"
     [ ! -e "$config" ] || fail "$config was created though XDG_CONFIG_HOME is set"
+    expect_error 'Vantor: Could not read image header'
 }
 
 # Every way out but "Save and exit" leaves the settings alone: Escape, "e"
