@@ -28,7 +28,7 @@ sanitize: deps
 	CXX=clang++ cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVANTOR_SANITIZE=ON \
 	  -DVANTOR_BENCHMARKS=OFF
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
 # The fuzz targets (fuzz/), built with clang++ and both sanitizers, each run

@@ -17,7 +17,14 @@
 #include "image_internal.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <string_view>
+
+#ifdef __linux__
+#include <dlfcn.h>
+#include <link.h>
+#endif
 
 // The table of back-end operations, null until ImageInit binds it.
 extern "C" {
@@ -135,6 +142,25 @@ int CompleteGL(int antialias, int samples, bool accum_asked)
     return 0;
 }
 
+// Pins Mesa's OpenGL driver ("..._dri.so", loaded for our OpenGL back-end or
+// for the SDL runtime's own renderer), so that the application's SDL_Quit,
+// which runs after this exit handler, closes it without unloading it. The
+// process is ending, so that costs nothing; and a leak checker, which looks
+// at memory after the exit handlers, can then still tell the driver's
+// allocations (kept for the process's life) from ours by its symbols.
+void KeepGLDriverLoaded()
+{
+#ifdef __linux__
+    dl_iterate_phdr(
+        [](dl_phdr_info *info, size_t, void *) {
+            if (std::string_view(info->dlpi_name ? info->dlpi_name : "").ends_with("_dri.so"))
+                dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+            return 0;
+        },
+        nullptr);
+#endif
+}
+
 // Fails with SDL's message for a call that SDL refused; with `fallback`
 // when SDL gave no reason (its error was cleared before the call).
 int FailSDL(const char *fallback)
@@ -225,6 +251,8 @@ extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, 
     SDL_EnableKeyRepeat(500, 30);
 
     GuardExitDuringDisplayCalls();
+    static const bool driver_kept = std::atexit(KeepGLDriverLoaded) == 0;
+    (void)driver_kept;
     // A second initialisation replaces the first one's timer instead of
     // adding another.
     if (timer) SDL_RemoveTimer(timer);

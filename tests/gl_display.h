@@ -7,31 +7,12 @@
 
 #include <SDL_opengl.h>
 
-#include <string_view>
-
-#include <dlfcn.h>
-#include <link.h>
-
-// Pins Mesa's DRI driver, which SDL unloads at exit, so that LeakSanitizer
-// sees its globals' memory as reachable.
-inline void KeepGLDriverLoaded()
-{
-    dl_iterate_phdr(
-        [](dl_phdr_info *info, size_t, void *) {
-            if (std::string_view(info->dlpi_name ? info->dlpi_name : "").ends_with("_dri.so"))
-                dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-            return 0;
-        },
-        nullptr);
-}
-
 inline void StartX11()
 {
     ASSERT_TRUE(StartOwnXvfb());
     setenv("SDL_VIDEODRIVER", "x11", 1);
     ASSERT_EQ(SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO), 0) << SDL_GetError();
     std::atexit(SDL_Quit);
-    std::atexit(KeepGLDriverLoaded); // runs before SDL_Quit
 }
 
 // The OpenGL back-end, windowed. flags 0 uses the gamma ramp (colours reach
