@@ -107,16 +107,21 @@ extern int (*TextR)(float x, float y, const char *text, Uint32 col);
  * Plain operations.
  */
 
-/* Opens the display and binds the table. `flags`: bit 0 full screen, bit 1
-   ask for an accumulation buffer, bit 2 correct colours in software and leave
-   the display's gamma ramp alone. Gammas are in tenths (22 means 2.2), clamped
-   to 1..50; samples are clamped to 2..64. Needs at least 40 x 25 pixels. */
+/* The bits of ImageInit's `flags` (and of the settings file's flags word). */
+#define IMAGE_FULLSCREEN 1     /* a full-screen display rather than a window */
+#define IMAGE_ACCUM 2          /* ask OpenGL for an accumulation buffer */
+#define IMAGE_SOFTWARE_GAMMA 4 /* correct colours in software and leave the
+                                  display's gamma ramp alone */
+
+/* Opens the display and binds the table. `flags` holds the IMAGE_* bits
+   above. Gammas are in tenths (22 means 2.2), clamped to 1..50; samples are
+   clamped to 2..64. Needs at least 40 x 25 pixels. */
 int ImageInit(int backend_opt, int width, int height, int antialias, int samples, int rgam,
               int ggam, int bgam, int flags);
 
 /* Writes up to n distinct display sizes (width, height) that the display
-   offers for a back-end and screen mode (flags bit 0), in the display's order;
-   returns how many. 0 when the display offers none or allows any size. */
+   offers for a back-end and screen mode (IMAGE_FULLSCREEN in flags), in the
+   display's order; returns how many. 0 when the display offers none or allows any size. */
 int ImageModes(int backend, int flags, int resolutions[][2], int n);
 
 /* Runs a menu page until an item is chosen and returns its code. draw_fn
