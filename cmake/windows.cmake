@@ -1,6 +1,6 @@
 # windows.cmake - what the Windows build (cmake/mingw-w64.cmake) adds to the
 # project: the libraries Debian does not ship for mingw, the tools that run
-# during the build, and the programs' linking.
+# during the build, and the programs' resources and linking.
 #
 # Libraries: VANTOR_WIN_DEPS names the prefix tools/windows-deps built (zlib,
 # libpng, FreeType, SDL 1.2, GoogleTest); the toolchain file searches it. SDL
@@ -18,12 +18,15 @@
 # host-tools/ of the build folder with the build machine's compiler, and
 # imported here under its usual name.
 #
-# Depends on: the toolchain file, tools/windows-deps.
+# Depends on: the toolchain file, tools/windows-deps, packaging/windows (the
+# resource script and the manifest).
 
 if(NOT VANTOR_WIN_DEPS OR NOT EXISTS "${VANTOR_WIN_DEPS}/.built")
   message(FATAL_ERROR "VANTOR_WIN_DEPS must name the folder that tools/windows-deps prints "
                       "(the Windows build's libraries); `make windows` sets it")
 endif()
+
+enable_language(RC)
 
 # windows.h must not define min and max over std::min and std::max.
 add_compile_definitions(NOMINMAX)
@@ -56,9 +59,29 @@ ExternalProject_Add(host-tools
 add_executable(logo-gen IMPORTED)
 set_target_properties(logo-gen PROPERTIES IMPORTED_LOCATION ${host_tools}/logo-gen)
 
-# Makes `target` a Windows GUI program called `name`: no console window,
-# SDLmain as its entry, the runtimes linked in and SDL.dll copied beside it.
+# The icon file every program's resources include.
+set(VANTOR_ICO ${CMAKE_BINARY_DIR}/vantor.ico)
+add_custom_command(OUTPUT ${VANTOR_ICO}
+  COMMAND logo-gen --ico ${VANTOR_ICO}
+  DEPENDS host-tools ${host_tools}/logo-gen
+  COMMENT "Drawing vantor.ico")
+add_custom_target(windows-icon DEPENDS ${VANTOR_ICO})
+
+# Makes `target` a Windows GUI program called `name`: no console window, the
+# icon, version and manifest resources, SDLmain as its entry, the runtimes
+# linked in and SDL.dll copied beside it.
 function(vantor_windows_program target name)
+  set(VANTOR_PROGRAM ${target})
+  set(VANTOR_NAME ${name})
+  set(VANTOR_ICO_PATH ${VANTOR_ICO})
+  set(VANTOR_MANIFEST_PATH ${PROJECT_SOURCE_DIR}/packaging/windows/program.manifest)
+  string(REPLACE "." "," VANTOR_VERSION_COMMAS "${VANTOR_VERSION}")
+  set(rc ${CMAKE_BINARY_DIR}/resources/${target}.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/program.rc.in ${rc} @ONLY)
+  set_source_files_properties(${rc} PROPERTIES
+    OBJECT_DEPENDS "${VANTOR_ICO};${VANTOR_MANIFEST_PATH}")
+  target_sources(${target} PRIVATE ${rc})
+  add_dependencies(${target} windows-icon)
   set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
   target_link_libraries(${target} PRIVATE mingw32 vantor_sdlmain)
   target_link_options(${target} PRIVATE -static)
