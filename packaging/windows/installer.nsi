@@ -29,6 +29,8 @@ Target amd64-unicode
 !include "${FILES}"
 
 Name "${NAME}"
+Caption "${NAME} ${VERSION}: installation"
+UninstallCaption "${NAME} ${VERSION}: removal"
 OutFile "${OUTFILE}"
 InstallDir "$LOCALAPPDATA\Programs\Vantor"
 RequestExecutionLevel user
