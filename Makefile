@@ -4,10 +4,11 @@
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+WIN_BUILD ?= build-windows
 JOBS ?= $(shell nproc)
 
 .PHONY: run test deps build sanitize fuzz bench classic-flows format clean
-.PHONY: package package-test screenshots
+.PHONY: package package-test screenshots windows
 
 run: build
 	cd $(BUILD) && ./vantor-setup
@@ -72,8 +73,20 @@ package-test: build
 screenshots: build
 	VANTOR_BUILD=$(BUILD) tests/install/screenshots.sh write docs
 
+# The Windows programs, cross-built with mingw-w64 into $(WIN_BUILD)/ with
+# their DLL and data files, the zip $(WIN_BUILD)/vantor-setup-VERSION-win64.zip
+# and the installer $(WIN_BUILD)/vantor-setup-VERSION-win64-setup.exe.
+# tools/windows-deps builds their libraries once and keeps them in
+# ~/.cache/vantor-win ($$VANTOR_WIN_CACHE).
+windows:
+	@tools/install-deps windows
+	deps=$$(JOBS=$(JOBS) tools/windows-deps) && \
+	cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	  -DVANTOR_WIN_DEPS="$$deps" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(WIN_BUILD) -j $(JOBS)
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WIN_BUILD)

@@ -2,6 +2,7 @@
 //
 // Usage: logo-gen OUTPUT.png
 //        logo-gen --icon SIZE OUTPUT.png
+//        logo-gen --ico OUTPUT.ico
 //
 // The logo is a haulage truck seen from the side, a cab and a flatbed loaded
 // with cargo crates, running along a road: no text, since every page puts its
@@ -23,6 +24,15 @@
 // around them. Desktops show PNG files as sRGB and ignore gAMA, so the icon
 // is stored gamma-encoded (exponent 1/2.2, the pages' gamma, with a gAMA
 // chunk saying so), which makes it look like the logo on the pages.
+//
+// The Windows icon file (.ico, for the programs' icon resource) holds the
+// same icon in the sizes Windows shows: a directory of entries, then each
+// entry's picture. The 256-pixel picture is a PNG file, which Windows reads
+// there since Vista and which keeps it small; the smaller ones are 32-bit
+// device-independent bitmaps (a BITMAPINFOHEADER without the file header,
+// its height doubled for the 1-bit AND mask that follows the colours; rows
+// bottom-up, blue green red alpha), which every part of the shell reads. All
+// numbers are little-endian.
 //
 // Depends on: png_write (libpng's writer).
 
@@ -288,37 +298,123 @@ canvas Icon(int size)
     return c;
 }
 
+// The icon of `size` pixels as a PNG file; empty on failure.
+std::vector<unsigned char> IconPng(int size)
+{
+    png_desc d;
+    d.width = d.height = size;
+    d.color_type = PNG_COLOR_TYPE_RGB_ALPHA;
+    d.compression = 9;
+    d.gamma = 1 / 2.2;
+    return EncodePng(d, Icon(size).RowsWithAlpha());
+}
+
+// The sizes of the Windows icon; 256 is the largest an icon entry can name.
+constexpr int ICO_SIZES[] = {16, 24, 32, 48, 64, 256};
+constexpr int ICO_PNG_FROM = 256; // entries of this size and above are PNG
+constexpr int ICO_HEADER = 6, ICO_ENTRY = 16, BITMAP_HEADER = 40;
+
+void Put16(std::vector<unsigned char> &out, unsigned v)
+{
+    out.push_back(static_cast<unsigned char>(v & 0xff));
+    out.push_back(static_cast<unsigned char>((v >> 8) & 0xff));
+}
+
+void Put32(std::vector<unsigned char> &out, size_t v)
+{
+    Put16(out, static_cast<unsigned>(v & 0xffff));
+    Put16(out, static_cast<unsigned>((v >> 16) & 0xffff));
+}
+
+// The icon's RGBA rows as a 32-bit bitmap entry with its AND mask, whose bit
+// is set (transparent) where alpha is 0, for readers that ignore alpha.
+std::vector<unsigned char> IconBitmap(int size, const std::vector<std::vector<unsigned char>> &rows)
+{
+    const size_t mask_row = (static_cast<size_t>(size) + 31) / 32 * 4;
+    std::vector<unsigned char> out;
+    Put32(out, BITMAP_HEADER);
+    Put32(out, static_cast<size_t>(size));
+    Put32(out, static_cast<size_t>(size) * 2);
+    Put16(out, 1);  // planes
+    Put16(out, 32); // bits a pixel
+    Put32(out, 0);  // BI_RGB
+    Put32(out, static_cast<size_t>(size) * size * 4 + mask_row * size);
+    for (int i = 0; i < 4; ++i) Put32(out, 0); // resolution, palette
+    for (int y = size - 1; y >= 0; --y)
+        for (int x = 0; x < size; ++x) {
+            const unsigned char *p = &rows[static_cast<size_t>(y)][static_cast<size_t>(x) * 4];
+            out.insert(out.end(), {p[2], p[1], p[0], p[3]});
+        }
+    for (int y = size - 1; y >= 0; --y) {
+        std::vector<unsigned char> mask(mask_row, 0);
+        for (int x = 0; x < size; ++x)
+            if (rows[static_cast<size_t>(y)][static_cast<size_t>(x) * 4 + 3] == 0)
+                mask[static_cast<size_t>(x) / 8] |= static_cast<unsigned char>(0x80 >> (x % 8));
+        out.insert(out.end(), mask.begin(), mask.end());
+    }
+    return out;
+}
+
+// The Windows icon file; empty when a PNG entry cannot be encoded.
+std::vector<unsigned char> IconFile()
+{
+    std::vector<std::vector<unsigned char>> pictures;
+    for (int size : ICO_SIZES) {
+        pictures.push_back(size >= ICO_PNG_FROM ? IconPng(size)
+                                                : IconBitmap(size, Icon(size).RowsWithAlpha()));
+        if (pictures.back().empty()) return {};
+    }
+    std::vector<unsigned char> out;
+    Put16(out, 0); // reserved
+    Put16(out, 1); // an icon, not a cursor
+    Put16(out, static_cast<unsigned>(pictures.size()));
+    size_t offset = ICO_HEADER + ICO_ENTRY * pictures.size();
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        const unsigned side = static_cast<unsigned>(ICO_SIZES[i]) & 0xff; // 256 is written 0
+        out.insert(out.end(), {static_cast<unsigned char>(side), static_cast<unsigned char>(side),
+                               0, 0}); // width, height, no palette, reserved
+        Put16(out, 1);                 // planes
+        Put16(out, 32);                // bits a pixel
+        Put32(out, pictures[i].size());
+        Put32(out, offset);
+        offset += pictures[i].size();
+    }
+    for (const auto &picture : pictures) out.insert(out.end(), picture.begin(), picture.end());
+    return out;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     const bool icon = argc == 4 && std::string(argv[1]) == "--icon";
+    const bool ico = argc == 3 && std::string(argv[1]) == "--ico";
     const int size = icon ? std::atoi(argv[2]) : 0;
-    if (!(argc == 2 || (icon && size >= 16 && size <= 1024))) {
-        std::fprintf(stderr, "usage: %s OUTPUT.png\n       %s --icon SIZE OUTPUT.png (16..1024)\n",
-                     argv[0], argv[0]);
+    if (!(argc == 2 || ico || (icon && size >= 16 && size <= 1024))) {
+        std::fprintf(stderr,
+                     "usage: %s OUTPUT.png\n       %s --icon SIZE OUTPUT.png (16..1024)\n"
+                     "       %s --ico OUTPUT.ico\n",
+                     argv[0], argv[0], argv[0]);
         return 2;
     }
     const char *out = argv[argc - 1];
-    png_desc d;
-    d.bit_depth = 8;
-    d.compression = 9;
-    std::vector<unsigned char> png;
-    if (icon) {
-        d.width = d.height = size;
-        d.color_type = PNG_COLOR_TYPE_RGB_ALPHA;
-        d.gamma = 1 / 2.2;
-        png = EncodePng(d, Icon(size).RowsWithAlpha());
+    std::vector<unsigned char> bytes;
+    if (ico) {
+        bytes = IconFile();
+    } else if (icon) {
+        bytes = IconPng(size);
     } else {
         canvas c(WIDTH, HEIGHT);
         Draw(c);
+        png_desc d;
         d.width = WIDTH;
         d.height = HEIGHT;
         d.color_type = PNG_COLOR_TYPE_RGB;
+        d.compression = 9;
         d.gamma = 1.0;
-        png = EncodePng(d, c.Rows());
+        bytes = EncodePng(d, c.Rows());
     }
-    if (png.empty() || !WriteBytes(out, png)) {
+    if (bytes.empty() || !WriteBytes(out, bytes)) {
         std::fprintf(stderr, "%s: cannot write %s\n", argv[0], out);
         return 1;
     }

@@ -40,10 +40,15 @@
 
 namespace vimage {
 
-// The record's entry points have the prototypes of the GL headers.
-static_assert(std::is_same_v<decltype(gl_state::glBlendColorp), decltype(&glBlendColor)>);
-static_assert(
-    std::is_same_v<decltype(gl_state::glDrawRangeElementsp), decltype(&glDrawRangeElements)>);
+// The record's entry points have OpenGL 1.2's prototypes in this platform's
+// GL types and calling convention. They are spelled out here because the
+// headers differ in what they declare: Windows' OpenGL 1.1 headers have
+// neither function, Mesa's have no pointer type for glBlendColor.
+using blend_color_fn = void(APIENTRY *)(GLclampf, GLclampf, GLclampf, GLclampf);
+using draw_range_elements_fn = void(APIENTRY *)(GLenum, GLuint, GLuint, GLsizei, GLenum,
+                                                const GLvoid *);
+static_assert(std::is_same_v<decltype(gl_state::glBlendColorp), blend_color_fn>);
+static_assert(std::is_same_v<decltype(gl_state::glDrawRangeElementsp), draw_range_elements_fn>);
 
 namespace {
 
