@@ -27,6 +27,7 @@ readonly BAR_X=300 SAVE_Y=322 EXIT_Y=352 # rows 21 and 23
 
 title='Vantor Setup' # the window to find
 ready=(155 352)      # a pixel of the page's last bar: bright once the page shows
+program_args=()      # the program's arguments
 case_name=${1:-}
 tmp="" xvfb_pid="" setup_pid="" win=""
 
@@ -84,14 +85,15 @@ start_xvfb()
     export DISPLAY
 }
 
-# Starts the program in $work; "$@" are extra environment assignments.
+# Starts the program in $work with $program_args; "$@" are extra environment
+# assignments.
 start_setup()
 {
     (
         cd "$work" || exit 127
         exec env -u XDG_CONFIG_HOME HOME="$home" SDL_VIDEODRIVER=x11 \
             ${VANTOR_SDL_LIBRARY_PATH:+LD_LIBRARY_PATH="$VANTOR_SDL_LIBRARY_PATH"} \
-            "$@" "$VANTOR_SETUP"
+            "$@" "$VANTOR_SETUP" "${program_args[@]}"
     ) >"$tmp/stdout" 2>"$tmp/stderr" </dev/null &
     setup_pid=$!
 }
@@ -249,6 +251,50 @@ installed_flows()
     keys $SAVE_KEYS
     wait_exit 0
     expect_line "$settings" "$KNOWN"
+}
+
+# The command line before any window (no display at all), a row of standard
+# input for each call: the arguments (words of the shell), the exit status,
+# and patterns that the standard output and the standard error match.
+command_rows()
+{
+    local args status out err got argv
+    while IFS='|' read -r args status out err; do
+        [[ $args != \#* ]] || continue
+        eval "argv=($args)"
+        got=0
+        (cd "$work" && exec env -u DISPLAY -u XDG_CONFIG_HOME HOME="$home" timeout "$DEADLINE" \
+            "$VANTOR_SETUP" "${argv[@]}") >"$tmp/stdout" 2>"$tmp/stderr" </dev/null || got=$?
+        # shellcheck disable=SC2053 # patterns
+        if [ "$got" != "$status" ] || [[ "$(cat "$tmp/stdout")" != $out ]] ||
+            [[ "$(cat "$tmp/stderr")" != $err ]]; then
+            fail "$args: status $got, output '$(cat "$tmp/stdout")'; expected $status, '$out', '$err'"
+        fi
+    done
+}
+
+# revert_bar W H: the pixel that find_window waits for in a display test of
+# W x H pixels asking its question: its "Revert" bar (columns 22 to 34 of row
+# 23), lit last.
+revert_bar()
+{
+    local w=$1 h=$2 scale x y
+    scale=$((w / 40 < h / 25 ? w / 40 : h / 25))
+    x=$(((w - 40 * scale) / 2 + 28 * scale))
+    y=$(((h - 25 * scale) / 2 + 23 * scale + scale / 2))
+    ready=("$x" "$y")
+}
+
+# The environment assignment that gives the program OpenGL without
+# accumulation buffers: the classic runtime and sdl12-compat's SDL 2 each read
+# their own variable.
+no_accum_gl()
+{
+    if [ -n "${VANTOR_SDL_LIBRARY_PATH:-}" ]; then
+        echo "SDL_VIDEO_GL_DRIVER=${VANTOR_NO_ACCUM_GL:?}"
+    else
+        echo "SDL_OPENGL_LIBRARY=${VANTOR_NO_ACCUM_GL:?}"
+    fi
 }
 
 # Runs case $case_name, function "$1$case_name".
@@ -530,6 +576,45 @@ flow_gamma()
     keys b d Escape Escape $SAVE_KEYS # blue to 2.0
     wait_exit 0
     expect_line "$settings" "0 800 600 1 0 2 23 21 20"
+}
+
+# The command line, read before SDL starts, so that --help, --version, --reset
+# and a mistake (the reason and the usage on standard error, status 2) need no
+# display. --reset writes the defaults to the settings file, or --config's,
+# and prints its path. --config FILE is the file the pages read and "Save and
+# exit" writes; the usual one stays as it was.
+flow_command_line()
+{
+    write_settings "$KNOWN"$'\n'
+    command_rows <<END
+--help|0|Usage: vantor-setup *--config FILE*--reset*--help*--version*|
+--version|0|vantor-setup [0-9]*.[0-9]*.[0-9]*|
+--bogus|2||Vantor: unknown option '--bogus'*Usage: vantor-setup*--reset*
+--confirm|2||Vantor: unknown option '--confirm'*Usage: vantor-setup*
+stray|2||Vantor: unexpected argument 'stray'*Usage: vantor-setup*
+--config|2||Vantor: '--config' needs a value: --config FILE*Usage: vantor-setup*
+--config= --reset|2||Vantor: --config needs a file name*Usage: vantor-setup*
+--help=yes|2||Vantor: '--help' takes no value*Usage: vantor-setup*
+END
+    expect_untouched
+    command_rows <<END
+--config "$tmp/other" --reset|0|$tmp/other|
+--reset --help|0|Usage: vantor-setup*|
+END
+    expect_untouched
+    expect_line "$tmp/other" "$DEFAULTS"
+    command_rows <<END
+--reset|0|$settings|
+END
+    expect_line "$settings" "$DEFAULTS"
+    write_settings "$KNOWN"$'\n'
+    printf '%s\n' "0 640 480 0 0 2 22 22 22" >"$tmp/other"
+    program_args=(--config "$tmp/other")
+    launch
+    keys g m f Escape $SAVE_KEYS
+    wait_exit 0
+    expect_line "$tmp/other" "0 640 480 1 0 2 22 22 22"
+    expect_untouched
 }
 
 # Other suites source this file for its library (also under set -e).
