@@ -12,7 +12,9 @@
 //
 // The command line (command_line.h) is read before SDL starts: --help,
 // --version, --reset and a command-line error end the program there, without
-// a window; --config chooses the settings file.
+// a window; --config chooses the settings file. The settings read at
+// start-up are the display settings known to be good, which "Test display"
+// reverts to.
 
 #include "command_line.h"
 #include "setup.h"
@@ -38,6 +40,7 @@ extern "C" int SDL_main(int argc, char *argv[])
     ImageUpdate();
 
     if (LoadSettings(&s) < 0) SaveSettings(&s);
+    kept_display = s;
     logo_loaded = !platform::Absent("logo.png") && ImageLoad(&logo, "logo.png", 8, 4, 0) == 0;
 
     MainMenu();

@@ -51,6 +51,32 @@ TEST(Questions, AnswersChangeOnlyTheirOwnField)
     EXPECT_EQ(accum_question.choices[0].value, 3);
 }
 
+// "Test display": how the display test's end reads on the status line (its
+// exit status and output), and what a revert puts back.
+TEST(TestDisplay, VerdictStatusLineAndRevert)
+{
+    const std::pair<test_verdict, const char *> verdicts[] = {
+        {JudgeDisplayTest(0, "Vantor: ignored\n"), "Settings kept."},
+        {JudgeDisplayTest(3, ""), "Settings reverted."},
+        // The reason is the last "Vantor: " line; else the status.
+        {JudgeDisplayTest(1, "Back-end: SDL\nVantor: first\nVantor: Too small\r\nUsage: x\n"),
+         "Display test failed: Too small"},
+        {JudgeDisplayTest(1, "Vantor: last, unfinished"), "Display test failed: last, unfinished"},
+        {JudgeDisplayTest(2, "Vantor:\nVantor: \n"), "Display test failed: it ended with status 2"},
+        {JudgeDisplayTest(-1, "Back-end: OpenGL\n"),
+         "Display test failed: it stopped unexpectedly"},
+        // Cut to the status line's 63 characters.
+        {{test_outcome::failed, std::string(60, 'x')},
+         "Display test failed: xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx..."},
+    };
+    for (const auto &[verdict, line] : verdicts) EXPECT_EQ(StatusLine(verdict), line);
+    EXPECT_EQ(StatusLine({test_outcome::failed, std::string(42, 'x')}).size(), 63u); // fits whole
+
+    settings rec{0, 1, 2, -1, 4, 5, 6, 7, 8};
+    RestoreDisplayFields(rec, {1, 640, 480, 4 | 8, 0, 2, 22, 22, 22});
+    EXPECT_EQ(FormatSettings(rec), "1 640 480 -4 0 2 6 7 8\n"); // bits 0 and 1 only
+}
+
 // The display test's own report: software OpenGL named, and the advice for a
 // refused record, each only where the display can confirm it.
 TEST(TestDisplay, SoftwareRendererAndAdvice)
