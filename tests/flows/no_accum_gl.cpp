@@ -49,17 +49,13 @@ bool ConfigAsksAccum(const int *list)
     return false;
 }
 
-} // namespace
-
-extern "C" {
-
-XVisualInfo *glXChooseVisual(Display *display, int screen, int *list)
+XVisualInfo *ChooseVisual(Display *display, int screen, int *list)
 {
     if (VisualAsksAccum(list)) return nullptr;
     return Real<XVisualInfo *(*)(Display *, int, int *)>("glXChooseVisual")(display, screen, list);
 }
 
-GLXFBConfig *glXChooseFBConfig(Display *display, int screen, const int *list, int *count)
+GLXFBConfig *ChooseFBConfig(Display *display, int screen, const int *list, int *count)
 {
     if (ConfigAsksAccum(list)) {
         if (count) *count = 0;
@@ -69,19 +65,41 @@ GLXFBConfig *glXChooseFBConfig(Display *display, int screen, const int *list, in
         display, screen, list, count);
 }
 
-__GLXextFuncPtr glXGetProcAddressARB(const GLubyte *name)
+__GLXextFuncPtr GetProcAddress(const GLubyte *name)
 {
     const char *text = reinterpret_cast<const char *>(name);
     if (std::strcmp(text, "glXChooseVisual") == 0)
-        return reinterpret_cast<__GLXextFuncPtr>(glXChooseVisual);
+        return reinterpret_cast<__GLXextFuncPtr>(ChooseVisual);
     if (std::strcmp(text, "glXChooseFBConfig") == 0)
-        return reinterpret_cast<__GLXextFuncPtr>(glXChooseFBConfig);
+        return reinterpret_cast<__GLXextFuncPtr>(ChooseFBConfig);
     return Real<__GLXextFuncPtr (*)(const GLubyte *)>("glXGetProcAddressARB")(name);
+}
+
+} // namespace
+
+// The exported names call the functions above, which are reached directly:
+// a reference to an exported name from inside this library could bind to
+// libGL's, loaded first.
+extern "C" {
+
+XVisualInfo *glXChooseVisual(Display *display, int screen, int *list)
+{
+    return ChooseVisual(display, screen, list);
+}
+
+GLXFBConfig *glXChooseFBConfig(Display *display, int screen, const int *list, int *count)
+{
+    return ChooseFBConfig(display, screen, list, count);
+}
+
+__GLXextFuncPtr glXGetProcAddressARB(const GLubyte *name)
+{
+    return GetProcAddress(name);
 }
 
 __GLXextFuncPtr glXGetProcAddress(const GLubyte *name)
 {
-    return glXGetProcAddressARB(name);
+    return GetProcAddress(name);
 }
 
 } // extern "C"
