@@ -4,7 +4,12 @@
 // applied once on the way to the screen, in one of two ways chosen by
 // ImageInit:
 //   - hardware: the display's gamma ramp is set to g; the frame buffer holds
-//     linear values and colours pass through here unchanged;
+//     linear values and colours pass through here unchanged. SDL_SetGamma
+//     can report success while the display changed nothing (some X servers,
+//     compositors, SDL 2 underneath the 1.2 API), so the ramp is read back
+//     and must be the curve asked for; otherwise the display's ramp is put
+//     back as it was found and software correction takes over, as when
+//     SDL_SetGamma fails;
 //   - software: the ramp is left alone and each channel value v (0..255) is
 //     drawn as 255 * (v / 255)^(1 / g), truncated, looked up in a table built
 //     once per channel. Float colours take the same power unscaled.
@@ -17,7 +22,9 @@
 #include "image_internal.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdlib>
 
 namespace vimage {
 
@@ -47,14 +54,50 @@ void SetSoftwareGamma(int rgam, int ggam, int bgam)
     FillTable(gammas.gamma_b, gammas.gam_b);
 }
 
+// The ramp SDL_SetGamma(gamma) sets, as SDL computes it: entry i is
+// 65535 * (i / 256)^(1 / gamma), rounded; gamma 1 is the identity i * 257.
+// A display may keep fewer bits of each 16-bit entry (8 on many), so a ramp
+// read back matches when no entry is further from the curve than one step of
+// an 8-bit ramp.
+bool RampMatches(const Uint16 *ramp, float gamma)
+{
+    constexpr int tolerance = 256;
+    for (int i = 0; i < 256; ++i) {
+        int asked = i * 257;
+        if (gamma != 1.0f) {
+            const double value = std::pow(i / 256.0, 1.0 / static_cast<double>(gamma));
+            asked = std::min(65535, static_cast<int>(value * 65535.0 + 0.5));
+        }
+        if (std::abs(ramp[i] - asked) > tolerance) return false;
+    }
+    return true;
+}
+
+// Sets the display's ramp to the three gammas; true when it reads back as
+// asked. Otherwise the ramp found before is put back, where it could be read.
+static bool SetHardwareGamma(float r, float g, float b)
+{
+    std::array<std::array<Uint16, 256>, 3> found, got;
+    const bool have_found =
+        SDL_GetGammaRamp(found[0].data(), found[1].data(), found[2].data()) >= 0;
+    if (SDL_SetGamma(r, g, b) < 0) return false;
+    if (SDL_GetGammaRamp(got[0].data(), got[1].data(), got[2].data()) >= 0 &&
+        RampMatches(got[0].data(), r) && RampMatches(got[1].data(), g) &&
+        RampMatches(got[2].data(), b))
+        return true;
+    if (have_found) SDL_SetGammaRamp(found[0].data(), found[1].data(), found[2].data());
+    return false;
+}
+
 void SetupGamma(int rgam, int ggam, int bgam, bool software)
 {
     rgam = std::clamp(rgam, 1, 50);
     ggam = std::clamp(ggam, 1, 50);
     bgam = std::clamp(bgam, 1, 50);
     gammas = gamma_state{};
-    if (!software && SDL_SetGamma(static_cast<float>(rgam) * 0.1f, static_cast<float>(ggam) * 0.1f,
-                                  static_cast<float>(bgam) * 0.1f) >= 0)
+    if (!software &&
+        SetHardwareGamma(static_cast<float>(rgam) * 0.1f, static_cast<float>(ggam) * 0.1f,
+                         static_cast<float>(bgam) * 0.1f))
         return;
     SetSoftwareGamma(rgam, ggam, bgam);
 }

@@ -133,8 +133,12 @@ struct gamma_state {
 extern gamma_state gammas;
 
 // Clamps the gammas (tenths) to 1..50 and chooses hardware or software
-// correction: the hardware ramp unless `software` is set or SDL refuses it.
+// correction: the hardware ramp unless `software` is set, SDL refuses it, or
+// the ramp SDL reads back is not the one asked for.
 void SetupGamma(int rgam, int ggam, int bgam, bool software);
+// Whether a 256-entry gamma ramp read back from the display is the curve that
+// SDL_SetGamma(gamma) asks for, within what the display may round away.
+bool RampMatches(const Uint16 *ramp, float gamma);
 // Sets up software correction for gammas already clamped to 1..50.
 void SetSoftwareGamma(int rgam, int ggam, int bgam);
 // Corrects a colour word.

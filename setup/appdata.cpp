@@ -5,7 +5,8 @@
 // As the XDG base-directory rules say, a relative $XDG_CONFIG_HOME is ignored:
 // it would name a different folder from every working folder.
 // The folder is created when missing. When no folder can be had, the bare file
-// name is used, relative to the current directory.
+// name is used, relative to the current directory. A file named on the
+// command line (SetConfFile) replaces all of this, and no folder is made.
 
 #include "settings.h"
 #include "setup.h"
@@ -69,8 +70,18 @@ std::string SettingsPath()
     }
 }
 
+namespace {
+std::string chosen_file; // SetConfFile's path; empty when none was chosen
+} // namespace
+
+void SetConfFile(const char *path)
+{
+    chosen_file = path;
+}
+
 const char *ConfFile()
 {
+    if (!chosen_file.empty()) return chosen_file.c_str();
     static const std::string filename = SettingsPath();
     return filename.c_str();
 }

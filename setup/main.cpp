@@ -10,16 +10,23 @@
 // process from inside the library, also with 0; a failure the program cannot
 // go on after ends it through Die with status 1. SDL_Quit runs at every exit.
 //
-// The command line is accepted and ignored.
+// The command line (command_line.h) is read before SDL starts: --help,
+// --version, --reset and a command-line error end the program there, without
+// a window; --config chooses the settings file. The settings read at
+// start-up are the display settings known to be good, which "Test display"
+// reverts to.
 
+#include "command_line.h"
 #include "setup.h"
 
 #include "platform.h"
 
 #include <cstdlib>
 
-extern "C" int SDL_main(int, char *[])
+extern "C" int SDL_main(int argc, char *argv[])
 {
+    const command_line cl = ParseCommandLine(program_id::setup, argc, argv);
+    if (const auto status = FollowCommandLine(program_id::setup, cl)) return *status;
     platform::IgnoreFileSizeLimitSignal(); // a write past the limit fails, it does not kill
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0) Die(SDL_GetError());
     std::atexit(SDL_Quit);
@@ -33,6 +40,7 @@ extern "C" int SDL_main(int, char *[])
     ImageUpdate();
 
     if (LoadSettings(&s) < 0) SaveSettings(&s);
+    kept_display = s;
     logo_loaded = !platform::Absent("logo.png") && ImageLoad(&logo, "logo.png", 8, 4, 0) == 0;
 
     MainMenu();

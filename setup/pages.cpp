@@ -37,12 +37,13 @@ const std::array<menuitem, 5> main_items{{
     {10, 23, 20, "Exit without saving", 0},
 }};
 
-const std::array<menuitem, 6> graphics_items{{
+const std::array<menuitem, 7> graphics_items{{
     {10, 6, 20, "Back-end:", 1},
     {10, 9, 20, "Resolution:", 2},
     {10, 12, 20, "Mode:", 3},
     {10, 15, 20, "Antialiasing:", 4},
     {10, 18, 20, "Gamma correction:", 5},
+    {10, 21, 20, "Test display", 7},
     {10, 23, 20, "Return", 0},
 }};
 
@@ -194,6 +195,9 @@ void GraphicsMenu()
             break;
         case 5:
             GammaMenu();
+            break;
+        case 7:
+            TestDisplay();
             break;
         default:
             break;

@@ -28,6 +28,10 @@ inline constexpr settings defaults{0, 800, 600, 1, 0, 2, 22, 22, 22};
 // The path of the settings file, the same text on every call.
 const char *ConfFile();
 
+// Makes ConfFile() the given path instead (the command line's --config). To
+// be called before anything reads or writes the settings.
+void SetConfFile(const char *path);
+
 // Fills the record from the settings file. 0 when the file was opened,
 // whatever it held; -1 when it cannot be opened, with the defaults in place.
 int LoadSettings(settings *settingsp);

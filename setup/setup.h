@@ -53,13 +53,47 @@ gamma_text GammaText(int tenths);
 // when the user leaves through the main page (after saving or not); the others
 // return to the page that opened them.
 extern const std::array<menuitem, 5> main_items;
-extern const std::array<menuitem, 6> graphics_items;
+extern const std::array<menuitem, 7> graphics_items;
 void DrawMainMenu();
 void DrawGraphicsMenu();
 void DrawAntialiasMenu();
 void MainMenu();
 void GraphicsMenu();
 void AntialiasMenu();
+
+// ---------------------------------------------------------------------------
+// "Test display" (run_display_test.cpp)
+
+// The display settings last known to be good: those read at start-up, then
+// those the user kept after a test. Revert and failure go back to them.
+extern settings kept_display;
+
+// Runs the display test on `s`, waiting with the page alive, and acts on the
+// outcome: the status line, and the tried fields back on revert or failure.
+void TestDisplay();
+
+enum class test_outcome { kept, reverted, failed };
+struct test_verdict {
+    test_outcome outcome;
+    std::string reason; // failed only: why, for the user
+};
+
+// Runs vantor-display-test on the record and waits for its verdict.
+test_verdict RunDisplayTest(const settings &rec);
+
+// What the display test's end means: status 0 kept, 3 reverted; anything
+// else failed, for the reason on its last "Vantor: " line, else its status
+// (-1: ended by a signal).
+test_verdict JudgeDisplayTest(int exit_status, const std::string &output);
+
+// The status line for a verdict, at most 63 characters: "Settings kept.",
+// "Settings reverted." or "Display test failed: <reason>", cut with "...".
+std::string StatusLine(const test_verdict &verdict);
+
+// Puts back the fields a display test tries (back-end, width, height, the
+// full-screen and accumulation-buffer bits of flags, antialias, samples)
+// from `from`; gamma and the other bits of flags stay.
+void RestoreDisplayFields(settings &rec, const settings &from);
 
 // ---------------------------------------------------------------------------
 // Question pages (questions.cpp)

@@ -83,6 +83,40 @@ TEST(Gamma, ChannelsAreCorrectedSeparately)
     EXPECT_EQ(ImageGamma(c), c);
 }
 
+// The display's ramp read back after SDL_SetGamma: SDL's own curve, or one a
+// display rounded to fewer bits, is the gamma asked for; an identity ramp
+// (nothing applied), another gamma's curve or one entry astray is not.
+TEST(Gamma, RampReadBackMatchesOnlyTheCurveAsked)
+{
+    auto curve = [](double gamma, auto change) {
+        std::array<Uint16, 256> ramp;
+        for (int i = 0; i < 256; ++i) {
+            const double v = gamma == 1.0 ? i * 257 : 65535 * std::pow(i / 256.0, 1 / gamma) + 0.5;
+            ramp[i] = static_cast<Uint16>(change(i, std::min(65535, static_cast<int>(v))));
+        }
+        return ramp;
+    };
+    auto same = [](int, int v) { return v; };
+    auto eight_bits = [](int, int v) { return v & 0xFF00; };
+    const struct {
+        std::array<Uint16, 256> ramp;
+        float gamma;
+        bool matches;
+    } rows[] = {
+        {curve(2.2, same), 2.2f, true},
+        {curve(0.1, same), 0.1f, true},
+        {curve(5.0, eight_bits), 5.0f, true},
+        {curve(1.0, same), 1.0f, true},
+        {curve(1.0, same), 2.2f, false},
+        {curve(2.0, same), 2.2f, false},
+        {curve(2.2, same), 2.0f, false},
+        {curve(2.2, [](int i, int v) { return i == 200 ? v - 300 : v; }), 2.2f, false},
+        {curve(2.2, [](int i, int v) { return i == 255 ? 0 : v; }), 2.2f, false},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(vimage::RampMatches(row.ramp.data(), row.gamma), row.matches) << row.gamma;
+}
+
 TEST(Gamma, ValuesOutsideTheRangeAreClamped)
 {
     vimage::SetupGamma(0, -3, 60, true);

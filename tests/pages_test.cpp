@@ -3,6 +3,7 @@
 // the gamma page's levels, steps and test picture, and the logo.
 
 #include "display.h"
+#include "display_report.h"
 #include "setup.h"
 
 #include <climits>
@@ -48,6 +49,62 @@ TEST(Questions, AnswersChangeOnlyTheirOwnField)
     EXPECT_STREQ(mode_question.choices[0].text, "Full screen");
     EXPECT_EQ(mode_question.choices[0].value, 2);
     EXPECT_EQ(accum_question.choices[0].value, 3);
+}
+
+// "Test display": how the display test's end reads on the status line (its
+// exit status and output), and what a revert puts back.
+TEST(TestDisplay, VerdictStatusLineAndRevert)
+{
+    const std::pair<test_verdict, const char *> verdicts[] = {
+        {JudgeDisplayTest(0, "Vantor: ignored\n"), "Settings kept."},
+        {JudgeDisplayTest(3, ""), "Settings reverted."},
+        // The reason is the last "Vantor: " line; else the status.
+        {JudgeDisplayTest(1, "Back-end: SDL\nVantor: first\nVantor: Too small\r\nUsage: x\n"),
+         "Display test failed: Too small"},
+        {JudgeDisplayTest(1, "Vantor: last, unfinished"), "Display test failed: last, unfinished"},
+        {JudgeDisplayTest(2, "Vantor:\nVantor: \n"), "Display test failed: it ended with status 2"},
+        {JudgeDisplayTest(-1, "Back-end: OpenGL\n"),
+         "Display test failed: it stopped unexpectedly"},
+        // Cut to the status line's 63 characters.
+        {{test_outcome::failed, std::string(60, 'x')},
+         "Display test failed: xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx..."},
+    };
+    for (const auto &[verdict, line] : verdicts) EXPECT_EQ(StatusLine(verdict), line);
+    EXPECT_EQ(StatusLine({test_outcome::failed, std::string(42, 'x')}).size(), 63u); // fits whole
+
+    settings rec{0, 1, 2, -1, 4, 5, 6, 7, 8};
+    RestoreDisplayFields(rec, {1, 640, 480, 4 | 8, 0, 2, 22, 22, 22});
+    EXPECT_EQ(FormatSettings(rec), "1 640 480 -4 0 2 6 7 8\n"); // bits 0 and 1 only
+}
+
+// The display test's own report: software OpenGL named, and the advice for a
+// refused record, each only where the display can confirm it.
+TEST(TestDisplay, SoftwareRendererAndAdvice)
+{
+    for (const char *soft : {"llvmpipe (LLVM 15.0.6, 256 bits)", "Gallium 0.4 on softpipe",
+                             "Mesa DRI swrast", "GDI Generic", "Microsoft Basic Render Driver"})
+        EXPECT_TRUE(SoftwareRenderer(soft)) << soft;
+    for (const char *card :
+         {"AMD Radeon RX 6600 (radeonsi, navi23)", "NVIDIA GeForce GTX 1060", ""})
+        EXPECT_FALSE(SoftwareRenderer(card)) << card;
+    EXPECT_FALSE(SoftwareRenderer(nullptr));
+
+    const int modes[][2] = {{1920, 1080}, {1024, 768}, {800, 600}, {640, 480}, {320, 200}};
+    const settings full{0, 1234, 567, IMAGE_FULLSCREEN | IMAGE_ACCUM, 0, 2, 22, 22, 22};
+    auto advice = [&](settings rec, int count, bool without_accum) {
+        return RefusalAdvice(rec, modes, count, without_accum);
+    };
+    EXPECT_EQ(advice(full, 5, false),
+              "Not offered in full screen; try 1920x1080, 1024x768, 800x600, 640x480");
+    EXPECT_EQ(advice(full, 1, false), "Not offered in full screen; try 1920x1080");
+    EXPECT_EQ(advice(full, 0, false), ""); // any size, or no list
+    EXPECT_EQ(advice(full, 5, true), "No accumulation buffer here: turn it off");
+    EXPECT_EQ(advice({0, 800, 600, IMAGE_FULLSCREEN, 0, 2, 22, 22, 22}, 5, false), ""); // offered
+    EXPECT_EQ(advice({0, 1234, 567, 0, 0, 2, 22, 22, 22}, 5, false), "");               // windowed
+    EXPECT_EQ(advice({0, 39, 600, IMAGE_FULLSCREEN, 0, 2, 22, 22, 22}, 5, true),
+              "Too small: the minimum is 40 x 25");
+    EXPECT_EQ(advice({1, 40, 24, 0, 0, 2, 22, 22, 22}, 0, false),
+              "Too small: the minimum is 40 x 25");
 }
 
 TEST(NumericEntry, TypingWithinTheMaximumReturnAndEscape)

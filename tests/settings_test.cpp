@@ -1,6 +1,7 @@
 // The settings file: reading forgiving input, writing without ever losing the
-// previous file, and where the file lives.
+// previous file, and where the file lives; the programs' command lines.
 
+#include "command_line.h"
 #include "platform.h"
 #include "settings.h"
 #include "setup.h"
@@ -11,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/resource.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -167,4 +169,62 @@ TEST_F(SettingsFile, ConfFileKeepsItsFirstAnswer)
     settings back{};
     EXPECT_EQ(LoadSettings(&back), 0);
     EXPECT_EQ(back.width, 1280);
+}
+
+// The command lines of both programs: each row the program, the arguments and
+// what they ask for ("error" when refused), as help, version, reset, confirm,
+// the --config file and the record tested.
+TEST(CommandLine, OptionsOfEachProgram)
+{
+    constexpr auto SETUP = program_id::setup, TEST = program_id::display_test;
+    struct row {
+        program_id program;
+        std::vector<const char *> args;
+        const char *want; // "h v r c config|record", or "error"
+    };
+    const row rows[] = {
+        {SETUP, {}, "- - - - |"},
+        {SETUP, {"--help"}, "h - - - |"},
+        {TEST, {"--version", "--help"}, "h v - - |"},
+        {SETUP, {"--reset", "--config", "a b"}, "- - r - a b|"},
+        {SETUP, {"--config=c", "--config", "d"}, "- - - - d|"}, // the last one counts
+        {TEST, {"--confirm", "--settings", " 1 2 3 4 5 6 7 8 -9\n"}, "- - - c |1 2 3 4 5 6 7 8 -9"},
+        {TEST, {"--settings=+1 2 3 4 5 6 7 8 99999999999"}, "- - - - |1 2 3 4 5 6 7 8 2147483647"},
+        // Each program's own options only; values where due and only there.
+        {SETUP, {"--settings", "1 2 3 4 5 6 7 8 9"}, "error"},
+        {SETUP, {"--confirm"}, "error"},
+        {TEST, {"--reset"}, "error"},
+        {SETUP, {"-h"}, "error"},
+        {SETUP, {"help"}, "error"},
+        {SETUP, {"--config"}, "error"},
+        {SETUP, {"--config="}, "error"},
+        {SETUP, {"--reset=1"}, "error"},
+        {TEST, {"--settings"}, "error"},
+        // Exactly nine integers.
+        {TEST, {"--settings", "1 2 3 4 5 6 7 8"}, "error"},
+        {TEST, {"--settings", "1 2 3 4 5 6 7 8 9 10"}, "error"},
+        {TEST, {"--settings", "1 2 3 4 5 6 7 8 9x"}, "error"},
+        {TEST, {"--settings", "1 2 3 4 5 6 7 8 - 9"}, "error"},
+        {TEST, {"--settings", "1,2,3,4,5,6,7,8,9"}, "error"},
+    };
+    for (const row &r : rows) {
+        std::vector<const char *> argv{"program"};
+        argv.insert(argv.end(), r.args.begin(), r.args.end());
+        const command_line cl =
+            ParseCommandLine(r.program, static_cast<int>(argv.size()), argv.data());
+        std::string got = "error";
+        if (cl.error.empty()) {
+            got = std::string(cl.help ? "h" : "-") + (cl.version ? " v" : " -") +
+                  (cl.reset ? " r" : " -") + (cl.confirm ? " c " : " - ") + cl.config.value_or("") +
+                  "|";
+            if (cl.tested)
+                got += FormatSettings(*cl.tested).substr(0, FormatSettings(*cl.tested).size() - 1);
+        }
+        EXPECT_EQ(got, r.want) << (r.args.empty() ? "" : r.args[0]);
+    }
+    // The help lists each program's own options, no other.
+    EXPECT_NE(Usage(SETUP).find("--reset"), std::string::npos);
+    EXPECT_EQ(Usage(SETUP).find("--settings"), std::string::npos);
+    EXPECT_NE(Usage(TEST).find("--confirm"), std::string::npos);
+    EXPECT_EQ(Usage(TEST).find("--reset"), std::string::npos);
 }

@@ -27,6 +27,7 @@ readonly BAR_X=300 SAVE_Y=322 EXIT_Y=352 # rows 21 and 23
 
 title='Vantor Setup' # the window to find
 ready=(155 352)      # a pixel of the page's last bar: bright once the page shows
+program_args=()      # the program's arguments
 case_name=${1:-}
 tmp="" xvfb_pid="" setup_pid="" win=""
 
@@ -84,14 +85,15 @@ start_xvfb()
     export DISPLAY
 }
 
-# Starts the program in $work; "$@" are extra environment assignments.
+# Starts the program in $work with $program_args; "$@" are extra environment
+# assignments.
 start_setup()
 {
     (
         cd "$work" || exit 127
         exec env -u XDG_CONFIG_HOME HOME="$home" SDL_VIDEODRIVER=x11 \
             ${VANTOR_SDL_LIBRARY_PATH:+LD_LIBRARY_PATH="$VANTOR_SDL_LIBRARY_PATH"} \
-            "$@" "$VANTOR_SETUP"
+            "$@" "$VANTOR_SETUP" "${program_args[@]}"
     ) >"$tmp/stdout" 2>"$tmp/stderr" </dev/null &
     setup_pid=$!
 }
@@ -251,6 +253,104 @@ installed_flows()
     expect_line "$settings" "$KNOWN"
 }
 
+# The command line before any window (no display at all), a row of standard
+# input for each call: the arguments (words of the shell), the exit status,
+# and patterns that the standard output and the standard error match.
+command_rows()
+{
+    local args status out err got argv
+    while IFS='|' read -r args status out err; do
+        [[ $args != \#* ]] || continue
+        eval "argv=($args)"
+        got=0
+        (cd "$work" && exec env -u DISPLAY -u XDG_CONFIG_HOME HOME="$home" timeout "$DEADLINE" \
+            "$VANTOR_SETUP" "${argv[@]}") >"$tmp/stdout" 2>"$tmp/stderr" </dev/null || got=$?
+        # shellcheck disable=SC2053 # patterns
+        if [ "$got" != "$status" ] || [[ "$(cat "$tmp/stdout")" != $out ]] ||
+            [[ "$(cat "$tmp/stderr")" != $err ]]; then
+            fail "$args: status $got, output '$(cat "$tmp/stdout")'; expected $status, '$out', '$err'"
+        fi
+    done
+}
+
+# revert_bar W H: the pixel that find_window waits for in a display test of
+# W x H pixels asking its question: its "Revert" bar (columns 22 to 34 of row
+# 23), lit last.
+revert_bar()
+{
+    local w=$1 h=$2 scale x y
+    scale=$((w / 40 < h / 25 ? w / 40 : h / 25))
+    x=$(((w - 40 * scale) / 2 + 28 * scale))
+    y=$(((h - 25 * scale) / 2 + 23 * scale + scale / 2))
+    ready=("$x" "$y")
+}
+
+# The environment assignment that gives the program OpenGL without
+# accumulation buffers: the classic runtime and sdl12-compat's SDL 2 each read
+# their own variable.
+no_accum_gl()
+{
+    if [ -n "${VANTOR_SDL_LIBRARY_PATH:-}" ]; then
+        echo "SDL_VIDEO_GL_DRIVER=${VANTOR_NO_ACCUM_GL:?}"
+    else
+        echo "SDL_OPENGL_LIBRARY=${VANTOR_NO_ACCUM_GL:?}"
+    fi
+}
+
+# "Test display" on the graphics page, a row of standard input for each run:
+# the settings before | how the setup is started | the keys typed in it from
+# the main page | the keys typed in the display test ("-": none, its window
+# is not waited for) | the line the setup prints | the settings "Save and
+# exit" writes afterwards. Until then the settings file is untouched. How the
+# setup is started: "plain"; "link", through a symbolic link in another
+# folder; "missing", a copy alone in a folder; "hang", a copy beside a display
+# test that never answers (given 1 s); "countdown", the question's countdown
+# 1 s; "no-accum", OpenGL without accumulation buffers.
+test_display_rows()
+{
+    local before start road child line after env setup
+    setup=$VANTOR_SETUP
+    while IFS='|' read -r before start road child line after; do
+        [[ $before != \#* ]] || continue
+        write_settings "$before"$'\n'
+        VANTOR_SETUP=$setup env=()
+        case $start in
+            link)
+                mkdir -p "$tmp/link" && ln -sfn "$setup" "$tmp/link/vantor-setup"
+                VANTOR_SETUP=$tmp/link/vantor-setup
+                ;;
+            missing | hang)
+                rm -rf "$tmp/copy" && mkdir "$tmp/copy" && cp "$setup" "$tmp/copy/"
+                VANTOR_SETUP=$tmp/copy/vantor-setup
+                if [ "$start" = hang ]; then
+                    printf '#!/bin/sh\nexec sleep 60\n' >"$tmp/copy/vantor-display-test"
+                    chmod +x "$tmp/copy/vantor-display-test"
+                    env=(VANTOR_TEST_SECONDS=1)
+                fi
+                ;;
+            countdown) env=(VANTOR_COUNTDOWN_SECONDS=1) ;;
+            no-accum) env=("$(no_accum_gl)") ;;
+        esac
+        launch "${env[@]}"
+        keys $road
+        if [ "$child" != - ]; then
+            title='Vantor Display Test'
+            revert_bar "$(cut -d' ' -f2 <<<"$before")" "$(cut -d' ' -f3 <<<"$before")"
+            find_window
+            keys $child
+            title='Vantor Setup' ready=(155 352)
+        fi
+        poll grep -qxF "$line" "$tmp/stdout" ||
+            fail "$start, $road: no line '$line' in: $(cat "$tmp/stdout")"
+        expect_untouched
+        find_window
+        keys Escape $SAVE_KEYS
+        wait_exit 0
+        expect_line "$settings" "$after"
+    done
+    VANTOR_SETUP=$setup
+}
+
 # Runs case $case_name, function "$1$case_name".
 run_case()
 {
@@ -291,15 +391,25 @@ flow_first_run()
 
 # Every way out but "Save and exit" leaves the settings alone: Escape, "e"
 # ("Exit without saving"), Ctrl/Alt/Meta+Q, closing the window on the main
-# page, a question or an entry, and losing the display (the X library's 1).
+# page, a question, an entry or while the display test runs (which ends too),
+# and losing the display (the X library's 1).
 flow_ways_out()
 {
-    local way
-    for way in Escape e ctrl+q alt+q meta+q close 'g b close' 'g a s 4 close' lost; do
+    local way test_window='^Vantor Display Test$'
+    for way in Escape e ctrl+q alt+q meta+q close 'g b close' 'g a s 4 close' 'g t close' lost; do
         write_settings "$KNOWN"$'\n'
-        launch
+        # A display test left behind would stay for its countdown's 10 minutes.
+        launch VANTOR_COUNTDOWN_SECONDS=600
         case $way in
             close) close_window && wait_exit 0 ;;
+            'g t close')
+                keys g t
+                poll xdotool search --name "$test_window" >/dev/null || fail "no display test"
+                close_window && wait_exit 0
+                # shellcheck disable=SC2016 # expanded by eval
+                poll eval '! xdotool search --name "$test_window" >/dev/null' ||
+                    fail "the display test outlived the setup"
+                ;;
             *close) keys ${way% close} && shoot && close_window && wait_exit 0 ;;
             lost)
                 kill -KILL "$xvfb_pid" && wait "$xvfb_pid" 2>/dev/null
@@ -530,6 +640,74 @@ flow_gamma()
     keys b d Escape Escape $SAVE_KEYS # blue to 2.0
     wait_exit 0
     expect_line "$settings" "0 800 600 1 0 2 23 21 20"
+}
+
+# The command line, read before SDL starts, so that --help, --version, --reset
+# and a mistake (the reason and the usage on standard error, status 2) need no
+# display. --reset writes the defaults to the settings file, or --config's,
+# and prints its path. --config FILE is the file the pages read and "Save and
+# exit" writes; the usual one stays as it was.
+flow_command_line()
+{
+    write_settings "$KNOWN"$'\n'
+    command_rows <<END
+--help|0|Usage: vantor-setup *--config FILE*--reset*--help*--version*|
+--version|0|vantor-setup [0-9]*.[0-9]*.[0-9]*|
+--bogus|2||Vantor: unknown option '--bogus'*Usage: vantor-setup*--reset*
+--confirm|2||Vantor: unknown option '--confirm'*Usage: vantor-setup*
+stray|2||Vantor: unexpected argument 'stray'*Usage: vantor-setup*
+--config|2||Vantor: '--config' needs a value: --config FILE*Usage: vantor-setup*
+--config= --reset|2||Vantor: --config needs a file name*Usage: vantor-setup*
+--help=yes|2||Vantor: '--help' takes no value*Usage: vantor-setup*
+END
+    expect_untouched
+    command_rows <<END
+--config "$tmp/other" --reset|0|$tmp/other|
+--reset --help|0|Usage: vantor-setup*|
+END
+    expect_untouched
+    expect_line "$tmp/other" "$DEFAULTS"
+    command_rows <<END
+--reset|0|$settings|
+END
+    expect_line "$settings" "$DEFAULTS"
+    write_settings "$KNOWN"$'\n'
+    printf '%s\n' "0 640 480 0 0 2 22 22 22" >"$tmp/other"
+    program_args=(--config "$tmp/other")
+    launch
+    keys g m f Escape $SAVE_KEYS
+    wait_exit 0
+    expect_line "$tmp/other" "0 640 480 1 0 2 22 22 22"
+    expect_untouched
+}
+
+# "Test display" answered: "Keep" (the setup started through a link from
+# another folder finds the display test beside its real file), "Revert" (the
+# back-end tried goes back, the gamma changed since stays) and the countdown
+# running out.
+flow_test_display()
+{
+    test_display_rows <<END
+1 640 480 0 0 2 22 22 22|link|g b o t|k|Settings kept.|0 640 480 0 0 2 22 22 22
+1 640 480 0 0 2 22 22 22|plain|g b o g d Escape t|Return|Settings reverted.|1 640 480 0 0 2 21 21 21
+1 640 480 0 0 2 22 22 22|countdown|g b o t|-|Settings reverted.|1 640 480 0 0 2 22 22 22
+END
+}
+
+# "Test display" failing, the tried fields back and the reason on the status
+# line: full screen at a size the display does not offer, in each back-end; an
+# accumulation buffer refused (software gamma, bit 2, stays as it was); the
+# display test missing; a display test that never answers, ended.
+flow_test_display_fails()
+{
+    local offered='Display test failed: Not offered in full screen; try 1024x768'
+    test_display_rows <<END
+1 1234 567 0 0 2 22 22 22|plain|g m f t|-|$offered|1 1234 567 0 0 2 22 22 22
+0 1234 567 0 0 2 22 22 22|plain|g m f t|-|$offered|0 1234 567 0 0 2 22 22 22
+0 640 480 4 0 2 22 22 22|no-accum|g a Down Return y Escape g d Escape t|-|Display test failed: No accumulation buffer here: turn it off|0 640 480 4 0 2 21 21 21
+$KNOWN|missing|g t|-|Display test failed: vantor-display-test is missing|$KNOWN
+$KNOWN|hang|g t|-|Display test failed: no answer in 1 s|$KNOWN
+END
 }
 
 # Other suites source this file for its library (also under set -e).

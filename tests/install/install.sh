@@ -21,8 +21,8 @@ install_to()
 }
 
 # The icons square, transparent at the corners; the desktop entries valid and
-# starting the launchers by absolute path, quoted for the space. (The
-# package's test checks the list of files.)
+# starting the launchers by absolute path, quoted for the space; the manual
+# pages where man finds them. (The package's test checks the list of files.)
 case_layout()
 {
     local size icon info program name categories entry
@@ -42,6 +42,8 @@ case_layout()
         grep -qx "Exec=\"$prefix/bin/$program\"" "$entry" && grep -qx "Name=$name" "$entry" &&
             grep -qx 'Icon=vantor' "$entry" && grep -qx "Categories=$categories" "$entry" ||
             fail "$(cat "$entry")"
+        [ "$(MANPATH="$prefix/share/man" man -w "$program")" = "$prefix/share/man/man6/$program.6.gz" ] ||
+            fail "man does not find $program(6) in $prefix/share/man"
     done <<'END'
 vantor-setup|Vantor Setup|Game;Settings;
 vantor-display-test|Vantor Display Test|Game;

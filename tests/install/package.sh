@@ -51,6 +51,7 @@ check_contents()
             echo "-rwxr-xr-x root/root ./usr/bin/$program"
             echo "-rwxr-xr-x root/root ./usr/libexec/vantor/$program"
             echo "-rw-r--r-- root/root ./usr/share/applications/$program.desktop"
+            echo "-rw-r--r-- root/root ./usr/share/man/man6/$program.6.gz"
         done
         for size in 48 64 128 256; do
             echo "-rw-r--r-- root/root ./usr/share/icons/hicolor/${size}x$size/apps/vantor.png"
