@@ -76,7 +76,8 @@ constexpr int HEIGHT = 375;
 int StartDisplay(int backend_opt = BACKEND_SDL)
 {
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0) return -1;
-    if (ImageInit(backend_opt, WIDTH, HEIGHT, 0, 2, 22, 22, 22, 4) < 0) return -1;
+    if (ImageInit(backend_opt, WIDTH, HEIGHT, 0, 2, 22, 22, 22, IMAGE_SOFTWARE_GAMMA) < 0)
+        return -1;
     logo_loaded = ImageLoad(&logo, "logo.png", 8, 4, 0) == 0;
     return 0;
 }

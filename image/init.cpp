@@ -173,7 +173,7 @@ int FailSDL(const char *fallback)
 
 Uint32 SDLFlags(int backend_opt, int flags)
 {
-    Uint32 sdlflags = (flags & 1) ? SDL_FULLSCREEN : 0;
+    Uint32 sdlflags = (flags & IMAGE_FULLSCREEN) ? SDL_FULLSCREEN : 0;
     if (backend_opt == BACKEND_GL) sdlflags |= SDL_OPENGL;
     if (backend_opt == BACKEND_SDL) sdlflags |= SDL_HWSURFACE | SDL_ANYFORMAT | SDL_DOUBLEBUF;
     return sdlflags;
@@ -224,7 +224,7 @@ extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, 
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     // The accumulation buffer, when asked for; a later initialisation that
     // does not ask takes back an earlier request.
-    const bool accum_asked = (flags & 2) != 0;
+    const bool accum_asked = (flags & IMAGE_ACCUM) != 0;
     const int accum_bits = accum_asked ? 5 : 0;
     SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, accum_bits);
     SDL_GL_SetAttribute(SDL_GL_ACCUM_GREEN_SIZE, accum_bits);
@@ -243,7 +243,7 @@ extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, 
     SDL_Surface *screen = SDL_SetVideoMode(width, height, depth, sdlflags);
     if (!screen) return FailSDL("Video mode not available");
 
-    SetupGamma(rgam, ggam, bgam, (flags & 4) != 0);
+    SetupGamma(rgam, ggam, bgam, (flags & IMAGE_SOFTWARE_GAMMA) != 0);
     canvas = CanvasFor(width, height);
     CalculateCoefficients(canvas.xscale, resample.x_coeff.data());
     CalculateCoefficients(canvas.yscale, resample.y_coeff.data());
@@ -271,7 +271,7 @@ extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, 
 
 extern "C" int ImageModes(int backend_opt, int flags, int resolutions[][2], int n)
 {
-    SDL_Rect **modes = SDL_ListModes(nullptr, SDLFlags(backend_opt, flags & 1));
+    SDL_Rect **modes = SDL_ListModes(nullptr, SDLFlags(backend_opt, flags & IMAGE_FULLSCREEN));
     if (!modes || modes == reinterpret_cast<SDL_Rect **>(-1) || n <= 0 || !resolutions) return 0;
     return DistinctModes(modes, resolutions, n);
 }

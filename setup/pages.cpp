@@ -103,7 +103,7 @@ const char *Backend()
 
 const char *Mode()
 {
-    return (s.flags & 1) ? "Full screen" : "Windowed";
+    return (s.flags & IMAGE_FULLSCREEN) ? "Full screen" : "Windowed";
 }
 
 summary_line MainSummary()
@@ -132,7 +132,7 @@ void DrawGraphicsMenu()
     TextC(20, 13, Mode(), VALUE);
     char antialias[sizeof "Disabled (no accumulation), x-2147483648"];
     std::snprintf(antialias, sizeof antialias, "%s (%saccumulation), x%d", Enabled(s.antialias),
-                  (s.flags & 2) ? "" : "no ", s.samples);
+                  (s.flags & IMAGE_ACCUM) ? "" : "no ", s.samples);
     TextC(20, 16, antialias, VALUE);
     TextC(15, 19, GammaText(s.gamma_r).text, RED);
     TextC(20, 19, GammaText(s.gamma_g).text, GREEN);
@@ -143,7 +143,7 @@ void DrawAntialiasMenu()
 {
     DrawPageTop("Vantor Antialiasing Options");
     TextC(20, 7, Enabled(s.antialias), VALUE);
-    TextC(20, 10, Enabled(s.flags & 2), VALUE);
+    TextC(20, 10, Enabled(s.flags & IMAGE_ACCUM), VALUE);
     char samples[sizeof "x-2147483648"];
     std::snprintf(samples, sizeof samples, "x%d", s.samples);
     TextC(20, 13, samples, VALUE);

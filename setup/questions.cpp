@@ -39,8 +39,8 @@ void DrawEntry(int n)
     if (SDL_GetTicks() & 512) ImageRectFrac(21, 10.125f, 0.75f, 0.75f, INK);
 }
 
-// Replaces bit `bit` of the flags with the answer's: answers are 1 for off
-// and 1 + bit for on.
+// Replaces bit `bit` (an IMAGE_* flag) of the flags with the answer's:
+// answers are 1 for off and 1 + bit for on.
 void SetFlag(settings &rec, int bit, int answer)
 {
     rec.flags = (rec.flags & ~bit) | ((answer - 1) & bit);
@@ -53,10 +53,11 @@ const list_question backend_question{"Vantor Back-end",
                                      {{{"OpenGL", 1}, {"SDL", 2}}},
                                      [](settings &rec, int answer) { rec.backend = answer - 1; }};
 
-const list_question mode_question{"Vantor Screen Mode",
-                                  "Please select a screen mode:",
-                                  {{{"Full screen", 2}, {"Windowed", 1}}},
-                                  [](settings &rec, int answer) { SetFlag(rec, 1, answer); }};
+const list_question mode_question{
+    "Vantor Screen Mode",
+    "Please select a screen mode:",
+    {{{"Full screen", 1 + IMAGE_FULLSCREEN}, {"Windowed", 1}}},
+    [](settings &rec, int answer) { SetFlag(rec, IMAGE_FULLSCREEN, answer); }};
 
 const list_question antialias_question{
     "Vantor Antialiasing",
@@ -64,10 +65,11 @@ const list_question antialias_question{
     {{{"Yes", 2}, {"No", 1}}},
     [](settings &rec, int answer) { rec.antialias = answer - 1; }};
 
-const list_question accum_question{"Vantor Accumulation Buffer",
-                                   "Should Vantor request an accumulation buffer?",
-                                   {{{"Yes", 3}, {"No", 1}}},
-                                   [](settings &rec, int answer) { SetFlag(rec, 2, answer); }};
+const list_question accum_question{
+    "Vantor Accumulation Buffer",
+    "Should Vantor request an accumulation buffer?",
+    {{{"Yes", 1 + IMAGE_ACCUM}, {"No", 1}}},
+    [](settings &rec, int answer) { SetFlag(rec, IMAGE_ACCUM, answer); }};
 
 void DrawMenu()
 {

@@ -9,7 +9,7 @@ using vimage::overlay;
 TEST(GLInit, TheRecordSaysWhatTheContextHas)
 {
     StartX11();
-    ASSERT_EQ(ImageInit(BACKEND_GL, 800, 600, 1, 65, 22, 22, 22, 2), 0) << ImageError();
+    ASSERT_EQ(ImageInit(BACKEND_GL, 800, 600, 1, 65, 22, 22, 22, IMAGE_ACCUM), 0) << ImageError();
     // sdl12-compat saw the variable before SDL started, so the context is the
     // window's own, with its accumulation buffer.
     EXPECT_STREQ(std::getenv("SDL12COMPAT_OPENGL_SCALING"), "0");
@@ -45,7 +45,7 @@ TEST(GLInit, OpenGL10IsRefused)
 // context has.
 TEST(GLKeys, AccumulationBufferWithoutBlendColor)
 {
-    OpenGLDisplay(600, 375, 2);
+    OpenGLDisplay(600, 375, IMAGE_ACCUM);
     const image_gl *gl = ImageGLState();
     ASSERT_TRUE(gl->have_accum && !gl->glBlendColorp);
     auto press = [](SDLKey sym, SDLMod mod = KMOD_NONE) {

@@ -13,7 +13,7 @@ TEST(Pages, NamesAndSummaryLine)
     s = defaults;
     EXPECT_STREQ(MainSummary().text, "OpenGL, 800x600 (Full screen)");
     s.backend = 1;
-    s.flags = 4 | 2; // bits other than 0 do not change the mode
+    s.flags = IMAGE_SOFTWARE_GAMMA | IMAGE_ACCUM; // other bits do not change the mode
     EXPECT_STREQ(Backend(), "SDL");
     EXPECT_STREQ(Mode(), "Windowed");
     for (int b : {2, -1, INT_MIN}) {
@@ -33,10 +33,10 @@ TEST(Questions, AnswersChangeOnlyTheirOwnField)
 {
     settings rec{7, 1, 2, -1, 5, 6, 7, 8, 9}; // flags with every bit set
     mode_question.apply(rec, 1);              // "Windowed"
-    EXPECT_EQ(rec.flags, ~1);
+    EXPECT_EQ(rec.flags, ~IMAGE_FULLSCREEN);
     mode_question.apply(rec, 2);  // "Full screen"
     accum_question.apply(rec, 1); // "No"
-    EXPECT_EQ(rec.flags, ~2);
+    EXPECT_EQ(rec.flags, ~IMAGE_ACCUM);
     accum_question.apply(rec, 3); // "Yes"
     EXPECT_EQ(rec.flags, -1);
     backend_question.apply(rec, 2); // "SDL"
