@@ -22,8 +22,9 @@
 
 namespace vimage {
 
-// The message of the last failure, copied: the texts passed in (SDL's error,
-// strerror's) change with later calls. Null until the first failure.
+// The message of the last failure, formatted here: the texts it is made from
+// (SDL's error, strerror's) change with later calls. Null until the first
+// failure.
 static std::array<char, 256> error_text{};
 static const char *image_error = nullptr;
 
@@ -61,12 +62,17 @@ void GuardExitDuringDisplayCalls()
 // Every failure is recorded and reported once, as the line "Vantor: <message>"
 // on the standard error stream; a program that ends with ImageError() need not
 // print it again.
-void SetError(const char *err)
+int SetError(const char *format, ...)
 {
-    std::snprintf(error_text.data(), error_text.size(), "%s",
-                  err && *err ? err : "An unknown error occurred.");
+    std::va_list args;
+    va_start(args, format);
+    std::vsnprintf(error_text.data(), error_text.size(), format, args);
+    va_end(args);
+    if (!error_text[0])
+        std::snprintf(error_text.data(), error_text.size(), "An unknown error occurred.");
     image_error = error_text.data();
     std::fprintf(stderr, "Vantor: %s\n", image_error);
+    return -1;
 }
 
 Uint32 TimerFunc(Uint32 interval, void *)
@@ -182,7 +188,7 @@ extern "C" int ImageWaitEvent(SDL_Event *eventp)
             got = SDL_WaitEvent(eventp);
         }
         if (!got) {
-            SetError(SDL_GetError());
+            SetError("%s", SDL_GetError());
             return 0;
         }
         // A tick gives way to input waiting behind it.

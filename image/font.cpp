@@ -53,11 +53,20 @@ std::unique_ptr<FT_FaceRec_, face_deleter> ftf;
 // Coverage of the last glyph when the rasteriser's rows needed repacking.
 std::vector<Uint8> repacked;
 
-int OpenFail(const char *msg)
+// Opens the font and sets its size and the baseline; why not, or null.
+const char *Open()
 {
-    CloseFont();
-    SetError(msg);
-    return -1;
+    FT_Library library = nullptr;
+    if (FT_Init_FreeType(&library)) return "Typeface initialisation error";
+    ftl.reset(library);
+    FT_Face face = nullptr;
+    if (FT_New_Face(ftl.get(), "vantor.ttf", 0, &face)) return "vantor.ttf: could not read font";
+    ftf.reset(face);
+    if (FT_Set_Char_Size(face, 0, (canvas.yscale * 320) / 6, 0, 0)) return "Could not scale font";
+    const FT_Pos sum = FT_MulFix(face->bbox.yMin + face->bbox.yMax, face->size->metrics.y_scale);
+    const int p = static_cast<int>((sum + 32) >> 6);
+    font.font_offset = (p + canvas.yscale) / 2;
+    return nullptr;
 }
 
 // The rasteriser's coverage as `width` bytes a row without gaps: its own
@@ -120,19 +129,10 @@ glyph_format GlyphFormatFor(const SDL_PixelFormat *screen)
 
 int OpenFont()
 {
-    FT_Library library = nullptr;
-    if (FT_Init_FreeType(&library)) return OpenFail("Typeface initialisation error");
-    ftl.reset(library);
-    FT_Face face = nullptr;
-    if (FT_New_Face(ftl.get(), "vantor.ttf", 0, &face))
-        return OpenFail("vantor.ttf: could not read font");
-    ftf.reset(face);
-    if (FT_Set_Char_Size(face, 0, (canvas.yscale * 320) / 6, 0, 0))
-        return OpenFail("Could not scale font");
-    const FT_Pos sum = FT_MulFix(face->bbox.yMin + face->bbox.yMax, face->size->metrics.y_scale);
-    const int p = static_cast<int>((sum + 32) >> 6);
-    font.font_offset = (p + canvas.yscale) / 2;
-    return 0;
+    const char *why = Open();
+    if (!why) return 0;
+    CloseFont();
+    return SetError("%s", why);
 }
 
 int FontChar(int c, int *xp, int *yp, int *widthp, int *heightp, const Uint8 **bufferp)

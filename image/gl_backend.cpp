@@ -154,10 +154,8 @@ int ExtensionSupported(const char *extension)
 int PrepareGL(int antialias, int samples, bool accum_asked)
 {
     gl_version version;
-    if (!ParseGLVersion(GLText(GL_VERSION), version) || !UsableGLVersion(version)) {
-        SetError("OpenGL 1.1 or newer required");
-        return -1;
-    }
+    if (!ParseGLVersion(GLText(GL_VERSION), version) || !UsableGLVersion(version))
+        return SetError("OpenGL 1.1 or newer required");
     if (OpenFont() < 0) return -1;
     BuildGlyphsGL();
     CloseFont();
@@ -239,10 +237,8 @@ int ImageLoadGL(image *imgp, const char *filename, int width, int height, int al
     // plain texture would be left undefined and drawn as a flat quad.
     GLint max_side = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_side);
-    if (!mipmap && (width2 > max_side || height2 > max_side)) {
-        SetError("Picture too large for a texture");
-        return -1;
-    }
+    if (!mipmap && (width2 > max_side || height2 > max_side))
+        return SetError("Picture too large for a texture");
 
     image loaded{};
     loaded.tex.width = width;
@@ -260,8 +256,9 @@ int ImageLoadGL(image *imgp, const char *filename, int width, int height, int al
                                               height2, format, GL_UNSIGNED_BYTE, buffer.get());
         if (error != 0) {
             glDeleteTextures(1, &loaded.tex.name);
-            SetError(reinterpret_cast<const char *>(gluErrorString(static_cast<GLenum>(error))));
-            return -1;
+            const auto *text = gluErrorString(static_cast<GLenum>(error));
+            return text ? SetError("%s", reinterpret_cast<const char *>(text))
+                        : SetError("GLU error %d", error);
         }
     } else {
         // Nearest texels where the picture has at least the pixels it covers.
@@ -282,10 +279,7 @@ int ImageLoadGL(image *imgp, const char *filename, int width, int height, int al
 
 int ImageDrawGL(const image *imgp, float x, float y)
 {
-    if (!imgp || imgp->tex.name == 0) {
-        SetError("No picture loaded");
-        return -1;
-    }
+    if (!imgp || imgp->tex.name == 0) return SetError("No picture loaded");
     const auto &tex = imgp->tex;
     glBindTexture(GL_TEXTURE_2D, tex.name);
     glEnable(GL_TEXTURE_2D);

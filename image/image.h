@@ -107,11 +107,13 @@ extern int (*TextR)(float x, float y, const char *text, Uint32 col);
  * Plain operations.
  */
 
-/* The bits of ImageInit's `flags` (and of the settings file's flags word). */
-#define IMAGE_FULLSCREEN 1     /* a full-screen display rather than a window */
-#define IMAGE_ACCUM 2          /* ask OpenGL for an accumulation buffer */
-#define IMAGE_SOFTWARE_GAMMA 4 /* correct colours in software and leave the
-                                  display's gamma ramp alone */
+/* The bits of ImageInit's `flags` (and of the settings file's flags word):
+   a full-screen display rather than a window; ask OpenGL for an accumulation
+   buffer; correct colours in software and leave the display's gamma ramp
+   alone. */
+#define IMAGE_FULLSCREEN 1
+#define IMAGE_ACCUM 2
+#define IMAGE_SOFTWARE_GAMMA 4
 
 /* Opens the display and binds the table. `flags` holds the IMAGE_* bits
    above. Gammas are in tenths (22 means 2.2), clamped to 1..50; samples are

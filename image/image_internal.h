@@ -96,7 +96,16 @@ int ExtensionListed(const char *list, const char *name);
 // ---------------------------------------------------------------------------
 // Events, timer, status and errors (events.cpp)
 
-void SetError(const char *err);
+// Records the message of a failure, formatted as printf does, in the
+// library's own storage (so ImageError() keeps it whatever SDL or the C
+// library do with the texts it was made from), writes it as the line
+// "Vantor: <message>" on the standard error stream, and returns -1. An empty
+// message is recorded as "An unknown error occurred.".
+int SetError(const char *format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
 Uint32 TimerFunc(Uint32 interval, void *p);
 
 // Marks, for its lifetime, a call into SDL that talks to the display

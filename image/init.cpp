@@ -115,12 +115,6 @@ void Bind(const backend_ops &ops)
     TextR = ops.text_r;
 }
 
-int Fail(const char *msg)
-{
-    SetError(msg);
-    return -1;
-}
-
 SDL_TimerID timer = nullptr;
 
 int CompleteSDL(SDL_Surface *screen)
@@ -161,12 +155,12 @@ void KeepGLDriverLoaded()
 #endif
 }
 
-// Fails with SDL's message for a call that SDL refused; with `fallback`
-// when SDL gave no reason (its error was cleared before the call).
-int FailSDL(const char *fallback)
+// SDL's message for a call that SDL refused; `fallback` when SDL gave no
+// reason (its error was cleared before the call).
+const char *SDLReason(const char *fallback)
 {
     const char *text = SDL_GetError();
-    return Fail(text && *text ? text : fallback);
+    return text && *text ? text : fallback;
 }
 
 } // namespace
@@ -215,7 +209,7 @@ extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, 
                          int rgam, int ggam, int bgam, int flags)
 {
     const SDL_VideoInfo *info = SDL_GetVideoInfo();
-    if (!info) return Fail(SDL_GetError());
+    if (!info) return SetError("%s", SDL_GetError());
 
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 5);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 5);
@@ -231,7 +225,7 @@ extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, 
     SDL_GL_SetAttribute(SDL_GL_ACCUM_BLUE_SIZE, accum_bits);
     const Uint32 sdlflags = SDLFlags(backend_opt, flags);
 
-    if (width < CANVAS_W || height < CANVAS_H) return Fail("Screen size too small");
+    if (width < CANVAS_W || height < CANVAS_H) return SetError("Screen size too small");
     // A palettised display would round every corrected colour (and the gamma
     // test picture) to its palette; the software back-end asks for true
     // colour there, which SDL converts when it presents.
@@ -239,9 +233,9 @@ extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, 
     if (backend_opt == BACKEND_SDL && bpp <= 8) bpp = 32;
     SDL_ClearError();
     const int depth = SDL_VideoModeOK(width, height, bpp, sdlflags);
-    if (depth == 0) return FailSDL("Video mode not available");
+    if (depth == 0) return SetError("%s", SDLReason("Video mode not available"));
     SDL_Surface *screen = SDL_SetVideoMode(width, height, depth, sdlflags);
-    if (!screen) return FailSDL("Video mode not available");
+    if (!screen) return SetError("%s", SDLReason("Video mode not available"));
 
     SetupGamma(rgam, ggam, bgam, (flags & IMAGE_SOFTWARE_GAMMA) != 0);
     canvas = CanvasFor(width, height);
@@ -257,7 +251,7 @@ extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, 
     // adding another.
     if (timer) SDL_RemoveTimer(timer);
     timer = SDL_AddTimer(10, TimerFunc, nullptr);
-    if (!timer) return Fail(SDL_GetError());
+    if (!timer) return SetError("%s", SDL_GetError());
 
     switch (backend_opt) {
     case BACKEND_GL:
@@ -265,7 +259,7 @@ extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, 
     case BACKEND_SDL:
         return CompleteSDL(screen);
     default:
-        return Fail("No backends available");
+        return SetError("No backends available");
     }
 }
 

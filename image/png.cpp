@@ -104,9 +104,10 @@ bool ReadPixels(png_structp png, png_bytepp rows)
     return true;
 }
 
-unsigned char *Fail(const char *msg)
+// Records why the picture could not be read; the null result.
+unsigned char *Refused(const char *msg)
 {
-    SetError(msg);
+    SetError("%s", msg);
     return nullptr;
 }
 
@@ -118,21 +119,21 @@ unsigned char *LoadPNG(const char *filename, int width, int height, int alpha, i
 {
     if (!filename) errno = EINVAL;
     file_ptr file(filename ? std::fopen(filename, "rb") : nullptr);
-    if (!file) return Fail(std::strerror(errno));
+    if (!file) return Refused(std::strerror(errno));
 
     png_byte buf[8];
     if (std::fread(buf, 1, sizeof buf, file.get()) != sizeof buf || png_sig_cmp(buf, 0, sizeof buf))
-        return Fail("Could not read image header");
+        return Refused("Could not read image header");
 
     png_reader reader;
     reader.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    if (!reader.png) return Fail("Could not read image header");
+    if (!reader.png) return Refused("Could not read image header");
     reader.info = png_create_info_struct(reader.png);
-    if (!reader.info) return Fail("Could not read image info");
+    if (!reader.info) return Refused("Could not read image info");
 
     png_header h;
     if (!ReadHeader(reader.png, reader.info, file.get(), alpha, gammas.screen_gamma, &h))
-        return Fail("Could not read image data");
+        return Refused("Could not read image data");
 
     // The transformations give 3 or 4 bytes a pixel; refuse anything else
     // rather than let libpng write past the rows.
@@ -140,7 +141,7 @@ unsigned char *LoadPNG(const char *filename, int width, int height, int alpha, i
     if (h.width == 0 || h.height == 0 || h.width > MAX_PICTURE_SIDE ||
         h.height > MAX_PICTURE_SIDE || h.channels != bpp ||
         h.rowbytes != static_cast<size_t>(h.width) * bpp)
-        return Fail("Could not read image data");
+        return Refused("Could not read image data");
 
     picture pic;
     pic.width = static_cast<int>(h.width);
@@ -149,11 +150,11 @@ unsigned char *LoadPNG(const char *filename, int width, int height, int alpha, i
     pic.height2 = pad2 ? NextPowerOfTwo(pic.height) : pic.height;
     pic.bpp = bpp;
     const size_t bytes = PictureBytes(pic.width2, pic.height2, bpp);
-    if (bytes == 0) return Fail("Could not read image data");
+    if (bytes == 0) return Refused("Could not read image data");
     pic.pixels.reset(static_cast<unsigned char *>(std::malloc(bytes)));
     std::unique_ptr<png_bytep, free_deleter> rowps(
         static_cast<png_bytep *>(std::malloc(h.height * sizeof(png_bytep))));
-    if (!pic.pixels || !rowps) return Fail("Could not read image data");
+    if (!pic.pixels || !rowps) return Refused("Could not read image data");
 
     if (pic.width2 > pic.width || pic.height2 > pic.height) std::memset(pic.pixels.get(), 0, bytes);
     const size_t row = static_cast<size_t>(pic.width2) * bpp;
@@ -161,7 +162,7 @@ unsigned char *LoadPNG(const char *filename, int width, int height, int alpha, i
         const int at = fourth_quadrant ? i : pic.height - 1 - i;
         rowps.get()[i] = pic.pixels.get() + at * row;
     }
-    if (!ReadPixels(reader.png, rowps.get())) return Fail("Could not read image data");
+    if (!ReadPixels(reader.png, rowps.get())) return Refused("Could not read image data");
     reader.Destroy();
     rowps.reset();
     file.reset();
@@ -180,12 +181,12 @@ unsigned char *LoadPNG(const char *filename, int width, int height, int alpha, i
         if (cells || (interpolate ? differs : smaller)) {
             if (new_width <= 0 || new_height <= 0 || new_width > MAX_PICTURE_SIDE ||
                 new_height > MAX_PICTURE_SIDE)
-                return Fail("Could not read image data");
+                return Refused("Could not read image data");
             picture out = cells ? ResampleCells(pic, width, height, xscale, resample.x_coeff.data(),
                                                 yscale, resample.y_coeff.data(), pad2 != 0)
                                 : ResampleFloat(pic, static_cast<int>(new_width),
                                                 static_cast<int>(new_height), pad2 != 0);
-            if (!out.pixels) return Fail("Could not read image data");
+            if (!out.pixels) return Refused("Could not read image data");
             pic = std::move(out);
         }
     }

@@ -80,23 +80,16 @@ bool WritePng(png_writer &w, std::FILE *file, png_bytep *rows, int width, int he
     return true;
 }
 
-int WriteFail()
-{
-    SetError("Could not write image");
-    return -1;
-}
+constexpr const char *WRITE_FAILED = "Could not write image";
 
 } // namespace
 
 int SaveScreenshot()
 {
     platform::file_replacement out("screenshot.png");
-    if (!out.file()) {
-        SetError("Could not create screenshot file");
-        return -1;
-    }
+    if (!out.file()) return SetError("Could not create screenshot file");
     png_writer w;
-    if (!w.png || !w.info) return WriteFail();
+    if (!w.png || !w.info) return SetError("%s", WRITE_FAILED);
 
     const int width = CANVAS_W * canvas.xscale;
     const int height = CANVAS_H * canvas.yscale;
@@ -106,7 +99,7 @@ int SaveScreenshot()
         pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
         rows.resize(static_cast<size_t>(height));
     } catch (const std::bad_alloc &) {
-        return WriteFail();
+        return SetError("%s", WRITE_FAILED);
     }
     // The file starts with the top row; OpenGL delivers the bottom row first.
     const bool bottom_up = backend_id == BACKEND_GL;
@@ -118,7 +111,7 @@ int SaveScreenshot()
     const bool captured = backend_id == BACKEND_GL ? CaptureGL(pixels, width, height)
                                                    : CaptureSDL(pixels, width, height);
     if (!captured || !WritePng(w, out.file(), rows.data(), width, height) || !out.Commit())
-        return WriteFail();
+        return SetError("%s", WRITE_FAILED);
     return 0;
 }
 

@@ -38,10 +38,7 @@ static int FillPixels(int x, int y, int w, int h, Uint32 col)
     const Uint32 pixel = MapColour(screen, col);
     const SDL_Rect r = ClipRect(x, y, w, h, screen);
     if (r.w == 0) return 0;
-    if (FillSurface(screen, r, pixel) < 0) {
-        SetError(SDL_GetError());
-        return -1;
-    }
+    if (FillSurface(screen, r, pixel) < 0) return SetError("%s", SDL_GetError());
     return 0;
 }
 
@@ -49,10 +46,8 @@ int ImageClearSDL()
 {
     SDL_Surface *screen = backend.sdl.surfp;
     const SDL_Rect all = ClipRect(0, 0, screen->w, screen->h, screen);
-    if (all.w && FillSurface(screen, all, SDL_MapRGB(screen->format, 0, 0, 0)) != 0) {
-        SetError(SDL_GetError());
-        return -1;
-    }
+    if (all.w && FillSurface(screen, all, SDL_MapRGB(screen->format, 0, 0, 0)) != 0)
+        return SetError("%s", SDL_GetError());
     return 0;
 }
 
@@ -80,11 +75,7 @@ int ImageLoadSDL(image *imgp, const char *filename, int width, int height, int a
     // SDL 1.2 keeps a surface's row length in 16 bits, and the display's
     // format may take 4 bytes a pixel: a wider row would wrap around in the
     // classic runtime. (sdl12-compat refuses it itself.)
-    if (img_width > 65535 / 4) {
-        SDL_SetError("Width or height is too large");
-        SetError(SDL_GetError());
-        return -1;
-    }
+    if (img_width > 65535 / 4) return SetError("Width or height is too large");
 
     // The buffer holds the bytes R, G, B (, A) in this order whatever the
     // machine's byte order; SDL reads pixels as words, so the masks follow it.
@@ -98,31 +89,19 @@ int ImageLoadSDL(image *imgp, const char *filename, int width, int height, int a
 #endif
     surface_ptr wrapped(SDL_CreateRGBSurfaceFrom(buffer.get(), img_width, img_height, bpp * 8,
                                                  img_width * bpp, rmask, gmask, bmask, amask));
-    if (!wrapped) {
-        SetError(SDL_GetError());
-        return -1;
-    }
+    if (!wrapped) return SetError("%s", SDL_GetError());
     imgp->surfp = alpha ? SDL_DisplayFormatAlpha(wrapped.get()) : SDL_DisplayFormat(wrapped.get());
     wrapped.reset();
     buffer.reset();
-    if (!imgp->surfp) {
-        SetError(SDL_GetError());
-        return -1;
-    }
+    if (!imgp->surfp) return SetError("%s", SDL_GetError());
     return 0;
 }
 
 int ImageDrawSDL(const image *imgp, float x, float y)
 {
-    if (!imgp || !imgp->surfp) {
-        SDL_SetError("No picture loaded");
-        SetError(SDL_GetError());
-        return -1;
-    }
-    if (BlitAt(imgp->surfp, ImageX(x), ImageY(y), backend.sdl.surfp) != 0) {
-        SetError(SDL_GetError());
-        return -1;
-    }
+    if (!imgp || !imgp->surfp) return SetError("No picture loaded");
+    if (BlitAt(imgp->surfp, ImageX(x), ImageY(y), backend.sdl.surfp) != 0)
+        return SetError("%s", SDL_GetError());
     return 0;
 }
 

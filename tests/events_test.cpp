@@ -114,9 +114,12 @@ TEST(Status, LongMessagesAreCutAndTheLastErrorKept)
     ImageStatus("%dx supersampling.", 12);
     EXPECT_EQ(Status(), "12x supersampling.");
     EXPECT_EQ(ImageError(), nullptr);
-    vimage::SetError("first");
-    vimage::SetError("second");
-    EXPECT_STREQ(ImageError(), "second");
+    SDL_SetError("first");
+    EXPECT_EQ(vimage::SetError("%s", SDL_GetError()), -1);
+    SDL_SetError("second"); // SDL's text changes, the record does not
+    EXPECT_STREQ(ImageError(), "first");
+    vimage::SetError("%s %d", "second", 2);
+    EXPECT_STREQ(ImageError(), "second 2");
 }
 
 TEST(Flash, TriangleWaveOverOneSecond)
