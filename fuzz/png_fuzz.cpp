@@ -69,9 +69,9 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    std::FILE *f = std::fopen(input_path.c_str(), "wb");
-    Check(f && std::fwrite(data, 1, size, f) == size, "cannot write the input file");
-    std::fclose(f);
+    file_ptr f(std::fopen(input_path.c_str(), "wb"));
+    Check(f && std::fwrite(data, 1, size, f.get()) == size && std::fclose(f.release()) == 0,
+          "cannot write the input file");
     Load(0, 0, 1, 1, 0, 0); // OpenGL, own size
     Load(8, 4, 0, 1, 0, 0); // OpenGL, the logo's place
     Load(0, 0, 0, 0, 1, 1); // SDL, own size

@@ -28,6 +28,7 @@
 // Depends on: OpenGL, GLU, canvas.cpp, gamma.cpp, png.cpp, font.cpp and
 // gl_text.cpp (glyphs), present.cpp, events.cpp.
 
+#include "decimal.h"
 #include "image_internal.h"
 
 #include <SDL_opengl.h>
@@ -69,22 +70,6 @@ constexpr GLfloat light[4] = {0.75f, 0.75f, 0.75f, 1.0f};
 const char *GLText(GLenum name)
 {
     return reinterpret_cast<const char *>(glGetString(name));
-}
-
-// One "%d" field: white space, an optional sign and digits, saturating at
-// the int range. Moves p past it.
-bool ReadInt(const char *&p, int &out)
-{
-    while (std::isspace(static_cast<unsigned char>(*p))) ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-') negative = *p++ == '-';
-    if (!std::isdigit(static_cast<unsigned char>(*p))) return false;
-    constexpr long long limit = static_cast<long long>(INT_MAX) + 1;
-    long long v = 0;
-    for (; std::isdigit(static_cast<unsigned char>(*p)); ++p)
-        v = std::min(limit, v * 10 + (*p - '0'));
-    out = static_cast<int>(std::clamp<long long>(negative ? -v : v, INT_MIN, INT_MAX));
-    return true;
 }
 
 // Sets a colour word, gamma-corrected.
@@ -130,8 +115,11 @@ int ClampToInt(long long v)
 bool ParseGLVersion(const char *text, gl_version &v)
 {
     if (!text) return false;
+    text_cursor src{text};
     gl_version read;
-    if (!ReadInt(text, read.major) || *text++ != '.' || !ReadInt(text, read.minor)) return false;
+    if (!ReadDecimal(src, read.major) || src.peek() != '.') return false;
+    src.next();
+    if (!ReadDecimal(src, read.minor)) return false;
     v = read;
     return true;
 }

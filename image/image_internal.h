@@ -6,20 +6,13 @@
 #pragma once
 
 #include "image.h"
+#include "owners.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
 
 namespace vimage {
-
-// An open file, closed when its owner goes.
-struct file_closer {
-    void operator()(std::FILE *f) const { std::fclose(f); }
-};
-using file_ptr = std::unique_ptr<std::FILE, file_closer>;
 
 // ---------------------------------------------------------------------------
 // Canvas mapping (canvas.cpp)
@@ -180,11 +173,6 @@ inline constexpr int FIRST_CHAR = 32; // printable ASCII: space ...
 inline constexpr int LAST_CHAR = 126; // ... to tilde
 inline constexpr int NUM_CHARS = LAST_CHAR - FIRST_CHAR + 1;
 
-struct surface_deleter {
-    void operator()(SDL_Surface *s) const { SDL_FreeSurface(s); }
-};
-using surface_ptr = std::unique_ptr<SDL_Surface, surface_deleter>;
-
 // One glyph of the SDL glyph set.
 struct sdl_char {
     surface_ptr surfp; // 32-bit, coverage in alpha; null when the glyph failed
@@ -344,11 +332,8 @@ extern resample_state resample;
 // a unit. Writes nothing for a scale outside 1..63.
 void CalculateCoefficients(int scale, _coefficients *p);
 
-struct free_deleter {
-    void operator()(void *p) const { std::free(p); }
-};
 // A pixel buffer from malloc, as LoadPNG hands it to its caller.
-using pixels_ptr = std::unique_ptr<unsigned char, free_deleter>;
+using pixels_ptr = malloc_ptr<unsigned char>;
 
 // A decoded picture in LoadPNG's buffer format: `bpp` bytes a pixel (3: R, G,
 // B; 4: R, G, B, A), rows of width2 pixels without gaps, height2 rows; the

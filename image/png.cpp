@@ -152,7 +152,7 @@ unsigned char *LoadPNG(const char *filename, int width, int height, int alpha, i
     const size_t bytes = PictureBytes(pic.width2, pic.height2, bpp);
     if (bytes == 0) return Refused("Could not read image data");
     pic.pixels.reset(static_cast<unsigned char *>(std::malloc(bytes)));
-    std::unique_ptr<png_bytep, free_deleter> rowps(
+    malloc_ptr<png_bytep> rowps(
         static_cast<png_bytep *>(std::malloc(h.height * sizeof(png_bytep))));
     if (!pic.pixels || !rowps) return Refused("Could not read image data");
 

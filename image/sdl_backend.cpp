@@ -21,6 +21,11 @@
 
 #include "image_internal.h"
 
+void surface_deleter::operator()(SDL_Surface *s) const
+{
+    SDL_FreeSurface(s);
+}
+
 namespace vimage {
 
 static Uint32 MapColour(SDL_Surface *screen, Uint32 col)

@@ -30,9 +30,6 @@
 
 namespace {
 
-constexpr Uint32 TITLE = 0x261c78;
-constexpr Uint32 LINE = 0x9f9f9f;
-constexpr Uint32 COUNTDOWN = 0x4f4f4f;
 constexpr Uint32 SHOW_MS = 15000;
 constexpr float MAX_WIDTH = 38; // units a line may take
 
@@ -120,11 +117,11 @@ void DrawPage()
 
     ImageClear();
     if (have_logo) ImageDraw(&logo_picture, 0.0f, 0.5f);
-    TextC(20, 2, "Vantor Display Test", TITLE);
+    TextC(20, 2, "Vantor Display Test", palette::TITLE);
     float y = 6;
-    for (const std::string &line : lines) TextC(20, y++, line.c_str(), LINE);
+    for (const std::string &line : lines) TextC(20, y++, line.c_str(), palette::REPORT);
     TextC(20, 21, Format("Closes by itself in %u s", static_cast<unsigned>(left)).c_str(),
-          COUNTDOWN);
+          palette::TEXT);
 }
 
 } // namespace

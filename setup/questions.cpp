@@ -21,10 +21,6 @@ const char *menu_question = "";
 
 namespace {
 
-constexpr Uint32 QUESTION = 0x4f4f4f;
-constexpr Uint32 BOX = 0x19450d;
-constexpr Uint32 INK = 0x000000;
-
 // Room for the choices of a list question, and "Cancel".
 constexpr int MAX_ITEMS = 20;
 
@@ -34,9 +30,9 @@ void DrawEntry(int n)
 {
     char text[40];
     std::snprintf(text, sizeof text, "%d", n);
-    ImageRect(15, 9, 10, 3, BOX);
-    TextR(21, 10, text, INK);
-    if (SDL_GetTicks() & 512) ImageRectFrac(21, 10.125f, 0.75f, 0.75f, INK);
+    ImageRect(15, 9, 10, 3, palette::BOX);
+    TextR(21, 10, text, palette::INK);
+    if (SDL_GetTicks() & 512) ImageRectFrac(21, 10.125f, 0.75f, 0.75f, palette::INK);
 }
 
 // Replaces bit `bit` (an IMAGE_* flag) of the flags with the answer's:
@@ -74,7 +70,7 @@ const list_question accum_question{
 void DrawMenu()
 {
     DrawPageTop(menu_title);
-    TextC(20, 5, menu_question, QUESTION);
+    TextC(20, 5, menu_question, palette::TEXT);
 }
 
 void Menu(const char *title, const char *question, int *np, std::initializer_list<choice> choices)
@@ -154,7 +150,7 @@ void ReadResolution(int n, void *p)
     const bool height = *static_cast<const int *>(p) != 0;
     DrawPageTop("Vantor Resolution");
     TextC(20, 7, height ? "Please enter the display height:" : "Please enter the display width:",
-          QUESTION);
+          palette::TEXT);
     DrawEntry(n);
     ImageUpdate();
 }
@@ -162,7 +158,7 @@ void ReadResolution(int n, void *p)
 void ReadSamples(int n, void *)
 {
     DrawPageTop("Vantor Supersampling");
-    TextC(20, 7, "Please enter the number of samples per pixel (2-64):", QUESTION);
+    TextC(20, 7, "Please enter the number of samples per pixel (2-64):", palette::TEXT);
     DrawEntry(n);
     ImageUpdate();
 }

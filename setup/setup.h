@@ -13,6 +13,18 @@
 #include <optional>
 #include <string>
 
+// The setup's palette: linear 0xRRGGBB colour words for the pages and the
+// display test (the library draws the menu's bars in its own colours).
+namespace palette {
+inline constexpr Uint32 TITLE = 0x261c78;  // page titles
+inline constexpr Uint32 TEXT = 0x4f4f4f;   // questions, current values, the countdown
+inline constexpr Uint32 BOX = 0x19450d;    // the numeric entry's box, like a menu bar
+inline constexpr Uint32 INK = 0x000000;    // the number and the cursor in the box
+inline constexpr Uint32 REPORT = 0x9f9f9f; // the display test's lines
+// The gamma values of the red, green and blue channels.
+inline constexpr std::array<Uint32, 3> CHANNELS{0x542219, 0x54a63c, 0x261c78};
+} // namespace palette
+
 // The record being edited; filled at start-up, written by "Save and exit".
 extern settings s;
 // "logo.png", drawn at the top left of every page when it could be loaded.
