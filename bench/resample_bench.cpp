@@ -246,11 +246,13 @@ int main(int argc, char **argv)
             benchmark::RegisterBenchmark(("LoadPNG" + suffix).c_str(), [&f, c, alpha](
                                                                            benchmark::State &st) {
                 for (auto _ : st) {
-                    vimage::pixels_ptr p(vimage::LoadPNG(f.path.c_str(), 0, 0, alpha, c.pad2,
-                                                         c.interpolate, c.fourth_quadrant, nullptr,
-                                                         nullptr, nullptr, nullptr));
-                    if (!p) st.SkipWithError("LoadPNG failed");
-                    benchmark::DoNotOptimize(p.get());
+                    const vimage::picture p =
+                        vimage::LoadPNG(f.path.c_str(), {.alpha = alpha != 0,
+                                                         .pad2 = c.pad2 != 0,
+                                                         .interpolate = c.interpolate != 0,
+                                                         .top_row_first = c.fourth_quadrant != 0});
+                    if (!p.pixels) st.SkipWithError("LoadPNG failed");
+                    benchmark::DoNotOptimize(p.pixels.get());
                 }
             })->Unit(benchmark::kMicrosecond);
             benchmark::RegisterBenchmark(("bare_libpng" + suffix).c_str(),

@@ -216,10 +216,11 @@ int ImageRectFracGL(float x, float y, float width, float height, Uint32 col)
 
 int ImageLoadGL(image *imgp, const char *filename, int width, int height, int alpha)
 {
-    int img_width = 0, img_height = 0, width2 = 0, height2 = 0;
-    const pixels_ptr buffer(LoadPNG(filename, width, height, alpha, 1, 0, 0, &img_width,
-                                    &img_height, &width2, &height2));
-    if (!buffer) return -1;
+    const picture pic =
+        LoadPNG(filename, {.width = width, .height = height, .alpha = alpha != 0, .pad2 = true});
+    if (!pic.pixels) return -1;
+    const int img_width = pic.width, img_height = pic.height;
+    const int width2 = pic.width2, height2 = pic.height2;
     const bool mipmap = width == 0 && height == 0;
     // gluBuild2DMipmaps scales a picture down to what the context takes; a
     // plain texture would be left undefined and drawn as a flat quad.
@@ -241,7 +242,7 @@ int ImageLoadGL(image *imgp, const char *filename, int width, int height, int al
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
         const GLint error = gluBuild2DMipmaps(GL_TEXTURE_2D, static_cast<GLint>(format), width2,
-                                              height2, format, GL_UNSIGNED_BYTE, buffer.get());
+                                              height2, format, GL_UNSIGNED_BYTE, pic.pixels.get());
         if (error != 0) {
             glDeleteTextures(1, &loaded.tex.name);
             const auto *text = gluErrorString(static_cast<GLenum>(error));
@@ -259,7 +260,7 @@ int ImageLoadGL(image *imgp, const char *filename, int width, int height, int al
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
         glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), width2, height2, 0, format,
-                     GL_UNSIGNED_BYTE, buffer.get());
+                     GL_UNSIGNED_BYTE, pic.pixels.get());
     }
     *imgp = loaded;
     return 0;

@@ -332,7 +332,7 @@ extern resample_state resample;
 // a unit. Writes nothing for a scale outside 1..63.
 void CalculateCoefficients(int scale, _coefficients *p);
 
-// A pixel buffer from malloc, as LoadPNG hands it to its caller.
+// A pixel buffer from malloc, as the resamplers and LoadPNG make it.
 using pixels_ptr = malloc_ptr<unsigned char>;
 
 // A decoded picture in LoadPNG's buffer format: `bpp` bytes a pixel (3: R, G,
@@ -376,16 +376,20 @@ picture ResampleFloat(const picture &src, int new_width, int new_height, bool pa
 // ---------------------------------------------------------------------------
 // PNG loading (png.cpp)
 
-// Reads a PNG file into a new malloc'd buffer (the caller frees it) of 8-bit
-// R, G, B (alpha zero) or R, G, B, A pixels; with width and height both
-// non-zero, brought to width x height canvas units on this screen. pad2 pads
-// both sides to powers of two; interpolate also enlarges; fourth_quadrant
-// stores the top row first (else the bottom row). The out-parameters that are
-// not null receive the picture size and the buffer size in pixels, on
-// success only. Null on failure, with the message recorded.
-unsigned char *LoadPNG(const char *filename, int width, int height, int alpha, int pad2,
-                       int interpolate, int fourth_quadrant, int *final_widthp, int *final_heightp,
-                       int *pad_widthp, int *pad_heightp);
+// What a back-end wants of a decoded picture.
+struct png_options {
+    int width = 0, height = 0;  // the place in canvas units; 0 and 0 keep the file's size
+    bool alpha = false;         // R, G, B, A pixels with the transparency, else R, G, B
+    bool pad2 = false;          // both sides padded to powers of two
+    bool interpolate = false;   // also enlarged to the place (else only reduced)
+    bool top_row_first = false; // the top row first in the buffer (else the bottom row)
+};
+
+// Reads a PNG file into a picture of 8-bit pixels (see `picture`); with a
+// place of width and height both non-zero, brought to that many canvas units
+// on this screen. On failure a picture with null pixels and sizes 0, with the
+// message recorded.
+picture LoadPNG(const char *filename, const png_options &options);
 
 // ---------------------------------------------------------------------------
 // Screenshot writer (screenshot.cpp)

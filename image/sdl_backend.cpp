@@ -72,10 +72,13 @@ int ImageRectFracSDL(float x, float y, float width, float height, Uint32 col)
 
 int ImageLoadSDL(image *imgp, const char *filename, int width, int height, int alpha)
 {
-    int img_width = 0, img_height = 0;
-    pixels_ptr buffer(LoadPNG(filename, width, height, alpha, 0, 1, 1, &img_width, &img_height,
-                              nullptr, nullptr));
-    if (!buffer) return -1;
+    picture pic = LoadPNG(filename, {.width = width,
+                                     .height = height,
+                                     .alpha = alpha != 0,
+                                     .interpolate = true,
+                                     .top_row_first = true});
+    if (!pic.pixels) return -1;
+    const int img_width = pic.width, img_height = pic.height;
 
     // SDL 1.2 keeps a surface's row length in 16 bits, and the display's
     // format may take 4 bytes a pixel: a wider row would wrap around in the
@@ -92,12 +95,12 @@ int ImageLoadSDL(image *imgp, const char *filename, int width, int height, int a
     const Uint32 rmask = alpha ? 0xff000000 : 0xff0000, gmask = alpha ? 0x00ff0000 : 0x00ff00;
     const Uint32 bmask = alpha ? 0x0000ff00 : 0x0000ff, amask = alpha ? 0x000000ff : 0;
 #endif
-    surface_ptr wrapped(SDL_CreateRGBSurfaceFrom(buffer.get(), img_width, img_height, bpp * 8,
+    surface_ptr wrapped(SDL_CreateRGBSurfaceFrom(pic.pixels.get(), img_width, img_height, bpp * 8,
                                                  img_width * bpp, rmask, gmask, bmask, amask));
     if (!wrapped) return SetError("%s", SDL_GetError());
     imgp->surfp = alpha ? SDL_DisplayFormatAlpha(wrapped.get()) : SDL_DisplayFormat(wrapped.get());
     wrapped.reset();
-    buffer.reset();
+    pic = {};
     if (!imgp->surfp) return SetError("%s", SDL_GetError());
     return 0;
 }

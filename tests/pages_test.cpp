@@ -180,12 +180,10 @@ TEST(Logo, MainPageShowsTheLogoReducedExactly)
     logo_loaded = true;
     DrawMainMenu();
     // The file at its own size, top row first.
-    int w = 0, h = 0;
-    vimage::pixels_ptr full(
-        vimage::LoadPNG("logo.png", 0, 0, 0, 0, 1, 1, &w, &h, nullptr, nullptr));
-    ASSERT_TRUE(full);
-    ASSERT_EQ(w, 512);
-    ASSERT_EQ(h, 256);
+    const vimage::picture full = vimage::LoadPNG("logo.png", {.top_row_first = true});
+    ASSERT_TRUE(full.pixels);
+    ASSERT_EQ(full.width, 512);
+    ASSERT_EQ(full.height, 256);
     // Screen pixel i of a unit covers source pixels [64 i / 15, 64 (i + 1) / 15).
     auto overlap = [](int i, int j) {
         return std::max(0, std::min(64 * (i + 1), 15 * (j + 1)) - std::max(64 * i, 15 * j));
@@ -198,7 +196,7 @@ TEST(Logo, MainPageShowsTheLogoReducedExactly)
                 long long sum = 0; // in 1/4096 of a screen pixel
                 for (int sy = 64 * (y / 15); sy < 64 * (y / 15 + 1); ++sy)
                     for (int sx = 64 * (x / 15); sx < 64 * (x / 15 + 1); ++sx)
-                        sum += static_cast<long long>(full.get()[(sy * 512 + sx) * 3 + c]) *
+                        sum += static_cast<long long>(full.pixels.get()[(sy * 512 + sx) * 3 + c]) *
                                overlap(x % 15, sx % 64) * overlap(y % 15, sy % 64);
                 expected = expected << 8 | static_cast<Uint32>((2 * sum + 4096) / 8192);
             }
