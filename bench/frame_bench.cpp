@@ -110,7 +110,7 @@ template <size_t N>
 void DrawFrame(void (*draw)(), const std::array<menuitem, N> &items, int selected)
 {
     vimage::DrawMenuFrame(draw, static_cast<int>(N), items.data(), selected);
-    vimage::DrawOverlaysSDL();
+    vimage::DrawOverlays();
 }
 
 bool display_started = false;
@@ -159,7 +159,7 @@ void BM_FrameGL(benchmark::State &state)
     for (auto _ : state) {
         vimage::DrawMenuFrame(DrawMainMenu, static_cast<int>(main_items.size()), main_items.data(),
                               0);
-        vimage::DrawOverlaysGL();
+        vimage::DrawOverlays();
         glFinish();
     }
 }

@@ -10,7 +10,8 @@
 // input: when a tick comes out of the queue while a key press, a mouse button
 // or a quit request waits behind it, that event is taken instead.
 //
-// Depends on: present.cpp (the overlay flags), init.cpp (the gl record).
+// Depends on: present.cpp (the overlay flags), the bound back-end record
+// (the antialiasing keys).
 
 #include "image_internal.h"
 
@@ -90,48 +91,6 @@ static void Toggle(int &flag)
     flag = !flag;
 }
 
-// The antialiasing keys F5, F6 and F7. They act on the OpenGL back-end's
-// record only; in the SDL back-end they are consumed silently.
-static void AntialiasKey(SDLKey sym, SDLMod mod)
-{
-    if (backend_id != BACKEND_GL) return;
-    gl_state &gl = backend.gl;
-    const bool blend = gl.glBlendColorp != nullptr;
-    switch (sym) {
-    case SDLK_F5:
-        if (!gl.have_accum && !blend) {
-            ImageStatus("Antialiasing not available.");
-            return;
-        }
-        Toggle(gl.antialias);
-        if (!blend) gl.accum = 1;
-        ImageStatus(gl.antialias ? "Antialiasing enabled." : "Antialiasing disabled.");
-        return;
-    case SDLK_F6:
-        if (mod & KMOD_SHIFT) {
-            if (gl.samples > 2) --gl.samples;
-        } else if (gl.samples < 64) {
-            ++gl.samples;
-        }
-        ImageStatus("%dx supersampling.", gl.samples);
-        return;
-    case SDLK_F7:
-        if (!gl.have_accum)
-            ImageStatus(blend ? "No accumulation buffer available."
-                              : "Antialiasing not available.");
-        else if (!blend)
-            ImageStatus("Accumulation buffer is mandatory.");
-        else {
-            Toggle(gl.accum);
-            ImageStatus(gl.accum ? "Accumulation buffer enabled."
-                                 : "Accumulation buffer disabled.");
-        }
-        return;
-    default:
-        return;
-    }
-}
-
 bool LibraryKey(const SDL_keysym &key)
 {
     if (key.sym >= SDLK_NUMLOCK && key.sym <= SDLK_COMPOSE) return true; // a modifier alone
@@ -142,7 +101,7 @@ bool LibraryKey(const SDL_keysym &key)
     case SDLK_F5:
     case SDLK_F6:
     case SDLK_F7:
-        AntialiasKey(key.sym, key.mod);
+        bound->antialias_key(key.sym, key.mod); // the SDL back-end's ignores them
         return true;
     case SDLK_F8:
         Toggle(overlay.show_gamma);

@@ -72,7 +72,7 @@ TEST(Events, LibraryKeysAreSwallowedOthersHandedBack)
 // The OpenGL back-end's antialiasing keys, on its record alone.
 TEST(AntialiasKeys, MessagesFollowWhatTheContextHas)
 {
-    vimage::backend_id = BACKEND_GL;
+    vimage::Bind(vimage::gl_backend); // its keys alone, without a context
     vimage::gl_state &gl = vimage::backend.gl;
     auto press = [](SDLKey sym, SDLMod mod = KMOD_NONE) {
         EXPECT_TRUE(vimage::LibraryKey(SDL_keysym{0, sym, mod, 0}));

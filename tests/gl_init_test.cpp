@@ -26,7 +26,7 @@ TEST(GLInit, TheRecordSaysWhatTheContextHas)
     EXPECT_EQ(vimage::ExtensionSupported("GL_ARB_imaging"), 0);
     glGetIntegerv(GL_LIGHT_MODEL_COLOR_CONTROL, &value);
     EXPECT_EQ(value, GL_SEPARATE_SPECULAR_COLOR);
-    EXPECT_EQ(ImageRect, vimage::ImageRectGL);
+    EXPECT_EQ(ImageRect, vimage::gl_backend.rect);
     EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR});
 }
 
@@ -70,7 +70,7 @@ TEST(GLKeys, AccumulationBufferWithoutBlendColor)
     overlay.show_help = 1;
     overlay.status[0] = '\0';
     ImageRect(0, 0, 40, 25, 0xFFFFFF);
-    vimage::DrawOverlaysGL();
+    vimage::DrawOverlays();
     const frame f = ReadFrame();
     EXPECT_EQ(f.At(20, 14 * 15), 0xFFFFFFu);         // left of the backdrop
     EXPECT_NEAR(f.At(100, 14 * 15) & 0xff, 0x40, 1); // white darkened to a quarter

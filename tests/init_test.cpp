@@ -137,7 +137,7 @@ TEST(Init, ASecondInitialisationReplacesTheFirst)
     const int m_at_15 = vimage::font.font_width['M' - 32];
     ASSERT_EQ(ImageInit(BACKEND_SDL, 800, 600, 0, 2, 10, 10, 10, IMAGE_SOFTWARE_GAMMA), 0)
         << ImageError();
-    EXPECT_EQ(vimage::backend_id, BACKEND_SDL);
+    EXPECT_EQ(vimage::bound, &vimage::sdl_backend);
     EXPECT_EQ(vimage::backend.sdl.surfp, SDL_GetVideoSurface());
     EXPECT_EQ(vimage::canvas.yoffset, 50);
     EXPECT_GT(vimage::font.font_width['M' - 32], m_at_15); // glyphs rebuilt for the new scale
