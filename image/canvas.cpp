@@ -77,14 +77,12 @@ extern "C" float ImageGetY(int y)
 
 extern "C" int ImageHorizLine(int x, int y, int width, Uint32 col)
 {
-    ImageRectFrac(static_cast<float>(x), static_cast<float>(y) + 0.375f, static_cast<float>(width),
-                  0.25f, col);
-    return 0;
+    return ImageRectFrac(static_cast<float>(x), static_cast<float>(y) + 0.375f,
+                         static_cast<float>(width), 0.25f, col);
 }
 
 extern "C" int ImageVertLine(int x, int y, int height, Uint32 col)
 {
-    ImageRectFrac(static_cast<float>(x) + 0.375f, static_cast<float>(y), 0.25f,
-                  static_cast<float>(height), col);
-    return 0;
+    return ImageRectFrac(static_cast<float>(x) + 0.375f, static_cast<float>(y), 0.25f,
+                         static_cast<float>(height), col);
 }

@@ -14,7 +14,8 @@
  *   - Colour words are 0x00RRGGBB linear intensities; the library applies the
  *     display gamma on the way to the screen.
  *   - Operations return 0 (or a count) on success and -1 on failure; the
- *     message of the last failure is ImageError(). Text operations never fail.
+ *     message of the last failure is ImageError(). Text operations never fail
+ *     while a display is open.
  *   - Call SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) before ImageInit. The
  *     library has no shutdown: what it owns lives until the process ends.
  *   - sdl12-compat gives an OpenGL display an accumulation buffer only with
@@ -70,7 +71,9 @@ typedef union image {
 
 /*
  * The table of back-end operations: bound by ImageInit to the OpenGL or the
- * SDL implementation, null before it.
+ * SDL implementation, null before the first ImageInit. From the start of an
+ * ImageInit that fails, every entry fails with the message "No display is
+ * open" (TextWidth gives 0) instead of drawing on a display that may be gone.
  */
 
 /* Clears the whole window, margins included, to black. */
@@ -164,7 +167,8 @@ int ImageY(float y);
 float ImageGetX(int x);
 float ImageGetY(int y);
 
-/* Thin lines through the middle of a row or a column of cells. */
+/* Thin lines through the middle of a row or a column of cells: ImageRectFrac's
+   result. */
 int ImageHorizLine(int x, int y, int width, Uint32 col);
 int ImageVertLine(int x, int y, int height, Uint32 col);
 

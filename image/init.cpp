@@ -179,6 +179,7 @@ using namespace vimage;
 extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, int samples,
                          int rgam, int ggam, int bgam, int flags)
 {
+    Bind(no_display); // until this call succeeds: the video mode may replace the screen
     const SDL_VideoInfo *info = SDL_GetVideoInfo();
     if (!info) return SetError("%s", SDL_GetError());
 

@@ -36,7 +36,7 @@ TEST(GLInit, OpenGL10IsRefused)
     StartX11();
     EXPECT_EQ(ImageInit(BACKEND_GL, 600, 375, 0, 2, 22, 22, 22, 0), -1);
     EXPECT_STREQ(ImageError(), "OpenGL 1.1 or newer required");
-    EXPECT_EQ(ImageClear, nullptr);
+    EXPECT_EQ(ImageClear(), -1);
     EXPECT_EQ(ImageGLState(), nullptr);
 }
 
