@@ -78,7 +78,7 @@ int SetError(const char *format, ...)
 
 Uint32 TimerFunc(Uint32 interval, void *)
 {
-    SDL_Event tick;
+    SDL_Event tick{}; // no field left to chance, the user fields included
     if (SDL_PeepEvents(&tick, 1, SDL_PEEKEVENT, SDL_EVENTMASK(SDL_USEREVENT)) == 0) {
         tick.type = SDL_USEREVENT;
         SDL_PushEvent(&tick);

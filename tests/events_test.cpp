@@ -47,6 +47,7 @@ TEST(Events, TickGivesWayToInputWaitingBehindIt)
     SDL_PumpEvents();
     SDL_Event ticks[8];
     EXPECT_EQ(SDL_PeepEvents(ticks, 8, SDL_PEEKEVENT, SDL_EVENTMASK(SDL_USEREVENT)), 1);
+    EXPECT_TRUE(ticks[0].user.code == 0 && !ticks[0].user.data1 && !ticks[0].user.data2);
 }
 
 TEST(Events, LibraryKeysAreSwallowedOthersHandedBack)
