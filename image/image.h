@@ -118,9 +118,14 @@ extern int (*TextR)(float x, float y, const char *text, Uint32 col);
 #define IMAGE_ACCUM 2
 #define IMAGE_SOFTWARE_GAMMA 4
 
+/* The smallest display ImageInit opens, in pixels: one pixel a canvas unit. */
+#define IMAGE_MIN_WIDTH 40
+#define IMAGE_MIN_HEIGHT 25
+
 /* Opens the display and binds the table. `flags` holds the IMAGE_* bits
    above. Gammas are in tenths (22 means 2.2), clamped to 1..50; samples are
-   clamped to 2..64. Needs at least 40 x 25 pixels. */
+   clamped to 2..64. Needs at least IMAGE_MIN_WIDTH x IMAGE_MIN_HEIGHT
+   pixels. */
 int ImageInit(int backend_opt, int width, int height, int antialias, int samples, int rgam,
               int ggam, int bgam, int flags);
 

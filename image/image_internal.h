@@ -19,6 +19,7 @@ namespace vimage {
 
 inline constexpr int CANVAS_W = 40;
 inline constexpr int CANVAS_H = 25;
+static_assert(IMAGE_MIN_WIDTH == CANVAS_W && IMAGE_MIN_HEIGHT == CANVAS_H); // a pixel a unit
 
 // How the 40 x 25 unit canvas lies on a screen: square units of `xscale`
 // pixels, centred, the rest margin. Fixed by ImageInit, except the pan.

@@ -197,7 +197,8 @@ extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, 
     SDL_GL_SetAttribute(SDL_GL_ACCUM_BLUE_SIZE, accum_bits);
     const Uint32 sdlflags = SDLFlags(backend_opt, flags);
 
-    if (width < CANVAS_W || height < CANVAS_H) return SetError("Screen size too small");
+    if (width < IMAGE_MIN_WIDTH || height < IMAGE_MIN_HEIGHT)
+        return SetError("Screen size too small");
     const backend_ops *ops = BackendFor(backend_opt);
     if (!ops) return SetError("No backends available");
     // A palettised display would round every corrected colour (and the gamma

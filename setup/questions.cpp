@@ -165,9 +165,12 @@ void ReadSamples(int n, void *)
 
 void ChooseResolution()
 {
+    // A size the game could not open is stored as the smallest it can.
+    constexpr int least[2] = {IMAGE_MIN_WIDTH, IMAGE_MIN_HEIGHT};
     for (int i = 0; i < 2; ++i) {
         int &field = i == 0 ? s.width : s.height;
-        if (const std::optional<int> n = ReadNumber(ReadResolution, field, 9999, &i)) field = *n;
+        if (const std::optional<int> n = ReadNumber(ReadResolution, field, 9999, &i))
+            field = std::max(*n, least[i]);
     }
 }
 
@@ -177,29 +180,32 @@ void SamplesEntry()
         s.samples = std::max(*n, 2);
 }
 
+size_page::size_page(const int sizes[][2], int n) : count(std::clamp(n, 0, MAX_SIZES))
+{
+    for (int k = 0; k < count; ++k) {
+        const auto at = static_cast<size_t>(k);
+        std::snprintf(texts[at].data(), texts[at].size(), "%dx%d", sizes[k][0], sizes[k][1]);
+        items[at] = {10, 7 + k, 20, texts[at].data(), k + 1};
+    }
+    items[static_cast<size_t>(count)] = {10, 7 + count, 20, "Other...", -1};
+    items[static_cast<size_t>(count) + 1] = {10, 23, 20, "Cancel", 0};
+}
+
 void ResolutionMenu()
 {
-    constexpr int MAX_SIZES = 16;
-    int sizes[MAX_SIZES][2];
-    const int count = ImageModes(s.backend, s.flags, sizes, MAX_SIZES);
+    int sizes[size_page::MAX_SIZES][2];
+    const int count = ImageModes(s.backend, s.flags, sizes, size_page::MAX_SIZES);
     if (count == 0) { // any size will do, or none is listed
         ChooseResolution();
         return;
     }
-    char texts[MAX_SIZES][40];
-    std::array<menuitem, MAX_SIZES + 2> items{};
-    for (int k = 0; k < count; ++k) {
-        std::snprintf(texts[k], sizeof texts[k], "%dx%d", sizes[k][0], sizes[k][1]);
-        items[static_cast<size_t>(k)] = {10, 7 + k, 20, texts[k], k + 1};
-    }
-    items[static_cast<size_t>(count)] = {10, 7 + count, 20, "Other...", -1};
-    items[static_cast<size_t>(count) + 1] = {10, 23, 20, "Cancel", 0};
+    const size_page page(sizes, count);
     menu_question = "Please choose a display size:";
     menu_title = "Vantor Resolution";
-    const int result = ImageMenu(DrawMenu, count + 2, items.data(), 0);
+    const int result = ImageMenu(DrawMenu, page.count + 2, page.items.data(), 0);
     if (result == -1) { // "Other...", or a failed wait, which the entry then reports
         ChooseResolution();
-    } else if (result > 0 && result <= count) {
+    } else if (result > 0 && result <= page.count) {
         s.width = sizes[result - 1][0];
         s.height = sizes[result - 1][1];
     }

@@ -131,8 +131,24 @@ entry_step EntryKey(int value, int max, int sym);
 void ReadResolution(int n, void *p);
 void ReadSamples(int n, void *p);
 
-// Width, then height, typed in.
+// Width, then height, typed in; a size below IMAGE_MIN_WIDTH x
+// IMAGE_MIN_HEIGHT is stored as that.
 void ChooseResolution();
+
+// The items of the display-size list: the first MAX_SIZES sizes, one a row
+// from row 7, "Other..." (code -1) on the row after them and "Cancel" on row
+// 23, so that every item has a row of its own.
+struct size_page {
+    static constexpr int MAX_SIZES = 15;
+    int count; // sizes listed
+    std::array<std::array<char, sizeof "-2147483648x-2147483648">, MAX_SIZES> texts{};
+    std::array<menuitem, MAX_SIZES + 2> items{};
+
+    size_page(const int sizes[][2], int n);
+    size_page(const size_page &) = delete; // the items point into texts
+    size_page &operator=(const size_page &) = delete;
+};
+
 // The display-size list, with "Other..." leading to ChooseResolution.
 void ResolutionMenu();
 // The samples entry: at most 64; a value below 2 is accepted as 2, and Escape

@@ -6,6 +6,7 @@
 #include "setup.h"
 
 #include <climits>
+#include <set>
 #include <utility>
 
 TEST(Pages, NamesAndSummaryLine)
@@ -48,6 +49,20 @@ TEST(Questions, AnswersChangeOnlyTheirOwnField)
     EXPECT_STREQ(mode_question.choices[0].text, "Full screen");
     EXPECT_EQ(mode_question.choices[0].value, 2);
     EXPECT_EQ(accum_question.choices[0].value, 3);
+}
+
+TEST(Questions, EveryItemOfTheSizeListHasARowOfItsOwn)
+{
+    int sizes[20][2];
+    for (int k = 0; k < 20; ++k) sizes[k][0] = 640 + k, sizes[k][1] = 480;
+    for (int n : {1, 15, 16, 20}) {
+        const size_page page(sizes, n);
+        std::set<int> rows;
+        for (int i = 0; i < page.count + 2; ++i) rows.insert(page.items[i].y);
+        EXPECT_EQ(static_cast<int>(rows.size()), page.count + 2) << n;
+        EXPECT_EQ(*rows.rbegin(), 23) << n; // "Cancel"
+        EXPECT_STREQ(page.items[page.count].text, "Other...") << n;
+    }
 }
 
 TEST(NumericEntry, TypingWithinTheMaximumReturnAndEscape)
