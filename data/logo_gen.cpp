@@ -26,6 +26,7 @@
 //
 // Depends on: png_write (libpng's writer).
 
+#include "decimal.h"
 #include "png_write.h"
 
 #include <algorithm>
@@ -293,8 +294,10 @@ canvas Icon(int size)
 int main(int argc, char **argv)
 {
     const bool icon = argc == 4 && std::string(argv[1]) == "--icon";
-    const int size = icon ? std::atoi(argv[2]) : 0;
-    if (!(argc == 2 || (icon && size >= 16 && size <= 1024))) {
+    int size = 0;
+    text_cursor size_text{icon ? argv[2] : ""};
+    const bool sized = ReadDecimal(size_text, size) && size_text.peek() < 0;
+    if (!(argc == 2 || (icon && sized && size >= 16 && size <= 1024))) {
         std::fprintf(stderr, "usage: %s OUTPUT.png\n       %s --icon SIZE OUTPUT.png (16..1024)\n",
                      argv[0], argv[0]);
         return 2;
