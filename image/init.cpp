@@ -66,14 +66,15 @@ captured NothingCaptured(Uint8 *, int, int)
     return captured::failed;
 }
 
-// Bound before the first ImageInit and after a failed one.
+// `bound` before the first ImageInit, and the whole binding after a failed one.
+// clang-format off
 constexpr backend_ops no_display{
     .video_flags = 0,
     .true_colour = false,
 #define VIMAGE_NO_DISPLAY(field, name) .field = NoDisplay<decltype(::name)>,
     VIMAGE_TABLE(VIMAGE_NO_DISPLAY)
 #undef VIMAGE_NO_DISPLAY
-        .complete = NoDisplay<complete_fn>,
+    .complete = NoDisplay<complete_fn>,
     .backdrop = NotDrawn,
     .gamma_sample = NotDrawn,
     .present = NoDisplay<present_fn>,
@@ -81,6 +82,7 @@ constexpr backend_ops no_display{
     .antialias_key = IgnoredKey,
     .keys = NoKeys,
 };
+// clang-format on
 static_assert(Complete(no_display));
 
 // The record of a back-end id; null for an id that names none.
