@@ -35,7 +35,6 @@
 #include <SDL_opengl.h>
 
 #include <algorithm>
-#include <cctype>
 #include <climits>
 #include <cstdio>
 #include <type_traits>
