@@ -76,7 +76,8 @@ constexpr int HEIGHT = 375;
 int StartDisplay(int backend_opt = BACKEND_SDL)
 {
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0) return -1;
-    if (ImageInit(backend_opt, WIDTH, HEIGHT, 0, 2, 22, 22, 22, 4) < 0) return -1;
+    if (ImageInit(backend_opt, WIDTH, HEIGHT, 0, 2, 22, 22, 22, IMAGE_SOFTWARE_GAMMA) < 0)
+        return -1;
     logo_loaded = ImageLoad(&logo, "logo.png", 8, 4, 0) == 0;
     return 0;
 }
@@ -109,7 +110,7 @@ template <size_t N>
 void DrawFrame(void (*draw)(), const std::array<menuitem, N> &items, int selected)
 {
     vimage::DrawMenuFrame(draw, static_cast<int>(N), items.data(), selected);
-    vimage::DrawOverlaysSDL();
+    vimage::DrawOverlays();
 }
 
 bool display_started = false;
@@ -158,7 +159,7 @@ void BM_FrameGL(benchmark::State &state)
     for (auto _ : state) {
         vimage::DrawMenuFrame(DrawMainMenu, static_cast<int>(main_items.size()), main_items.data(),
                               0);
-        vimage::DrawOverlaysGL();
+        vimage::DrawOverlays();
         glFinish();
     }
 }

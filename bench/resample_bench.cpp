@@ -82,10 +82,6 @@ cv::Mat OpenCVArea(const picture &src, int scale)
     return out;
 }
 
-struct file_closer {
-    void operator()(std::FILE *f) const { std::fclose(f); }
-};
-
 // Bare libpng with LoadPNG's transformations, into a buffer of the same
 // layout. Returns false on a libpng error; all owners live in DecodeBare.
 struct bare_reader {
@@ -95,7 +91,7 @@ struct bare_reader {
 };
 
 bool ReadBare(bare_reader &r, std::FILE *f, int alpha, int pad2, int fourth_quadrant,
-              vimage::pixels_ptr *out, std::unique_ptr<png_bytep, vimage::free_deleter> *rows)
+              vimage::pixels_ptr *out, malloc_ptr<png_bytep> *rows)
 {
     if (setjmp(png_jmpbuf(r.png))) return false;
     png_init_io(r.png, f);
@@ -130,14 +126,14 @@ bool ReadBare(bare_reader &r, std::FILE *f, int alpha, int pad2, int fourth_quad
 
 vimage::pixels_ptr DecodeBare(const std::string &path, int alpha, int pad2, int fourth_quadrant)
 {
-    std::unique_ptr<std::FILE, file_closer> f(std::fopen(path.c_str(), "rb"));
+    file_ptr f(std::fopen(path.c_str(), "rb"));
     png_byte sig[8];
     if (!f || std::fread(sig, 1, 8, f.get()) != 8 || png_sig_cmp(sig, 0, 8)) return nullptr;
     bare_reader r;
     r.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (!r.png || !(r.info = png_create_info_struct(r.png))) return nullptr;
     vimage::pixels_ptr out;
-    std::unique_ptr<png_bytep, vimage::free_deleter> rows;
+    malloc_ptr<png_bytep> rows;
     if (!ReadBare(r, f.get(), alpha, pad2, fourth_quadrant, &out, &rows)) return nullptr;
     return out;
 }
@@ -250,11 +246,13 @@ int main(int argc, char **argv)
             benchmark::RegisterBenchmark(("LoadPNG" + suffix).c_str(), [&f, c, alpha](
                                                                            benchmark::State &st) {
                 for (auto _ : st) {
-                    vimage::pixels_ptr p(vimage::LoadPNG(f.path.c_str(), 0, 0, alpha, c.pad2,
-                                                         c.interpolate, c.fourth_quadrant, nullptr,
-                                                         nullptr, nullptr, nullptr));
-                    if (!p) st.SkipWithError("LoadPNG failed");
-                    benchmark::DoNotOptimize(p.get());
+                    const vimage::picture p =
+                        vimage::LoadPNG(f.path.c_str(), {.alpha = alpha != 0,
+                                                         .pad2 = c.pad2 != 0,
+                                                         .interpolate = c.interpolate != 0,
+                                                         .top_row_first = c.fourth_quadrant != 0});
+                    if (!p.pixels) st.SkipWithError("LoadPNG failed");
+                    benchmark::DoNotOptimize(p.pixels.get());
                 }
             })->Unit(benchmark::kMicrosecond);
             benchmark::RegisterBenchmark(("bare_libpng" + suffix).c_str(),

@@ -36,6 +36,7 @@
 //
 // Depends on: png_write (libpng's writer).
 
+#include "decimal.h"
 #include "png_write.h"
 
 #include <algorithm>
@@ -389,8 +390,10 @@ int main(int argc, char **argv)
 {
     const bool icon = argc == 4 && std::string(argv[1]) == "--icon";
     const bool ico = argc == 3 && std::string(argv[1]) == "--ico";
-    const int size = icon ? std::atoi(argv[2]) : 0;
-    if (!(argc == 2 || ico || (icon && size >= 16 && size <= 1024))) {
+    int size = 0;
+    text_cursor size_text{icon ? argv[2] : ""};
+    const bool sized = ReadDecimal(size_text, size) && size_text.peek() < 0;
+    if (!(argc == 2 || ico || (icon && sized && size >= 16 && size <= 1024))) {
         std::fprintf(stderr,
                      "usage: %s OUTPUT.png\n       %s --icon SIZE OUTPUT.png (16..1024)\n"
                      "       %s --ico OUTPUT.ico\n",

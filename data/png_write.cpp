@@ -7,6 +7,7 @@
 // exception cross libpng's C frames.
 
 #include "png_write.h"
+#include "owners.h"
 #include "png_writer.h"
 
 #include <csetjmp>
@@ -68,10 +69,7 @@ std::vector<unsigned char> EncodePng(const png_desc &desc,
 
 bool WriteBytes(const std::string &path, const std::vector<unsigned char> &bytes)
 {
-    struct closer {
-        void operator()(std::FILE *f) const { std::fclose(f); }
-    };
-    std::unique_ptr<std::FILE, closer> f(std::fopen(path.c_str(), "wb"));
+    file_ptr f(std::fopen(path.c_str(), "wb"));
     if (!f) return false;
     const bool whole = std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size();
     return std::fclose(f.release()) == 0 && whole;

@@ -24,13 +24,13 @@ void Check(bool ok, const char *what)
     std::abort();
 }
 
-void Load(int width, int height, int alpha, int pad2, int interpolate, int fourth_quadrant)
+void Load(int width, int height, bool alpha, bool pad2, bool interpolate, bool top_first)
 {
-    int w = -1, h = -1, w2 = -1, h2 = -1;
-    vimage::pixels_ptr buf(vimage::LoadPNG(input_path.c_str(), width, height, alpha, pad2,
-                                           interpolate, fourth_quadrant, &w, &h, &w2, &h2));
-    if (!buf) {
-        Check(w == -1 && h == -1 && w2 == -1 && h2 == -1, "out-parameters written on failure");
+    const vimage::picture pic =
+        vimage::LoadPNG(input_path.c_str(), {width, height, alpha, pad2, interpolate, top_first});
+    const int w = pic.width, h = pic.height, w2 = pic.width2, h2 = pic.height2;
+    if (!pic.pixels) {
+        Check(w == 0 && h == 0 && w2 == 0 && h2 == 0, "sizes given on failure");
         Check(ImageError() != nullptr, "failure without a message");
         return;
     }
@@ -46,7 +46,7 @@ void Load(int width, int height, int alpha, int pad2, int interpolate, int fourt
     unsigned sum = 0;
     for (int y = 0; y < h2; ++y)
         for (int x = 0; x < w2 * bpp; ++x) {
-            const unsigned char v = buf.get()[static_cast<size_t>(y) * w2 * bpp + x];
+            const unsigned char v = pic.pixels.get()[static_cast<size_t>(y) * w2 * bpp + x];
             if (x >= w * bpp || y >= h) Check(v == 0, "padding byte not 0");
             sum += v;
         }
@@ -69,13 +69,13 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    std::FILE *f = std::fopen(input_path.c_str(), "wb");
-    Check(f && std::fwrite(data, 1, size, f) == size, "cannot write the input file");
-    std::fclose(f);
-    Load(0, 0, 1, 1, 0, 0); // OpenGL, own size
-    Load(8, 4, 0, 1, 0, 0); // OpenGL, the logo's place
-    Load(0, 0, 0, 0, 1, 1); // SDL, own size
-    Load(8, 4, 1, 0, 1, 1); // SDL, the logo's place
+    file_ptr f(std::fopen(input_path.c_str(), "wb"));
+    Check(f && std::fwrite(data, 1, size, f.get()) == size && std::fclose(f.release()) == 0,
+          "cannot write the input file");
+    Load(0, 0, true, true, false, false);  // OpenGL, own size
+    Load(8, 4, false, true, false, false); // OpenGL, the logo's place
+    Load(0, 0, false, false, true, true);  // SDL, own size
+    Load(8, 4, true, false, true, true);   // SDL, the logo's place
     std::remove(input_path.c_str());
     return 0;
 }

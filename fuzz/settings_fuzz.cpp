@@ -2,6 +2,7 @@
 // as text (ParseSettings) and as a file (LoadSettingsFrom) must give the same
 // record, and the line written for it must read back as the same nine values.
 
+#include "owners.h"
 #include "settings.h"
 
 #include <cstdint>
@@ -43,9 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const int n =
         ParseSettings(std::string_view(reinterpret_cast<const char *>(data), size), parsed);
     Check(n >= 0 && n <= 9, "field count out of range");
-    std::FILE *f = std::fopen(input_path.c_str(), "wb");
-    Check(f && std::fwrite(data, 1, size, f) == size, "cannot write the input file");
-    std::fclose(f);
+    file_ptr f(std::fopen(input_path.c_str(), "wb"));
+    Check(f && std::fwrite(data, 1, size, f.get()) == size && std::fclose(f.release()) == 0,
+          "cannot write the input file");
     settings loaded{};
     Check(LoadSettingsFrom(input_path.c_str(), &loaded) == 0, "the file cannot be read");
     Check(Same(parsed, loaded), "the text and the file read differently");

@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <cstring>
 
 namespace vimage {
 
@@ -46,65 +45,6 @@ int TruncToInt(double v)
     if (v <= static_cast<double>(INT_MIN)) return INT_MIN;
     if (v >= static_cast<double>(INT_MAX)) return INT_MAX;
     return static_cast<int>(v);
-}
-
-// The pan in pixels: 64ths of a unit times the scale, rounded toward minus
-// infinity (an arithmetic shift), in 64 bits so that no pan overflows.
-static long long PanPixels(int pan, int scale)
-{
-    return (static_cast<long long>(pan) * scale) >> 6;
-}
-
-SDL_Rect ClipRect(int x, int y, int w, int h, const SDL_Surface *surface)
-{
-    SDL_Rect r{0, 0, 0, 0};
-    if (!surface || w <= 0 || h <= 0) return r;
-    const long long x0 = std::max<long long>(x, 0);
-    const long long y0 = std::max<long long>(y, 0);
-    const long long x1 = std::min<long long>(static_cast<long long>(x) + w, surface->w);
-    const long long y1 = std::min<long long>(static_cast<long long>(y) + h, surface->h);
-    if (x1 <= x0 || y1 <= y0) return r;
-    r.x = static_cast<Sint16>(x0);
-    r.y = static_cast<Sint16>(y0);
-    r.w = static_cast<Uint16>(x1 - x0);
-    r.h = static_cast<Uint16>(y1 - y0);
-    return r;
-}
-
-int FillSurface(SDL_Surface *surface, SDL_Rect r, Uint32 pixel)
-{
-    const int bpp = surface->format->BytesPerPixel;
-    if (bpp == 3) return SDL_FillRect(surface, &r, pixel) < 0 ? -1 : 0;
-    if (SDL_LockSurface(surface) < 0) return -1;
-    auto *first = static_cast<Uint8 *>(surface->pixels) + r.y * surface->pitch + r.x * bpp;
-    for (int y = 0; y < r.h; ++y) {
-        Uint8 *row = first + static_cast<ptrdiff_t>(y) * surface->pitch;
-        if (bpp == 4)
-            std::fill_n(reinterpret_cast<Uint32 *>(row), r.w, pixel);
-        else if (bpp == 2)
-            std::fill_n(reinterpret_cast<Uint16 *>(row), r.w, static_cast<Uint16>(pixel));
-        else
-            std::memset(row, static_cast<int>(pixel & 0xff), r.w);
-    }
-    SDL_UnlockSurface(surface);
-    return 0;
-}
-
-int BlitAt(SDL_Surface *src, int x, int y, SDL_Surface *dst)
-{
-    SDL_Rect to = ClipRect(x, y, src->w, src->h, dst);
-    if (to.w == 0) return 0;
-    SDL_Rect from{static_cast<Sint16>(to.x - x), static_cast<Sint16>(to.y - y), to.w, to.h};
-    return SDL_BlitSurface(src, &from, dst, &to);
-}
-
-int ImagePanSDL(int, int)
-{
-    return -1;
-}
-int ImageClearBorderSDL()
-{
-    return -1;
 }
 
 } // namespace vimage
@@ -137,14 +77,12 @@ extern "C" float ImageGetY(int y)
 
 extern "C" int ImageHorizLine(int x, int y, int width, Uint32 col)
 {
-    ImageRectFrac(static_cast<float>(x), static_cast<float>(y) + 0.375f, static_cast<float>(width),
-                  0.25f, col);
-    return 0;
+    return ImageRectFrac(static_cast<float>(x), static_cast<float>(y) + 0.375f,
+                         static_cast<float>(width), 0.25f, col);
 }
 
 extern "C" int ImageVertLine(int x, int y, int height, Uint32 col)
 {
-    ImageRectFrac(static_cast<float>(x) + 0.375f, static_cast<float>(y), 0.25f,
-                  static_cast<float>(height), col);
-    return 0;
+    return ImageRectFrac(static_cast<float>(x) + 0.375f, static_cast<float>(y), 0.25f,
+                         static_cast<float>(height), col);
 }

@@ -10,7 +10,8 @@
 // input: when a tick comes out of the queue while a key press, a mouse button
 // or a quit request waits behind it, that event is taken instead.
 //
-// Depends on: present.cpp (the overlay flags), init.cpp (the gl record).
+// Depends on: present.cpp (the overlay flags), the bound back-end record
+// (the antialiasing keys).
 
 #include "image_internal.h"
 
@@ -22,8 +23,9 @@
 
 namespace vimage {
 
-// The message of the last failure, copied: the texts passed in (SDL's error,
-// strerror's) change with later calls. Null until the first failure.
+// The message of the last failure, formatted here: the texts it is made from
+// (SDL's error, strerror's) change with later calls. Null until the first
+// failure.
 static std::array<char, 256> error_text{};
 static const char *image_error = nullptr;
 
@@ -61,17 +63,22 @@ void GuardExitDuringDisplayCalls()
 // Every failure is recorded and reported once, as the line "Vantor: <message>"
 // on the standard error stream; a program that ends with ImageError() need not
 // print it again.
-void SetError(const char *err)
+int SetError(const char *format, ...)
 {
-    std::snprintf(error_text.data(), error_text.size(), "%s",
-                  err && *err ? err : "An unknown error occurred.");
+    std::va_list args;
+    va_start(args, format);
+    std::vsnprintf(error_text.data(), error_text.size(), format, args);
+    va_end(args);
+    if (!error_text[0])
+        std::snprintf(error_text.data(), error_text.size(), "An unknown error occurred.");
     image_error = error_text.data();
     std::fprintf(stderr, "Vantor: %s\n", image_error);
+    return -1;
 }
 
 Uint32 TimerFunc(Uint32 interval, void *)
 {
-    SDL_Event tick;
+    SDL_Event tick{}; // no field left to chance, the user fields included
     if (SDL_PeepEvents(&tick, 1, SDL_PEEKEVENT, SDL_EVENTMASK(SDL_USEREVENT)) == 0) {
         tick.type = SDL_USEREVENT;
         SDL_PushEvent(&tick);
@@ -84,48 +91,6 @@ static void Toggle(int &flag)
     flag = !flag;
 }
 
-// The antialiasing keys F5, F6 and F7. They act on the OpenGL back-end's
-// record only; in the SDL back-end they are consumed silently.
-static void AntialiasKey(SDLKey sym, SDLMod mod)
-{
-    if (backend_id != BACKEND_GL) return;
-    gl_state &gl = backend.gl;
-    const bool blend = gl.glBlendColorp != nullptr;
-    switch (sym) {
-    case SDLK_F5:
-        if (!gl.have_accum && !blend) {
-            ImageStatus("Antialiasing not available.");
-            return;
-        }
-        Toggle(gl.antialias);
-        if (!blend) gl.accum = 1;
-        ImageStatus(gl.antialias ? "Antialiasing enabled." : "Antialiasing disabled.");
-        return;
-    case SDLK_F6:
-        if (mod & KMOD_SHIFT) {
-            if (gl.samples > 2) --gl.samples;
-        } else if (gl.samples < 64) {
-            ++gl.samples;
-        }
-        ImageStatus("%dx supersampling.", gl.samples);
-        return;
-    case SDLK_F7:
-        if (!gl.have_accum)
-            ImageStatus(blend ? "No accumulation buffer available."
-                              : "Antialiasing not available.");
-        else if (!blend)
-            ImageStatus("Accumulation buffer is mandatory.");
-        else {
-            Toggle(gl.accum);
-            ImageStatus(gl.accum ? "Accumulation buffer enabled."
-                                 : "Accumulation buffer disabled.");
-        }
-        return;
-    default:
-        return;
-    }
-}
-
 bool LibraryKey(const SDL_keysym &key)
 {
     if (key.sym >= SDLK_NUMLOCK && key.sym <= SDLK_COMPOSE) return true; // a modifier alone
@@ -136,7 +101,7 @@ bool LibraryKey(const SDL_keysym &key)
     case SDLK_F5:
     case SDLK_F6:
     case SDLK_F7:
-        AntialiasKey(key.sym, key.mod);
+        bound->antialias_key(key.sym, key.mod); // the SDL back-end's ignores them
         return true;
     case SDLK_F8:
         Toggle(overlay.show_gamma);
@@ -182,7 +147,7 @@ extern "C" int ImageWaitEvent(SDL_Event *eventp)
             got = SDL_WaitEvent(eventp);
         }
         if (!got) {
-            SetError(SDL_GetError());
+            SetError("%s", SDL_GetError());
             return 0;
         }
         // A tick gives way to input waiting behind it.

@@ -14,7 +14,8 @@
  *   - Colour words are 0x00RRGGBB linear intensities; the library applies the
  *     display gamma on the way to the screen.
  *   - Operations return 0 (or a count) on success and -1 on failure; the
- *     message of the last failure is ImageError(). Text operations never fail.
+ *     message of the last failure is ImageError(). Text operations never fail
+ *     while a display is open.
  *   - Call SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) before ImageInit. The
  *     library has no shutdown: what it owns lives until the process ends.
  *   - sdl12-compat gives an OpenGL display an accumulation buffer only with
@@ -70,7 +71,9 @@ typedef union image {
 
 /*
  * The table of back-end operations: bound by ImageInit to the OpenGL or the
- * SDL implementation, null before it.
+ * SDL implementation, null before the first ImageInit. From the start of an
+ * ImageInit that fails, every entry fails with the message "No display is
+ * open" (TextWidth gives 0) instead of drawing on a display that may be gone.
  */
 
 /* Clears the whole window, margins included, to black. */
@@ -107,15 +110,22 @@ extern int (*TextR)(float x, float y, const char *text, Uint32 col);
  * Plain operations.
  */
 
-/* The bits of ImageInit's `flags` (and of the settings file's flags word). */
-#define IMAGE_FULLSCREEN 1     /* a full-screen display rather than a window */
-#define IMAGE_ACCUM 2          /* ask OpenGL for an accumulation buffer */
-#define IMAGE_SOFTWARE_GAMMA 4 /* correct colours in software and leave the
-                                  display's gamma ramp alone */
+/* The bits of ImageInit's `flags` (and of the settings file's flags word):
+   a full-screen display rather than a window; ask OpenGL for an accumulation
+   buffer; correct colours in software and leave the display's gamma ramp
+   alone. */
+#define IMAGE_FULLSCREEN 1
+#define IMAGE_ACCUM 2
+#define IMAGE_SOFTWARE_GAMMA 4
+
+/* The smallest display ImageInit opens, in pixels: one pixel a canvas unit. */
+#define IMAGE_MIN_WIDTH 40
+#define IMAGE_MIN_HEIGHT 25
 
 /* Opens the display and binds the table. `flags` holds the IMAGE_* bits
    above. Gammas are in tenths (22 means 2.2), clamped to 1..50; samples are
-   clamped to 2..64. Needs at least 40 x 25 pixels. */
+   clamped to 2..64. Needs at least IMAGE_MIN_WIDTH x IMAGE_MIN_HEIGHT
+   pixels. */
 int ImageInit(int backend_opt, int width, int height, int antialias, int samples, int rgam,
               int ggam, int bgam, int flags);
 
@@ -162,7 +172,8 @@ int ImageY(float y);
 float ImageGetX(int x);
 float ImageGetY(int y);
 
-/* Thin lines through the middle of a row or a column of cells. */
+/* Thin lines through the middle of a row or a column of cells: ImageRectFrac's
+   result. */
 int ImageHorizLine(int x, int y, int width, Uint32 col);
 int ImageVertLine(int x, int y, int height, Uint32 col);
 

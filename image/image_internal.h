@@ -6,26 +6,20 @@
 #pragma once
 
 #include "image.h"
+#include "owners.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
 
 namespace vimage {
-
-// An open file, closed when its owner goes.
-struct file_closer {
-    void operator()(std::FILE *f) const { std::fclose(f); }
-};
-using file_ptr = std::unique_ptr<std::FILE, file_closer>;
 
 // ---------------------------------------------------------------------------
 // Canvas mapping (canvas.cpp)
 
 inline constexpr int CANVAS_W = 40;
 inline constexpr int CANVAS_H = 25;
+static_assert(IMAGE_MIN_WIDTH == CANVAS_W && IMAGE_MIN_HEIGHT == CANVAS_H); // a pixel a unit
 
 // How the 40 x 25 unit canvas lies on a screen: square units of `xscale`
 // pixels, centred, the rest margin. Fixed by ImageInit, except the pan.
@@ -45,24 +39,153 @@ canvas_state CanvasFor(int width, int height);
 // Clamps a double to the int range (NaN gives 0) and truncates toward zero.
 int TruncToInt(double v);
 
-// An SDL rectangle of the part of (x, y, w, h) that lies on the surface;
-// w or h is 0 when nothing does. Computed in int, so positions beyond the
-// 16-bit fields of SDL_Rect never wrap around.
-SDL_Rect ClipRect(int x, int y, int w, int h, const SDL_Surface *surface);
-
-// Fills a rectangle, already clipped to the surface, with a mapped pixel
-// value; 0, or -1 when the surface cannot be locked or SDL refuses.
-int FillSurface(SDL_Surface *surface, SDL_Rect r, Uint32 pixel);
-
-// Blits the whole of `src` with its top-left corner at pixel (x, y) of `dst`,
-// clipped in int first. Returns SDL's result, or 0 when nothing is visible.
-int BlitAt(SDL_Surface *src, int x, int y, SDL_Surface *dst);
-
-int ImagePanSDL(int x, int y);
-int ImageClearBorderSDL();
+// A pan in whole pixels: 64ths of a unit times the scale, rounded toward
+// minus infinity (an arithmetic shift), in 64 bits so that no pan overflows.
+inline long long PanPixels(int pan, int scale)
+{
+    return (static_cast<long long>(pan) * scale) >> 6;
+}
 
 // ---------------------------------------------------------------------------
-// Back-end state and binding (init.cpp)
+// The back-end record (init.cpp binds it; sdl/ and gl/ define one each)
+//
+// A back-end is one constant record of operations: every entry of image.h's
+// table, and what the rest of the library asks of the display the back-end
+// opened. ImageInit binds one record in one place (Bind): the public pointers
+// and `bound`, through which the library reaches the other operations. An
+// operation that a back-end cannot perform is named as such in its record
+// (Unsupported, NotDrawn, IgnoredKey, NoKeys) rather than left out.
+//
+// Adding an operation: one line in one of the two lists below, and one
+// function named in each record (the SDL, the OpenGL and the no-display
+// one). Each record's file checks at compile time that no entry is null
+// (Complete), so a record that misses the new field does not build.
+
+// The entries of image.h's table, as (field of the record, public pointer).
+// The list makes the pointers' definitions, the record's fields, the binding
+// and the check. Each entry's contract is image.h's.
+#define VIMAGE_TABLE(X)                                                                            \
+    X(clear, ImageClear)                                                                           \
+    X(clear_border, ImageClearBorder)                                                              \
+    X(pan, ImagePan)                                                                               \
+    X(rect, ImageRect)                                                                             \
+    X(rect_frac, ImageRectFrac)                                                                    \
+    X(load, ImageLoad)                                                                             \
+    X(draw, ImageDraw)                                                                             \
+    X(free, ImageFree)                                                                             \
+    X(update, ImageUpdate)                                                                         \
+    X(text_width, TextWidth)                                                                       \
+    X(text_l, TextL)                                                                               \
+    X(text_c, TextC)                                                                               \
+    X(text_r, TextR)
+
+// What ImageInit was asked for, as a back-end's completion needs it.
+struct init_request {
+    int antialias;
+    int samples;
+    int flags; // the IMAGE_* bits
+};
+
+// The row order of a captured canvas, or that nothing was captured.
+enum class captured { failed, top_row_first, bottom_row_first };
+
+// Which of the library's switchable keys work in the bound back-end (bright
+// on the help screen): F5 and F6, F7, F8.
+struct key_caps {
+    bool antialias = false;
+    bool accum_toggle = false;
+    bool gamma_sample = false;
+};
+
+// Called by ImageInit once the video mode is set and the gamma, the canvas
+// and the timer are ready: must build the glyph set from the font and make
+// the back-end ready to draw on `screen`. 0, or -1 with the message recorded;
+// the record is bound only after it succeeds.
+using complete_fn = int (*)(SDL_Surface *screen, const init_request &request);
+// Called when a frame is presented with the help screen on, before its
+// text: must darken the canvas from (2.5, 2.5) to (37.5, 22.5), not
+// gamma-corrected.
+using backdrop_fn = void (*)();
+// Called when a frame is presented with F8's gamma sample on, after the
+// screenshot and the status line: must draw the sample, where the back-end
+// has one.
+using gamma_sample_fn = void (*)();
+// Called last when a frame is presented: must show the frame drawn. 0, or
+// -1 when the display refuses.
+using present_fn = int (*)();
+// Called when a screenshot is written, before the frame is shown: must copy
+// the canvas without its margins, width x height pixels (the canvas's size),
+// as R, G, B bytes in rows without gaps, into `rgb`, and say in which row
+// order.
+using capture_fn = captured (*)(Uint8 *rgb, int width, int height);
+// Called for F5, F6 (Shift for down) and F7: must switch the antialiasing
+// settings the back-end offers and say so on the status line.
+using antialias_key_fn = void (*)(SDLKey sym, SDLMod mod);
+// Called for the help screen: which switchable keys work now.
+using key_caps_fn = key_caps (*)();
+
+// The operations callers never call directly, as (field, type).
+#define VIMAGE_BACKEND_OPS(X)                                                                      \
+    X(complete, complete_fn)                                                                       \
+    X(backdrop, backdrop_fn)                                                                       \
+    X(gamma_sample, gamma_sample_fn)                                                               \
+    X(present, present_fn)                                                                         \
+    X(capture, capture_fn)                                                                         \
+    X(antialias_key, antialias_key_fn)                                                             \
+    X(keys, key_caps_fn)
+
+struct backend_ops {
+    Uint32 video_flags; // SDL_SetVideoMode's flags for it, full screen aside
+    bool true_colour;   // asks for 32 bits a pixel where the display has a palette
+#define VIMAGE_TABLE_FIELD(field, name) decltype(::name) field;
+    VIMAGE_TABLE(VIMAGE_TABLE_FIELD)
+#undef VIMAGE_TABLE_FIELD
+#define VIMAGE_OPS_FIELD(field, type) type field;
+    VIMAGE_BACKEND_OPS(VIMAGE_OPS_FIELD)
+#undef VIMAGE_OPS_FIELD
+};
+
+// Whether every operation of a record is there; static_assert'ed for each.
+constexpr bool Complete(const backend_ops &ops)
+{
+#define VIMAGE_PRESENT(field, _) &&ops.field != nullptr
+    return true VIMAGE_TABLE(VIMAGE_PRESENT) VIMAGE_BACKEND_OPS(VIMAGE_PRESENT);
+#undef VIMAGE_PRESENT
+}
+
+// An entry of the table that a back-end cannot perform: -1, and no message,
+// as image.h says of ImagePan and ImageClearBorder ("-1 where the back-end
+// cannot"), so that a game that pans every frame fills no error stream.
+template <class F>
+struct unsupported;
+template <class... A>
+struct unsupported<int (*)(A...)> {
+    static int Entry(A...) { return -1; }
+};
+template <class F>
+inline constexpr F Unsupported = unsupported<F>::Entry;
+
+// A back-end without a gamma sample (or a backdrop) draws nothing for it.
+inline void NotDrawn() {}
+// A back-end without antialiasing settings consumes their keys silently.
+inline void IgnoredKey(SDLKey, SDLMod) {}
+// ... and none of the switchable keys works in it.
+inline key_caps NoKeys()
+{
+    return {};
+}
+
+// The records: the OpenGL and the SDL back-ends (gl/, sdl/).
+extern const backend_ops gl_backend;
+extern const backend_ops sdl_backend;
+
+// The bound record: before the first ImageInit and after a failed one, a
+// record whose every entry fails with the message that no display is open
+// (the public pointers are null only before the first ImageInit).
+extern const backend_ops *bound;
+
+// Binds a record: the public pointers and `bound`.
+void Bind(const backend_ops &ops);
 
 // State of the OpenGL back-end, offered to the library's user for its own
 // antialiasing (image.h's image_gl); switched by the keyboard controls.
@@ -72,17 +195,15 @@ struct sdl_state {
     SDL_Surface *surfp; // the screen surface of the video mode
 };
 
-// Only the record of the bound back-end is meaningful.
+// Only the state of the bound back-end is meaningful.
 union backend_state {
     gl_state gl;
     sdl_state sdl;
 };
 extern backend_state backend;
 
-// The bound back-end; meaningful after a successful ImageInit.
-extern ::backend_id backend_id;
-
-// SDL video-mode flags for a back-end and ImageInit's flags.
+// SDL video-mode flags for a back-end and ImageInit's flags; for an id that
+// names no back-end, full screen alone.
 Uint32 SDLFlags(int backend_opt, int flags);
 
 // Writes the distinct sizes of a null-terminated SDL mode list into
@@ -96,7 +217,16 @@ int ExtensionListed(const char *list, const char *name);
 // ---------------------------------------------------------------------------
 // Events, timer, status and errors (events.cpp)
 
-void SetError(const char *err);
+// Records the message of a failure, formatted as printf does, in the
+// library's own storage (so ImageError() keeps it whatever SDL or the C
+// library do with the texts it was made from), writes it as the line
+// "Vantor: <message>" on the standard error stream, and returns -1. An empty
+// message is recorded as "An unknown error occurred.".
+int SetError(const char *format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
 Uint32 TimerFunc(Uint32 interval, void *p);
 
 // Marks, for its lifetime, a call into SDL that talks to the display
@@ -150,7 +280,7 @@ Uint32 ImageGammaRGB(Uint32 col);
 struct overlay_state {
     int show_help = 0;
     int show_fps = 0;
-    int show_gamma = 0;      // drawn by the OpenGL back-end only
+    int show_gamma = 0;      // the gamma sample, where the back-end has one
     int save_screenshot = 0; // at the next presented frame
     int fps = 0;             // frames presented during the last whole second
     int frames_this_sec = 0;
@@ -163,22 +293,61 @@ extern overlay_state overlay;
 // Closes the current second of the frame counter when it is over.
 void RollFrameCounter(overlay_state &o, Uint32 now);
 
-// ImageUpdateSDL up to the flip: the help screen's backdrop and the overlays.
-void DrawOverlaysSDL();
-int ImageUpdateSDL();
-int ImageUpdateCommon();
+// The library's overlays over the frame drawn, through the bound record: the
+// help screen, the frame rate, the screenshot, the status line, the gamma
+// sample. Everything ImageUpdate does but present.
+void DrawOverlays();
+// ImageUpdate in every back-end: the overlays, then the record's present.
+int PresentFrame();
 
 // ---------------------------------------------------------------------------
-// Font and text (font.cpp)
+// Font and text (font.cpp): what both back-ends' glyph sets share
 
 inline constexpr int FIRST_CHAR = 32; // printable ASCII: space ...
 inline constexpr int LAST_CHAR = 126; // ... to tilde
 inline constexpr int NUM_CHARS = LAST_CHAR - FIRST_CHAR + 1;
 
-struct surface_deleter {
-    void operator()(SDL_Surface *s) const { SDL_FreeSurface(s); }
+struct font_state {
+    int font_offset = 0;                     // pixels from the top of a line down to the baseline
+    std::array<int, NUM_CHARS> font_width{}; // advance of each character, pixels
 };
-using surface_ptr = std::unique_ptr<SDL_Surface, surface_deleter>;
+extern font_state font;
+
+// Opens "vantor.ttf" at the canvas scale and sets the baseline; 0, or -1
+// with the message recorded (and the font closed).
+int OpenFont();
+// Rasterises character c of the open font and sets its advance: its
+// bearings (xp right of the pen, yp up from the baseline), size and coverage
+// (width bytes a row, valid until the next call). -1 when it has no glyph.
+int FontChar(int c, int *xp, int *yp, int *widthp, int *heightp, const Uint8 **bufferp);
+void CloseFont();
+
+// Advance in pixels of a text byte; bytes outside 32..126 measure like a
+// glyph that failed.
+int CharAdvance(unsigned char c);
+
+// The table's TextWidth, TextC and TextR in both back-ends: the width from
+// the advances, which both glyph sets share; centred and right-aligned text
+// through the bound TextL, moved left by the whole or half the width.
+float MeasureText(const char *text);
+int CentreText(float x, float y, const char *text, Uint32 col);
+int RightAlignText(float x, float y, const char *text, Uint32 col);
+
+// ---------------------------------------------------------------------------
+// SDL back-end (sdl/)
+
+// An SDL rectangle of the part of (x, y, w, h) that lies on the surface;
+// w or h is 0 when nothing does. Computed in int, so positions beyond the
+// 16-bit fields of SDL_Rect never wrap around.
+SDL_Rect ClipRect(int x, int y, int w, int h, const SDL_Surface *surface);
+
+// Fills a rectangle, already clipped to the surface, with a mapped pixel
+// value; 0, or -1 when the surface cannot be locked or SDL refuses.
+int FillSurface(SDL_Surface *surface, SDL_Rect r, Uint32 pixel);
+
+// Blits the whole of `src` with its top-left corner at pixel (x, y) of `dst`,
+// clipped in int first. Returns SDL's result, or 0 when nothing is visible.
+int BlitAt(SDL_Surface *src, int x, int y, SDL_Surface *dst);
 
 // One glyph of the SDL glyph set.
 struct sdl_char {
@@ -193,42 +362,20 @@ struct glyph_format {
     int rshift = 0, gshift = 8, bshift = 16, ashift = 24;
 };
 
-struct font_state {
-    int font_offset = 0;                     // pixels from the top of a line down to the baseline
-    glyph_format format;                     // layout of the glyph surfaces
-    std::array<int, NUM_CHARS> font_width{}; // advance of each character, pixels
-    std::array<sdl_char, NUM_CHARS> font_chars; // SDL glyph set
+struct sdl_glyph_set {
+    glyph_format format;                   // layout of the glyph surfaces
+    std::array<sdl_char, NUM_CHARS> chars; // characters 32..126
 };
-extern font_state font;
+extern sdl_glyph_set sdl_glyphs;
 
-int OpenFont();
-int FontChar(int c, int *xp, int *yp, int *widthp, int *heightp, const Uint8 **bufferp);
-void CloseFont();
-// Builds the SDL glyph set for the screen the text will be drawn on.
+// Builds the SDL glyph set from the open font for the screen the text will
+// be drawn on.
 void BuildGlyphsSDL(const SDL_Surface *screen);
-
-// Advance in pixels of a text byte; bytes outside 32..126 measure like a
-// glyph that failed.
-int CharAdvance(unsigned char c);
-
-float TextWidthSDL(const char *text);
-int TextSDL(int x, int y, const char *text, Uint32 col);
+// The table's TextL.
 int TextLSDL(float x, float y, const char *text, Uint32 col);
-int TextCSDL(float x, float y, const char *text, Uint32 col);
-int TextRSDL(float x, float y, const char *text, Uint32 col);
 
 // ---------------------------------------------------------------------------
-// SDL drawing back-end (sdl_backend.cpp)
-
-int ImageClearSDL();
-int ImageRectSDL(int x, int y, int width, int height, Uint32 col);
-int ImageRectFracSDL(float x, float y, float width, float height, Uint32 col);
-int ImageLoadSDL(image *imgp, const char *filename, int width, int height, int alpha);
-int ImageDrawSDL(const image *imgp, float x, float y);
-int ImageFreeSDL(image *imgp);
-
-// ---------------------------------------------------------------------------
-// OpenGL drawing back-end (gl_backend.cpp, gl_text.cpp)
+// OpenGL back-end (gl/)
 
 // The version at the start of GL_VERSION, "major.minor".
 struct gl_version {
@@ -248,42 +395,19 @@ bool HasGL12(const gl_version &v);
 // no extension string.
 int ExtensionSupported(const char *extension);
 
-// The OpenGL completion of ImageInit, all but binding the table: checks the
-// version, builds the glyph set, fills the gl record and sets the projection
-// and fixed state. 0, or -1 with the message recorded.
-int PrepareGL(int antialias, int samples, bool accum_asked);
-
 // The whole pixel where the SDL back-end puts logical x (or y), counted from
 // the canvas's left (top) edge, pan excluded: text and pictures start there
 // in OpenGL too, so that their texels fall on pixel centres.
 double CanvasColumn(float x);
 double CanvasRow(float y);
 
-int ImageClearGL();
-int ImageClearBorderGL();
-int ImagePanGL(int x, int y);
-int ImageRectGL(int x, int y, int width, int height, Uint32 col);
-int ImageRectFracGL(float x, float y, float width, float height, Uint32 col);
-int ImageLoadGL(image *imgp, const char *filename, int width, int height, int alpha);
-int ImageDrawGL(const image *imgp, float x, float y);
-int ImageFreeGL(image *imgp);
-
-// ImageUpdateGL up to the swap: the error report, the help screen's backdrop,
-// the overlays and the gamma sample.
-void DrawOverlaysGL();
-// The gamma sample's bands.
+// The gamma sample's bands (F8).
 void DrawGammaSample();
-int ImageUpdateGL();
 
 // Builds the OpenGL glyph set (display lists and textures) from the open font.
 void BuildGlyphsGL();
-float TextWidthGL(const char *text);
-// Text with the top of its line at (x, y) in OpenGL units (the canvas is the
-// unit square, y upward).
-int TextGL(float x, float y, const char *text, Uint32 col);
+// The table's TextL.
 int TextLGL(float x, float y, const char *text, Uint32 col);
-int TextCGL(float x, float y, const char *text, Uint32 col);
-int TextRGL(float x, float y, const char *text, Uint32 col);
 
 // ---------------------------------------------------------------------------
 // Menu widget (menu.cpp)
@@ -339,11 +463,8 @@ extern resample_state resample;
 // a unit. Writes nothing for a scale outside 1..63.
 void CalculateCoefficients(int scale, _coefficients *p);
 
-struct free_deleter {
-    void operator()(void *p) const { std::free(p); }
-};
-// A pixel buffer from malloc, as LoadPNG hands it to its caller.
-using pixels_ptr = std::unique_ptr<unsigned char, free_deleter>;
+// A pixel buffer from malloc, as the resamplers and LoadPNG make it.
+using pixels_ptr = malloc_ptr<unsigned char>;
 
 // A decoded picture in LoadPNG's buffer format: `bpp` bytes a pixel (3: R, G,
 // B; 4: R, G, B, A), rows of width2 pixels without gaps, height2 rows; the
@@ -386,16 +507,20 @@ picture ResampleFloat(const picture &src, int new_width, int new_height, bool pa
 // ---------------------------------------------------------------------------
 // PNG loading (png.cpp)
 
-// Reads a PNG file into a new malloc'd buffer (the caller frees it) of 8-bit
-// R, G, B (alpha zero) or R, G, B, A pixels; with width and height both
-// non-zero, brought to width x height canvas units on this screen. pad2 pads
-// both sides to powers of two; interpolate also enlarges; fourth_quadrant
-// stores the top row first (else the bottom row). The out-parameters that are
-// not null receive the picture size and the buffer size in pixels, on
-// success only. Null on failure, with the message recorded.
-unsigned char *LoadPNG(const char *filename, int width, int height, int alpha, int pad2,
-                       int interpolate, int fourth_quadrant, int *final_widthp, int *final_heightp,
-                       int *pad_widthp, int *pad_heightp);
+// What a back-end wants of a decoded picture.
+struct png_options {
+    int width = 0, height = 0;  // the place in canvas units; 0 and 0 keep the file's size
+    bool alpha = false;         // R, G, B, A pixels with the transparency, else R, G, B
+    bool pad2 = false;          // both sides padded to powers of two
+    bool interpolate = false;   // also enlarged to the place (else only reduced)
+    bool top_row_first = false; // the top row first in the buffer (else the bottom row)
+};
+
+// Reads a PNG file into a picture of 8-bit pixels (see `picture`); with a
+// place of width and height both non-zero, brought to that many canvas units
+// on this screen. On failure a picture with null pixels and sizes 0, with the
+// message recorded.
+picture LoadPNG(const char *filename, const png_options &options);
 
 // ---------------------------------------------------------------------------
 // Screenshot writer (screenshot.cpp)

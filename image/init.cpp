@@ -1,16 +1,20 @@
-// init.cpp - opening the display and binding the back-end table.
+// init.cpp - opening the display and binding the back-end record.
 //
 // ImageInit is the one entry that turns the library on. In this order it sets
 // the video mode, chooses hardware or software gamma, fixes the canvas
 // geometry and the resampling tables for its scale, starts the 10 ms tick
-// timer, builds the glyph set of the chosen back-end and binds the table of
-// back-end operations. A failure records its message and returns -1 without
-// undoing what was done; the caller ends the program with the message.
+// timer, has the chosen back-end build its glyph set and get ready (its
+// record's `complete`), and binds that back-end's record. A failure records
+// its message and returns -1 without undoing what was done; the caller ends
+// the program with the message.
 //
-// The table: every entry of image.h's table is a member of `backend_ops`, and
-// each back-end has one constant record of its implementations, bound in one
-// place. Designated initialisers with warnings as errors keep any entry from
-// being left null.
+// The binding: each back-end is one constant record of operations (see
+// image_internal.h), and Bind, here, is the one place that binds a record:
+// the public pointers of image.h's table and `bound`, through which the rest
+// of the library reaches the bound back-end. ImageInit binds the no-display
+// record as it starts, so that after a failure (a second initialisation whose
+// video mode replaced the first one's screen surface, say) every entry fails
+// with a message instead of drawing on a display that is gone.
 //
 // Depends on: everything else in the library.
 
@@ -20,127 +24,81 @@
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+#include <type_traits>
 
 #ifdef __linux__
 #include <dlfcn.h>
 #include <link.h>
 #endif
 
-// The table of back-end operations, null until ImageInit binds it.
+// The table of back-end operations, null until the first ImageInit binds it.
 extern "C" {
-int (*ImageClear)(void) = nullptr;
-int (*ImageClearBorder)(void) = nullptr;
-int (*ImagePan)(int, int) = nullptr;
-int (*ImageRect)(int, int, int, int, Uint32) = nullptr;
-int (*ImageRectFrac)(float, float, float, float, Uint32) = nullptr;
-int (*ImageLoad)(image *, const char *, int, int, int) = nullptr;
-int (*ImageDraw)(const image *, float, float) = nullptr;
-int (*ImageFree)(image *) = nullptr;
-int (*ImageUpdate)(void) = nullptr;
-float (*TextWidth)(const char *) = nullptr;
-int (*TextL)(float, float, const char *, Uint32) = nullptr;
-int (*TextC)(float, float, const char *, Uint32) = nullptr;
-int (*TextR)(float, float, const char *, Uint32) = nullptr;
+#define VIMAGE_POINTER(field, name) decltype(::name) name = nullptr;
+VIMAGE_TABLE(VIMAGE_POINTER)
+#undef VIMAGE_POINTER
 }
 
 namespace vimage {
 
 backend_state backend;
-::backend_id backend_id = BACKEND_GL;
 
 namespace {
 
-struct backend_ops {
-    decltype(ImageClear) clear;
-    decltype(ImageClearBorder) clear_border;
-    decltype(ImagePan) pan;
-    decltype(ImageRect) rect;
-    decltype(ImageRectFrac) rect_frac;
-    decltype(ImageLoad) load;
-    decltype(ImageDraw) draw;
-    decltype(ImageFree) free;
-    decltype(ImageUpdate) update;
-    decltype(TextWidth) text_width;
-    decltype(TextL) text_l;
-    decltype(TextC) text_c;
-    decltype(TextR) text_r;
-};
+constexpr const char *NO_DISPLAY = "No display is open";
 
-constexpr backend_ops gl_ops{
-    .clear = ImageClearGL,
-    .clear_border = ImageClearBorderGL,
-    .pan = ImagePanGL,
-    .rect = ImageRectGL,
-    .rect_frac = ImageRectFracGL,
-    .load = ImageLoadGL,
-    .draw = ImageDrawGL,
-    .free = ImageFreeGL,
-    .update = ImageUpdateGL,
-    .text_width = TextWidthGL,
-    .text_l = TextLGL,
-    .text_c = TextCGL,
-    .text_r = TextRGL,
+// An entry of the table while no display is open: records so and fails
+// (TextWidth measures 0).
+template <class F>
+struct no_display_entry;
+template <class R, class... A>
+struct no_display_entry<R (*)(A...)> {
+    static R Entry(A...)
+    {
+        SetError("%s", NO_DISPLAY);
+        return static_cast<R>(std::is_floating_point_v<R> ? 0 : -1);
+    }
 };
+template <class F>
+constexpr F NoDisplay = no_display_entry<F>::Entry;
 
-constexpr backend_ops sdl_ops{
-    .clear = ImageClearSDL,
-    .clear_border = ImageClearBorderSDL,
-    .pan = ImagePanSDL,
-    .rect = ImageRectSDL,
-    .rect_frac = ImageRectFracSDL,
-    .load = ImageLoadSDL,
-    .draw = ImageDrawSDL,
-    .free = ImageFreeSDL,
-    .update = ImageUpdateSDL,
-    .text_width = TextWidthSDL,
-    .text_l = TextLSDL,
-    .text_c = TextCSDL,
-    .text_r = TextRSDL,
-};
-
-void Bind(const backend_ops &ops)
+captured NothingCaptured(Uint8 *, int, int)
 {
-    ImageClear = ops.clear;
-    ImageClearBorder = ops.clear_border;
-    ImagePan = ops.pan;
-    ImageRect = ops.rect;
-    ImageRectFrac = ops.rect_frac;
-    ImageLoad = ops.load;
-    ImageDraw = ops.draw;
-    ImageFree = ops.free;
-    ImageUpdate = ops.update;
-    TextWidth = ops.text_width;
-    TextL = ops.text_l;
-    TextC = ops.text_c;
-    TextR = ops.text_r;
+    return captured::failed;
 }
 
-int Fail(const char *msg)
+// `bound` before the first ImageInit, and the whole binding after a failed one.
+// clang-format off
+constexpr backend_ops no_display{
+    .video_flags = 0,
+    .true_colour = false,
+#define VIMAGE_NO_DISPLAY(field, name) .field = NoDisplay<decltype(::name)>,
+    VIMAGE_TABLE(VIMAGE_NO_DISPLAY)
+#undef VIMAGE_NO_DISPLAY
+    .complete = NoDisplay<complete_fn>,
+    .backdrop = NotDrawn,
+    .gamma_sample = NotDrawn,
+    .present = NoDisplay<present_fn>,
+    .capture = NothingCaptured,
+    .antialias_key = IgnoredKey,
+    .keys = NoKeys,
+};
+// clang-format on
+static_assert(Complete(no_display));
+
+// The record of a back-end id; null for an id that names none.
+const backend_ops *BackendFor(int backend_opt)
 {
-    SetError(msg);
-    return -1;
+    switch (backend_opt) {
+    case BACKEND_GL:
+        return &gl_backend;
+    case BACKEND_SDL:
+        return &sdl_backend;
+    default:
+        return nullptr;
+    }
 }
 
 SDL_TimerID timer = nullptr;
-
-int CompleteSDL(SDL_Surface *screen)
-{
-    if (OpenFont() < 0) return -1;
-    BuildGlyphsSDL(screen);
-    CloseFont();
-    Bind(sdl_ops);
-    backend.sdl.surfp = screen;
-    backend_id = BACKEND_SDL;
-    return 0;
-}
-
-int CompleteGL(int antialias, int samples, bool accum_asked)
-{
-    if (PrepareGL(antialias, samples, accum_asked) < 0) return -1;
-    Bind(gl_ops);
-    backend_id = BACKEND_GL;
-    return 0;
-}
 
 // Pins Mesa's OpenGL driver ("..._dri.so", loaded for our OpenGL back-end or
 // for the SDL runtime's own renderer), so that the application's SDL_Quit,
@@ -161,22 +119,31 @@ void KeepGLDriverLoaded()
 #endif
 }
 
-// Fails with SDL's message for a call that SDL refused; with `fallback`
-// when SDL gave no reason (its error was cleared before the call).
-int FailSDL(const char *fallback)
+// SDL's message for a call that SDL refused; `fallback` when SDL gave no
+// reason (its error was cleared before the call).
+const char *SDLReason(const char *fallback)
 {
     const char *text = SDL_GetError();
-    return Fail(text && *text ? text : fallback);
+    return text && *text ? text : fallback;
 }
 
 } // namespace
 
+const backend_ops *bound = &no_display;
+
+void Bind(const backend_ops &ops)
+{
+#define VIMAGE_BIND(field, name) ::name = ops.field;
+    VIMAGE_TABLE(VIMAGE_BIND)
+#undef VIMAGE_BIND
+    bound = &ops;
+}
+
 Uint32 SDLFlags(int backend_opt, int flags)
 {
-    Uint32 sdlflags = (flags & 1) ? SDL_FULLSCREEN : 0;
-    if (backend_opt == BACKEND_GL) sdlflags |= SDL_OPENGL;
-    if (backend_opt == BACKEND_SDL) sdlflags |= SDL_HWSURFACE | SDL_ANYFORMAT | SDL_DOUBLEBUF;
-    return sdlflags;
+    const Uint32 mode = (flags & IMAGE_FULLSCREEN) ? SDL_FULLSCREEN : 0;
+    const backend_ops *ops = BackendFor(backend_opt);
+    return ops ? mode | ops->video_flags : mode;
 }
 
 int DistinctModes(const SDL_Rect *const *modes, int resolutions[][2], int n)
@@ -214,8 +181,9 @@ using namespace vimage;
 extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, int samples,
                          int rgam, int ggam, int bgam, int flags)
 {
+    Bind(no_display); // until this call succeeds: the video mode may replace the screen
     const SDL_VideoInfo *info = SDL_GetVideoInfo();
-    if (!info) return Fail(SDL_GetError());
+    if (!info) return SetError("%s", SDL_GetError());
 
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 5);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 5);
@@ -224,26 +192,29 @@ extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, 
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     // The accumulation buffer, when asked for; a later initialisation that
     // does not ask takes back an earlier request.
-    const bool accum_asked = (flags & 2) != 0;
+    const bool accum_asked = (flags & IMAGE_ACCUM) != 0;
     const int accum_bits = accum_asked ? 5 : 0;
     SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, accum_bits);
     SDL_GL_SetAttribute(SDL_GL_ACCUM_GREEN_SIZE, accum_bits);
     SDL_GL_SetAttribute(SDL_GL_ACCUM_BLUE_SIZE, accum_bits);
     const Uint32 sdlflags = SDLFlags(backend_opt, flags);
 
-    if (width < CANVAS_W || height < CANVAS_H) return Fail("Screen size too small");
+    if (width < IMAGE_MIN_WIDTH || height < IMAGE_MIN_HEIGHT)
+        return SetError("Screen size too small");
+    const backend_ops *ops = BackendFor(backend_opt);
+    if (!ops) return SetError("No backends available");
     // A palettised display would round every corrected colour (and the gamma
     // test picture) to its palette; the software back-end asks for true
     // colour there, which SDL converts when it presents.
     int bpp = info->vfmt->BitsPerPixel;
-    if (backend_opt == BACKEND_SDL && bpp <= 8) bpp = 32;
+    if (ops->true_colour && bpp <= 8) bpp = 32;
     SDL_ClearError();
     const int depth = SDL_VideoModeOK(width, height, bpp, sdlflags);
-    if (depth == 0) return FailSDL("Video mode not available");
+    if (depth == 0) return SetError("%s", SDLReason("Video mode not available"));
     SDL_Surface *screen = SDL_SetVideoMode(width, height, depth, sdlflags);
-    if (!screen) return FailSDL("Video mode not available");
+    if (!screen) return SetError("%s", SDLReason("Video mode not available"));
 
-    SetupGamma(rgam, ggam, bgam, (flags & 4) != 0);
+    SetupGamma(rgam, ggam, bgam, (flags & IMAGE_SOFTWARE_GAMMA) != 0);
     canvas = CanvasFor(width, height);
     CalculateCoefficients(canvas.xscale, resample.x_coeff.data());
     CalculateCoefficients(canvas.yscale, resample.y_coeff.data());
@@ -257,26 +228,21 @@ extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, 
     // adding another.
     if (timer) SDL_RemoveTimer(timer);
     timer = SDL_AddTimer(10, TimerFunc, nullptr);
-    if (!timer) return Fail(SDL_GetError());
+    if (!timer) return SetError("%s", SDL_GetError());
 
-    switch (backend_opt) {
-    case BACKEND_GL:
-        return CompleteGL(antialias, samples, accum_asked);
-    case BACKEND_SDL:
-        return CompleteSDL(screen);
-    default:
-        return Fail("No backends available");
-    }
+    if (ops->complete(screen, {antialias, samples, flags}) < 0) return -1;
+    Bind(*ops);
+    return 0;
 }
 
 extern "C" int ImageModes(int backend_opt, int flags, int resolutions[][2], int n)
 {
-    SDL_Rect **modes = SDL_ListModes(nullptr, SDLFlags(backend_opt, flags & 1));
+    SDL_Rect **modes = SDL_ListModes(nullptr, SDLFlags(backend_opt, flags & IMAGE_FULLSCREEN));
     if (!modes || modes == reinterpret_cast<SDL_Rect **>(-1) || n <= 0 || !resolutions) return 0;
     return DistinctModes(modes, resolutions, n);
 }
 
 extern "C" const image_gl *ImageGLState(void)
 {
-    return ImageClear && vimage::backend_id == BACKEND_GL ? &backend.gl : nullptr;
+    return bound == &gl_backend ? &backend.gl : nullptr;
 }

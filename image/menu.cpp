@@ -19,6 +19,7 @@
 
 #include "image_internal.h"
 
+#include <cmath>
 #include <cstdlib>
 
 namespace vimage {
@@ -30,8 +31,10 @@ constexpr Uint32 LABEL_SELECTED = 0xffffff;
 
 int MenuItem(int num_items, const menuitem *items, int x, int y)
 {
-    const int column = static_cast<int>(ImageGetX(x));
-    const int row = static_cast<int>(ImageGetY(y));
+    // Down to whole cells: a point in the margin left of or above the canvas
+    // is in column or row -1 or less, never in 0.
+    const int column = static_cast<int>(std::floor(ImageGetX(x)));
+    const int row = static_cast<int>(std::floor(ImageGetY(y)));
     if (num_items <= 0 || !items) return -1;
     for (int i = 0; i < num_items; ++i) {
         const menuitem &item = items[i];

@@ -104,97 +104,94 @@ bool ReadPixels(png_structp png, png_bytepp rows)
     return true;
 }
 
-unsigned char *Fail(const char *msg)
-{
-    SetError(msg);
-    return nullptr;
-}
+constexpr const char *BAD_DATA = "Could not read image data";
 
-} // namespace
-
-unsigned char *LoadPNG(const char *filename, int width, int height, int alpha, int pad2,
-                       int interpolate, int fourth_quadrant, int *final_widthp, int *final_heightp,
-                       int *pad_widthp, int *pad_heightp)
+// Decodes the file into `pic` and brings it to its place; the reason it
+// could not, or null.
+const char *Decode(const char *filename, const png_options &o, picture &pic)
 {
-    if (!filename) errno = EINVAL;
-    file_ptr file(filename ? std::fopen(filename, "rb") : nullptr);
-    if (!file) return Fail(std::strerror(errno));
+    if (!filename) return std::strerror(EINVAL);
+    file_ptr file(std::fopen(filename, "rb"));
+    if (!file) return std::strerror(errno);
 
     png_byte buf[8];
     if (std::fread(buf, 1, sizeof buf, file.get()) != sizeof buf || png_sig_cmp(buf, 0, sizeof buf))
-        return Fail("Could not read image header");
+        return "Could not read image header";
 
     png_reader reader;
     reader.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    if (!reader.png) return Fail("Could not read image header");
+    if (!reader.png) return "Could not read image header";
     reader.info = png_create_info_struct(reader.png);
-    if (!reader.info) return Fail("Could not read image info");
+    if (!reader.info) return "Could not read image info";
 
     png_header h;
-    if (!ReadHeader(reader.png, reader.info, file.get(), alpha, gammas.screen_gamma, &h))
-        return Fail("Could not read image data");
+    if (!ReadHeader(reader.png, reader.info, file.get(), o.alpha, gammas.screen_gamma, &h))
+        return BAD_DATA;
 
     // The transformations give 3 or 4 bytes a pixel; refuse anything else
     // rather than let libpng write past the rows.
-    const int bpp = alpha ? 4 : 3;
+    const int bpp = o.alpha ? 4 : 3;
     if (h.width == 0 || h.height == 0 || h.width > MAX_PICTURE_SIDE ||
         h.height > MAX_PICTURE_SIDE || h.channels != bpp ||
         h.rowbytes != static_cast<size_t>(h.width) * bpp)
-        return Fail("Could not read image data");
+        return BAD_DATA;
 
-    picture pic;
     pic.width = static_cast<int>(h.width);
     pic.height = static_cast<int>(h.height);
-    pic.width2 = pad2 ? NextPowerOfTwo(pic.width) : pic.width;
-    pic.height2 = pad2 ? NextPowerOfTwo(pic.height) : pic.height;
+    pic.width2 = o.pad2 ? NextPowerOfTwo(pic.width) : pic.width;
+    pic.height2 = o.pad2 ? NextPowerOfTwo(pic.height) : pic.height;
     pic.bpp = bpp;
     const size_t bytes = PictureBytes(pic.width2, pic.height2, bpp);
-    if (bytes == 0) return Fail("Could not read image data");
+    if (bytes == 0) return BAD_DATA;
     pic.pixels.reset(static_cast<unsigned char *>(std::malloc(bytes)));
-    std::unique_ptr<png_bytep, free_deleter> rowps(
+    malloc_ptr<png_bytep> rowps(
         static_cast<png_bytep *>(std::malloc(h.height * sizeof(png_bytep))));
-    if (!pic.pixels || !rowps) return Fail("Could not read image data");
+    if (!pic.pixels || !rowps) return BAD_DATA;
 
     if (pic.width2 > pic.width || pic.height2 > pic.height) std::memset(pic.pixels.get(), 0, bytes);
     const size_t row = static_cast<size_t>(pic.width2) * bpp;
     for (int i = 0; i < pic.height; ++i) {
-        const int at = fourth_quadrant ? i : pic.height - 1 - i;
+        const int at = o.top_row_first ? i : pic.height - 1 - i;
         rowps.get()[i] = pic.pixels.get() + at * row;
     }
-    if (!ReadPixels(reader.png, rowps.get())) return Fail("Could not read image data");
+    if (!ReadPixels(reader.png, rowps.get())) return BAD_DATA;
     reader.Destroy();
     rowps.reset();
     file.reset();
 
     // Bring the picture to its place on the screen.
-    if (width != 0 && height != 0) {
-        const int xscale = canvas.xscale, yscale = canvas.yscale;
-        const long long new_width = static_cast<long long>(width) * xscale;
-        const long long new_height = static_cast<long long>(height) * yscale;
-        const bool cells = pic.width == static_cast<long long>(width) * IMAGE_SCALE &&
-                           pic.height == static_cast<long long>(height) * IMAGE_SCALE &&
-                           xscale >= 1 && xscale < IMAGE_SCALE && yscale >= 1 &&
-                           yscale < IMAGE_SCALE;
-        const bool differs = new_width != pic.width || new_height != pic.height;
-        const bool smaller = new_width < pic.width || new_height < pic.height;
-        if (cells || (interpolate ? differs : smaller)) {
-            if (new_width <= 0 || new_height <= 0 || new_width > MAX_PICTURE_SIDE ||
-                new_height > MAX_PICTURE_SIDE)
-                return Fail("Could not read image data");
-            picture out = cells ? ResampleCells(pic, width, height, xscale, resample.x_coeff.data(),
-                                                yscale, resample.y_coeff.data(), pad2 != 0)
-                                : ResampleFloat(pic, static_cast<int>(new_width),
-                                                static_cast<int>(new_height), pad2 != 0);
-            if (!out.pixels) return Fail("Could not read image data");
-            pic = std::move(out);
-        }
-    }
+    if (o.width == 0 || o.height == 0) return nullptr;
+    const int xscale = canvas.xscale, yscale = canvas.yscale;
+    const long long new_width = static_cast<long long>(o.width) * xscale;
+    const long long new_height = static_cast<long long>(o.height) * yscale;
+    const bool cells = pic.width == static_cast<long long>(o.width) * IMAGE_SCALE &&
+                       pic.height == static_cast<long long>(o.height) * IMAGE_SCALE &&
+                       xscale >= 1 && xscale < IMAGE_SCALE && yscale >= 1 && yscale < IMAGE_SCALE;
+    const bool differs = new_width != pic.width || new_height != pic.height;
+    const bool smaller = new_width < pic.width || new_height < pic.height;
+    if (!cells && !(o.interpolate ? differs : smaller)) return nullptr;
+    if (new_width <= 0 || new_height <= 0 || new_width > MAX_PICTURE_SIDE ||
+        new_height > MAX_PICTURE_SIDE)
+        return BAD_DATA;
+    picture out = cells ? ResampleCells(pic, o.width, o.height, xscale, resample.x_coeff.data(),
+                                        yscale, resample.y_coeff.data(), o.pad2)
+                        : ResampleFloat(pic, static_cast<int>(new_width),
+                                        static_cast<int>(new_height), o.pad2);
+    if (!out.pixels) return BAD_DATA;
+    pic = std::move(out);
+    return nullptr;
+}
 
-    if (final_widthp) *final_widthp = pic.width;
-    if (final_heightp) *final_heightp = pic.height;
-    if (pad_widthp) *pad_widthp = pic.width2;
-    if (pad_heightp) *pad_heightp = pic.height2;
-    return pic.pixels.release();
+} // namespace
+
+picture LoadPNG(const char *filename, const png_options &options)
+{
+    picture pic;
+    if (const char *why = Decode(filename, options, pic)) {
+        SetError("%s", why);
+        return {};
+    }
+    return pic;
 }
 
 } // namespace vimage

@@ -1,11 +1,14 @@
 // present.cpp - presenting a frame with the library's overlays.
 //
-// Callers draw a frame through the back-end table and call ImageUpdate. Before
-// the frame is shown, the library lays its own overlays over it, in this order:
-// the help screen (a darkened backdrop and the list of keys), the frame rate,
-// then the screenshot if one was asked for, then the status line. So a
-// screenshot holds the help screen and the frame rate when they are shown, but
-// not the status line that reports it.
+// Callers draw a frame through the back-end table and call ImageUpdate, which
+// is PresentFrame in every back-end. Before the frame is shown, the library
+// lays its own overlays over it, in this order: the help screen (the bound
+// back-end's darkened backdrop, then the list of keys, bright where the
+// back-end lets them work), the frame rate, then the screenshot if one was
+// asked for, then the status line, then the back-end's gamma sample if F8 has
+// it on. So a screenshot holds the help screen and the frame rate when they
+// are shown, but not the status line that reports it nor the gamma sample.
+// Then the back-end presents the frame.
 //
 // The frame rate shown is that of the last completed second. A status message
 // stays on every frame presented within one second of being set, and on the
@@ -13,7 +16,7 @@
 // half a unit more on either side, so that it reads over whatever the page
 // has on that row (the bottom item's bar) without moving anything.
 //
-// Depends on: the back-end table (text), canvas.cpp, screenshot.cpp, events.cpp.
+// Depends on: the bound back-end record, screenshot.cpp, events.cpp.
 
 #include "image_internal.h"
 
@@ -30,7 +33,7 @@ constexpr float STATUS_ROW = 23;
 constexpr float STATUS_PADDING = 0.5f; // units of band beside the text, either side
 
 // One line of the help screen and when its description is bright.
-enum class avail { always, antialias, accum_toggle, opengl };
+enum class avail { always, antialias, accum_toggle, gamma_sample };
 struct help_line {
     int y;
     const char *key;
@@ -44,24 +47,24 @@ constexpr std::array<help_line, 10> help_lines{{
     {7, "F6", "Increase supersampling", avail::antialias},
     {8, "Shift F6", "Decrease supersampling", avail::antialias},
     {9, "F7", "Enable/disable accumulation buffer", avail::accum_toggle},
-    {10, "F8", "Show/hide gamma sample", avail::opengl},
+    {10, "F8", "Show/hide gamma sample", avail::gamma_sample},
     {11, "F11", "Save screenshot", avail::always},
     {12, "F12", "Show/hide frame rate", avail::always},
     {18, "Escape", "Pause", avail::always},
     {20, "Ctrl Q", "Quit", avail::always},
 }};
 
+// What the bound back-end lets the keys switch now.
 static bool Available(avail when)
 {
-    if (when == avail::always) return true;
-    if (backend_id != BACKEND_GL) return false;
-    const gl_state &gl = backend.gl;
-    const bool blend = gl.glBlendColorp != nullptr;
+    const key_caps caps = bound->keys();
     switch (when) {
     case avail::antialias:
-        return gl.have_accum || blend;
+        return caps.antialias;
     case avail::accum_toggle:
-        return gl.have_accum && blend;
+        return caps.accum_toggle;
+    case avail::gamma_sample:
+        return caps.gamma_sample;
     default:
         return true;
     }
@@ -86,9 +89,12 @@ void RollFrameCounter(overlay_state &o, Uint32 now)
     }
 }
 
-int ImageUpdateCommon()
+void DrawOverlays()
 {
-    if (overlay.show_help) DrawHelp();
+    if (overlay.show_help) {
+        bound->backdrop();
+        DrawHelp();
+    }
     RollFrameCounter(overlay, SDL_GetTicks());
     if (overlay.show_fps) {
         char text[sizeof "-2147483648 fps"];
@@ -106,26 +112,13 @@ int ImageUpdateCommon()
         TextC(20, STATUS_ROW, overlay.status.data(), BRIGHT);
         if (SDL_GetTicks() - overlay.status_time > 999) overlay.status[0] = '\0';
     }
-    return 0;
+    if (overlay.show_gamma) bound->gamma_sample();
 }
 
-void DrawOverlaysSDL()
+int PresentFrame()
 {
-    SDL_Surface *screen = backend.sdl.surfp;
-    if (overlay.show_help) {
-        // The backdrop is a plain dark grey, not gamma-corrected.
-        const SDL_Rect r =
-            ClipRect(ImageX(2.5f), ImageY(2.5f), 35 * canvas.xscale, 20 * canvas.yscale, screen);
-        if (r.w) FillSurface(screen, r, SDL_MapRGB(screen->format, 32, 32, 32));
-    }
-    ImageUpdateCommon();
-}
-
-int ImageUpdateSDL()
-{
-    DrawOverlaysSDL();
-    display_call talking;
-    return SDL_Flip(backend.sdl.surfp);
+    DrawOverlays();
+    return bound->present();
 }
 
 } // namespace vimage

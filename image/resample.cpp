@@ -211,8 +211,7 @@ picture ResampleCells(const picture &src, int width, int height, int xscale,
     if (!dst.pixels) return dst;
 
     const size_t used = static_cast<size_t>(src.width) * src.bpp;
-    std::unique_ptr<uint16_t, free_deleter> middle(
-        static_cast<uint16_t *>(std::malloc(used * sizeof(uint16_t))));
+    malloc_ptr<uint16_t> middle(static_cast<uint16_t *>(std::malloc(used * sizeof(uint16_t))));
     if (!middle) return picture{};
 
     if (src.bpp == 4)

@@ -14,56 +14,26 @@
 // file, libpng's structures, the pixel buffer) lives in SaveScreenshot, the
 // caller of WritePng, and WritePng itself holds only plain values.
 //
-// Depends on: libpng, OpenGL, the platform layer (replacing the file),
-// canvas.cpp, gamma.cpp, events.cpp (SetError).
+// The pixels come from the bound back-end (its record's `capture`), in the
+// row order it reads them in.
+//
+// Depends on: libpng, the platform layer (replacing the file), the bound
+// back-end record, canvas.cpp, gamma.cpp, events.cpp (SetError).
 
 #include "image_internal.h"
 #include "platform.h"
 #include "png_writer.h"
 
-#include <cassert>
 #include <csetjmp>
 #include <cstdio>
 #include <new>
 #include <vector>
 
-#include <SDL_opengl.h>
 #include <png.h>
 
 namespace vimage {
 
 namespace {
-
-// Copies the canvas of the screen surface as R, G, B bytes into `pixels`.
-bool CaptureSDL(std::vector<Uint8> &pixels, int width, int height)
-{
-    SDL_Surface *rgb = SDL_CreateRGBSurfaceFrom(pixels.data(), width, height, 24, width * 3,
-                                                0x0000FF, 0x00FF00, 0xFF0000, 0);
-    if (!rgb) return false;
-    SDL_Rect from{static_cast<Sint16>(canvas.xoffset), static_cast<Sint16>(canvas.yoffset),
-                  static_cast<Uint16>(width), static_cast<Uint16>(height)};
-    const int result = SDL_UpperBlit(backend.sdl.surfp, &from, rgb, nullptr);
-    SDL_FreeSurface(rgb);
-    return result == 0;
-}
-
-// Reads the canvas from OpenGL's current read buffer (the back buffer, about
-// to be shown) as R, G, B bytes, bottom row first: in window coordinates the
-// canvas starts `yoffset` pixels above the bottom. The rows are packed
-// without gaps whatever pixel-store state the caller left.
-bool CaptureGL(std::vector<Uint8> &pixels, int width, int height)
-{
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
-    glPixelStorei(GL_PACK_SKIP_ROWS, 0);
-    glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
-    glPixelStorei(GL_PACK_SWAP_BYTES, GL_FALSE);
-    glReadPixels(canvas.xoffset, canvas.yoffset, width, height, GL_RGB, GL_UNSIGNED_BYTE,
-                 pixels.data());
-    glPopClientAttrib();
-    return true;
-}
 
 // Encodes the rows; false after a libpng error. Plain values only (see above).
 bool WritePng(png_writer &w, std::FILE *file, png_bytep *rows, int width, int height)
@@ -80,23 +50,16 @@ bool WritePng(png_writer &w, std::FILE *file, png_bytep *rows, int width, int he
     return true;
 }
 
-int WriteFail()
-{
-    SetError("Could not write image");
-    return -1;
-}
+constexpr const char *WRITE_FAILED = "Could not write image";
 
 } // namespace
 
 int SaveScreenshot()
 {
     platform::file_replacement out("screenshot.png");
-    if (!out.file()) {
-        SetError("Could not create screenshot file");
-        return -1;
-    }
+    if (!out.file()) return SetError("Could not create screenshot file");
     png_writer w;
-    if (!w.png || !w.info) return WriteFail();
+    if (!w.png || !w.info) return SetError("%s", WRITE_FAILED);
 
     const int width = CANVAS_W * canvas.xscale;
     const int height = CANVAS_H * canvas.yscale;
@@ -106,19 +69,17 @@ int SaveScreenshot()
         pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
         rows.resize(static_cast<size_t>(height));
     } catch (const std::bad_alloc &) {
-        return WriteFail();
+        return SetError("%s", WRITE_FAILED);
     }
-    // The file starts with the top row; OpenGL delivers the bottom row first.
-    const bool bottom_up = backend_id == BACKEND_GL;
+    const captured order = bound->capture(pixels.data(), width, height);
+    if (order == captured::failed) return SetError("%s", WRITE_FAILED);
+    // The file starts with the top row.
     for (int i = 0; i < height; ++i) {
-        const int row = bottom_up ? height - 1 - i : i;
+        const int row = order == captured::bottom_row_first ? height - 1 - i : i;
         rows[static_cast<size_t>(i)] = pixels.data() + static_cast<size_t>(row) * width * 3;
     }
-    assert(backend_id == BACKEND_SDL || backend_id == BACKEND_GL);
-    const bool captured = backend_id == BACKEND_GL ? CaptureGL(pixels, width, height)
-                                                   : CaptureSDL(pixels, width, height);
-    if (!captured || !WritePng(w, out.file(), rows.data(), width, height) || !out.Commit())
-        return WriteFail();
+    if (!WritePng(w, out.file(), rows.data(), width, height) || !out.Commit())
+        return SetError("%s", WRITE_FAILED);
     return 0;
 }
 

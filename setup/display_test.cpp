@@ -47,10 +47,6 @@
 
 namespace {
 
-constexpr Uint32 TITLE = 0x261c78;
-constexpr Uint32 LINE = 0x9f9f9f;
-constexpr Uint32 WARNING = 0xd8a020;
-constexpr Uint32 COUNTDOWN = 0x4f4f4f;
 constexpr Uint32 DEFAULT_COUNTDOWN_MS = 15000;
 constexpr float MAX_WIDTH = 38; // units a line may take
 
@@ -179,16 +175,16 @@ void DrawPage()
 
     ImageClear();
     if (have_logo) ImageDraw(&logo_picture, 0.0f, 0.5f);
-    TextC(20, 2, "Vantor Display Test", TITLE);
+    TextC(20, 2, "Vantor Display Test", palette::TITLE);
     float y = 6;
     for (const std::string &line : lines)
-        TextC(20, y++, line.c_str(), line == SOFTWARE_WARNING ? WARNING : LINE);
+        TextC(20, y++, line.c_str(), line == SOFTWARE_WARNING ? palette::WARNING : palette::REPORT);
     const auto seconds = static_cast<unsigned>(left);
     if (confirm) {
-        TextC(20, 18, "Keep these settings?", TITLE);
-        TextC(20, 21, Format("Reverting in %u s", seconds).c_str(), COUNTDOWN);
+        TextC(20, 18, "Keep these settings?", palette::TITLE);
+        TextC(20, 21, Format("Reverting in %u s", seconds).c_str(), palette::TEXT);
     } else {
-        TextC(20, 21, Format("Closes by itself in %u s", seconds).c_str(), COUNTDOWN);
+        TextC(20, 21, Format("Closes by itself in %u s", seconds).c_str(), palette::TEXT);
     }
 }
 

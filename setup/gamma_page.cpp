@@ -20,6 +20,8 @@
 
 #include "setup.h"
 
+#include "owners.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -27,13 +29,6 @@
 #include <memory>
 
 int gamma_mode = MODE_ALL;
-
-namespace {
-
-constexpr Uint32 QUESTION = 0x4f4f4f;
-constexpr std::array<Uint32, 3> CHANNEL_COLOURS{0x542219, 0x54a63c, 0x261c78};
-
-} // namespace
 
 const std::array<menuitem, 7> gamma_items{{
     {7, 16, 6, "Red", 1},
@@ -51,11 +46,6 @@ constexpr int TILE = 8;
 constexpr int PICTURE_W = 600, PICTURE_H = 120;
 constexpr int PICTURE_Y = 95;
 constexpr int BAND = 30, FLAT_ROWS = 15, PATTERN_Y = 14;
-
-struct surface_deleter {
-    void operator()(SDL_Surface *surface) const { SDL_FreeSurface(surface); }
-};
-using surface_ptr = std::unique_ptr<SDL_Surface, surface_deleter>;
 
 // The twelve tiles, t = 4 * kind + channel (kinds: horizontal lines,
 // checkerboard, vertical lines; channels: red, green, blue, white), and the
@@ -214,13 +204,13 @@ void DrawGammaMenu()
     if (picture.tiles_ready && screen && !PictureCurrent()) BuildPicture(screen);
 
     DrawPageTop("Vantor Gamma Correction");
-    TextC(20, 5, "Please match the brightness of the patterns below:", QUESTION);
+    TextC(20, 5, "Please match the brightness of the patterns below:", palette::TEXT);
     if (picture.built && screen) CopyToScreen(picture.surfp.get(), screen);
     const int values[3] = {s.gamma_r, s.gamma_g, s.gamma_b};
     for (int c = 0; c < 3; ++c)
         if (Shows(c))
             TextC(static_cast<float>(10 + 10 * c), 17, GammaText(values[c]).text,
-                  CHANNEL_COLOURS[static_cast<size_t>(c)]);
+                  palette::CHANNELS[static_cast<size_t>(c)]);
 }
 
 void GammaMenu()

@@ -32,9 +32,10 @@ extern "C" int SDL_main(int argc, char *argv[])
     std::atexit(SDL_Quit);
     SDL_WM_SetCaption("Vantor Setup", "Vantor Setup");
 
-    // BACKEND_SDL, 600 x 375, no antialiasing, 2 samples, gamma 2.2, flags 4:
-    // windowed, no accumulation buffer, colours corrected in software.
-    if (ImageInit(BACKEND_SDL, 600, 375, 0, 2, 22, 22, 22, 4) < 0) Die(ImageError());
+    // BACKEND_SDL, 600 x 375, no antialiasing, 2 samples, gamma 2.2, windowed,
+    // no accumulation buffer, colours corrected in software.
+    if (ImageInit(BACKEND_SDL, 600, 375, 0, 2, 22, 22, 22, IMAGE_SOFTWARE_GAMMA) < 0)
+        Die(ImageError());
     ImageClear();
     ImagePleaseWait();
     ImageUpdate();

@@ -19,16 +19,6 @@ settings s = defaults;
 image logo{};
 bool logo_loaded = false;
 
-namespace {
-
-constexpr Uint32 TITLE = 0x261c78;
-constexpr Uint32 VALUE = 0x4f4f4f;
-constexpr Uint32 RED = 0x542219;
-constexpr Uint32 GREEN = 0x54a63c;
-constexpr Uint32 BLUE = 0x261c78;
-
-} // namespace
-
 const std::array<menuitem, 5> main_items{{
     {10, 6, 20, "Graphics options:", 1},
     {10, 10, 20, "Sound options:", 2},
@@ -80,7 +70,7 @@ void DrawPageTop(const char *title)
 {
     ImageClear();
     if (logo_loaded) ImageDraw(&logo, 0.0f, 0.5f);
-    TextC(20, 2, title, TITLE);
+    TextC(20, 2, title, palette::TITLE);
 }
 
 gamma_text GammaText(int tenths)
@@ -104,7 +94,7 @@ const char *Backend()
 
 const char *Mode()
 {
-    return (s.flags & 1) ? "Full screen" : "Windowed";
+    return (s.flags & IMAGE_FULLSCREEN) ? "Full screen" : "Windowed";
 }
 
 summary_line MainSummary()
@@ -118,36 +108,36 @@ summary_line MainSummary()
 void DrawMainMenu()
 {
     DrawPageTop("Vantor Haulage Setup");
-    TextC(20, 7, MainSummary().text, VALUE);
-    TextC(20, 11, "Not yet implemented.", VALUE);
-    TextC(20, 15, "Not yet implemented.", VALUE);
+    TextC(20, 7, MainSummary().text, palette::TEXT);
+    TextC(20, 11, "Not yet implemented.", palette::TEXT);
+    TextC(20, 15, "Not yet implemented.", palette::TEXT);
 }
 
 void DrawGraphicsMenu()
 {
     DrawPageTop("Vantor Graphics Options");
-    TextC(20, 7, Backend(), VALUE);
+    TextC(20, 7, Backend(), palette::TEXT);
     char size[sizeof "-2147483648x-2147483648"];
     std::snprintf(size, sizeof size, "%dx%d", s.width, s.height);
-    TextC(20, 10, size, VALUE);
-    TextC(20, 13, Mode(), VALUE);
+    TextC(20, 10, size, palette::TEXT);
+    TextC(20, 13, Mode(), palette::TEXT);
     char antialias[sizeof "Disabled (no accumulation), x-2147483648"];
     std::snprintf(antialias, sizeof antialias, "%s (%saccumulation), x%d", Enabled(s.antialias),
-                  (s.flags & 2) ? "" : "no ", s.samples);
-    TextC(20, 16, antialias, VALUE);
-    TextC(15, 19, GammaText(s.gamma_r).text, RED);
-    TextC(20, 19, GammaText(s.gamma_g).text, GREEN);
-    TextC(25, 19, GammaText(s.gamma_b).text, BLUE);
+                  (s.flags & IMAGE_ACCUM) ? "" : "no ", s.samples);
+    TextC(20, 16, antialias, palette::TEXT);
+    TextC(15, 19, GammaText(s.gamma_r).text, palette::CHANNELS[0]);
+    TextC(20, 19, GammaText(s.gamma_g).text, palette::CHANNELS[1]);
+    TextC(25, 19, GammaText(s.gamma_b).text, palette::CHANNELS[2]);
 }
 
 void DrawAntialiasMenu()
 {
     DrawPageTop("Vantor Antialiasing Options");
-    TextC(20, 7, Enabled(s.antialias), VALUE);
-    TextC(20, 10, Enabled(s.flags & 2), VALUE);
+    TextC(20, 7, Enabled(s.antialias), palette::TEXT);
+    TextC(20, 10, Enabled(s.flags & IMAGE_ACCUM), palette::TEXT);
     char samples[sizeof "x-2147483648"];
     std::snprintf(samples, sizeof samples, "x%d", s.samples);
-    TextC(20, 13, samples, VALUE);
+    TextC(20, 13, samples, palette::TEXT);
 }
 
 void MainMenu()

@@ -21,10 +21,6 @@ const char *menu_question = "";
 
 namespace {
 
-constexpr Uint32 QUESTION = 0x4f4f4f;
-constexpr Uint32 BOX = 0x19450d;
-constexpr Uint32 INK = 0x000000;
-
 // Room for the choices of a list question, and "Cancel".
 constexpr int MAX_ITEMS = 20;
 
@@ -34,13 +30,13 @@ void DrawEntry(int n)
 {
     char text[40];
     std::snprintf(text, sizeof text, "%d", n);
-    ImageRect(15, 9, 10, 3, BOX);
-    TextR(21, 10, text, INK);
-    if (SDL_GetTicks() & 512) ImageRectFrac(21, 10.125f, 0.75f, 0.75f, INK);
+    ImageRect(15, 9, 10, 3, palette::BOX);
+    TextR(21, 10, text, palette::INK);
+    if (SDL_GetTicks() & 512) ImageRectFrac(21, 10.125f, 0.75f, 0.75f, palette::INK);
 }
 
-// Replaces bit `bit` of the flags with the answer's: answers are 1 for off
-// and 1 + bit for on.
+// Replaces bit `bit` (an IMAGE_* flag) of the flags with the answer's:
+// answers are 1 for off and 1 + bit for on.
 void SetFlag(settings &rec, int bit, int answer)
 {
     rec.flags = (rec.flags & ~bit) | ((answer - 1) & bit);
@@ -53,10 +49,11 @@ const list_question backend_question{"Vantor Back-end",
                                      {{{"OpenGL", 1}, {"SDL", 2}}},
                                      [](settings &rec, int answer) { rec.backend = answer - 1; }};
 
-const list_question mode_question{"Vantor Screen Mode",
-                                  "Please select a screen mode:",
-                                  {{{"Full screen", 2}, {"Windowed", 1}}},
-                                  [](settings &rec, int answer) { SetFlag(rec, 1, answer); }};
+const list_question mode_question{
+    "Vantor Screen Mode",
+    "Please select a screen mode:",
+    {{{"Full screen", 1 + IMAGE_FULLSCREEN}, {"Windowed", 1}}},
+    [](settings &rec, int answer) { SetFlag(rec, IMAGE_FULLSCREEN, answer); }};
 
 const list_question antialias_question{
     "Vantor Antialiasing",
@@ -64,15 +61,16 @@ const list_question antialias_question{
     {{{"Yes", 2}, {"No", 1}}},
     [](settings &rec, int answer) { rec.antialias = answer - 1; }};
 
-const list_question accum_question{"Vantor Accumulation Buffer",
-                                   "Should Vantor request an accumulation buffer?",
-                                   {{{"Yes", 3}, {"No", 1}}},
-                                   [](settings &rec, int answer) { SetFlag(rec, 2, answer); }};
+const list_question accum_question{
+    "Vantor Accumulation Buffer",
+    "Should Vantor request an accumulation buffer?",
+    {{{"Yes", 1 + IMAGE_ACCUM}, {"No", 1}}},
+    [](settings &rec, int answer) { SetFlag(rec, IMAGE_ACCUM, answer); }};
 
 void DrawMenu()
 {
     DrawPageTop(menu_title);
-    TextC(20, 5, menu_question, QUESTION);
+    TextC(20, 5, menu_question, palette::TEXT);
 }
 
 void Menu(const char *title, const char *question, int *np, std::initializer_list<choice> choices)
@@ -152,7 +150,7 @@ void ReadResolution(int n, void *p)
     const bool height = *static_cast<const int *>(p) != 0;
     DrawPageTop("Vantor Resolution");
     TextC(20, 7, height ? "Please enter the display height:" : "Please enter the display width:",
-          QUESTION);
+          palette::TEXT);
     DrawEntry(n);
     ImageUpdate();
 }
@@ -160,16 +158,19 @@ void ReadResolution(int n, void *p)
 void ReadSamples(int n, void *)
 {
     DrawPageTop("Vantor Supersampling");
-    TextC(20, 7, "Please enter the number of samples per pixel (2-64):", QUESTION);
+    TextC(20, 7, "Please enter the number of samples per pixel (2-64):", palette::TEXT);
     DrawEntry(n);
     ImageUpdate();
 }
 
 void ChooseResolution()
 {
+    // A size the game could not open is stored as the smallest it can.
+    constexpr int least[2] = {IMAGE_MIN_WIDTH, IMAGE_MIN_HEIGHT};
     for (int i = 0; i < 2; ++i) {
         int &field = i == 0 ? s.width : s.height;
-        if (const std::optional<int> n = ReadNumber(ReadResolution, field, 9999, &i)) field = *n;
+        if (const std::optional<int> n = ReadNumber(ReadResolution, field, 9999, &i))
+            field = std::max(*n, least[i]);
     }
 }
 
@@ -179,29 +180,32 @@ void SamplesEntry()
         s.samples = std::max(*n, 2);
 }
 
+size_page::size_page(const int sizes[][2], int n) : count(std::clamp(n, 0, MAX_SIZES))
+{
+    for (int k = 0; k < count; ++k) {
+        const auto at = static_cast<size_t>(k);
+        std::snprintf(texts[at].data(), texts[at].size(), "%dx%d", sizes[k][0], sizes[k][1]);
+        items[at] = {10, 7 + k, 20, texts[at].data(), k + 1};
+    }
+    items[static_cast<size_t>(count)] = {10, 7 + count, 20, "Other...", -1};
+    items[static_cast<size_t>(count) + 1] = {10, 23, 20, "Cancel", 0};
+}
+
 void ResolutionMenu()
 {
-    constexpr int MAX_SIZES = 16;
-    int sizes[MAX_SIZES][2];
-    const int count = ImageModes(s.backend, s.flags, sizes, MAX_SIZES);
+    int sizes[size_page::MAX_SIZES][2];
+    const int count = ImageModes(s.backend, s.flags, sizes, size_page::MAX_SIZES);
     if (count == 0) { // any size will do, or none is listed
         ChooseResolution();
         return;
     }
-    char texts[MAX_SIZES][40];
-    std::array<menuitem, MAX_SIZES + 2> items{};
-    for (int k = 0; k < count; ++k) {
-        std::snprintf(texts[k], sizeof texts[k], "%dx%d", sizes[k][0], sizes[k][1]);
-        items[static_cast<size_t>(k)] = {10, 7 + k, 20, texts[k], k + 1};
-    }
-    items[static_cast<size_t>(count)] = {10, 7 + count, 20, "Other...", -1};
-    items[static_cast<size_t>(count) + 1] = {10, 23, 20, "Cancel", 0};
+    const size_page page(sizes, count);
     menu_question = "Please choose a display size:";
     menu_title = "Vantor Resolution";
-    const int result = ImageMenu(DrawMenu, count + 2, items.data(), 0);
+    const int result = ImageMenu(DrawMenu, page.count + 2, page.items.data(), 0);
     if (result == -1) { // "Other...", or a failed wait, which the entry then reports
         ChooseResolution();
-    } else if (result > 0 && result <= count) {
+    } else if (result > 0 && result <= page.count) {
         s.width = sizes[result - 1][0];
         s.height = sizes[result - 1][1];
     }

@@ -42,8 +42,6 @@ constexpr long DEFAULT_LIMIT_SECONDS = 30;
 constexpr int EXIT_KEPT = 0;
 constexpr int EXIT_REVERTED = 3;
 constexpr size_t STATUS_MAX = 63; // the library's status line
-constexpr Uint32 VALUE = 0x4f4f4f;
-constexpr Uint32 INACTIVE = 0x2f2f2f;
 constexpr int TEST_ITEM = 7;
 
 // The running display test; a static owner, so that the program ending while
@@ -71,7 +69,7 @@ void DrawTestingPage()
         const float centre = static_cast<float>(item.x) + static_cast<float>(item.width) / 2;
         const bool chosen = item.return_code == TEST_ITEM;
         TextC(centre, static_cast<float>(item.y), chosen ? "Testing the display..." : item.text,
-              chosen ? ImageFlash(VALUE) : INACTIVE);
+              chosen ? ImageFlash(palette::TEXT) : palette::INACTIVE);
     }
 }
 

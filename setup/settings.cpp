@@ -13,21 +13,13 @@
 
 #include "settings.h"
 
+#include "decimal.h"
+#include "owners.h"
 #include "platform.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
-#include <cstdlib>
-#include <limits>
-#include <memory>
 
 namespace {
-
-struct file_closer {
-    void operator()(std::FILE *f) const { std::fclose(f); }
-};
-using file_ptr = std::unique_ptr<std::FILE, file_closer>;
 
 // Characters of the text being read, one at a time; -1 at its end.
 struct text_source {
@@ -42,32 +34,6 @@ struct file_source {
     int peek() const { return std::ungetc(std::getc(file), file); }
     void next() { std::getc(file); }
 };
-
-bool IsDigit(int c)
-{
-    return c >= '0' && c <= '9';
-}
-
-// Reads one number, moving past it; false when there is none.
-template <class Source>
-bool ReadNumber(Source &src, int32_t &value)
-{
-    while (src.peek() >= 0 && std::isspace(src.peek())) src.next();
-    bool negative = false;
-    if (src.peek() == '+' || src.peek() == '-') {
-        negative = src.peek() == '-';
-        src.next();
-    }
-    if (!IsDigit(src.peek())) return false;
-    constexpr int64_t limit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
-    int64_t magnitude = 0;
-    for (; IsDigit(src.peek()); src.next())
-        magnitude = std::min(limit, magnitude * 10 + (src.peek() - '0'));
-    const int64_t signed_value = negative ? -magnitude : magnitude;
-    value = static_cast<int32_t>(std::clamp<int64_t>(
-        signed_value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-    return true;
-}
 
 // Moves past a UTF-8 byte-order mark at the start. False when the text starts
 // with only a part of one: then it starts with no number either.
@@ -91,7 +57,7 @@ int ReadFields(Source &src, settings &s)
     int count = 0;
     if (!SkipByteOrderMark(src)) return 0;
     for (int32_t *field : fields) {
-        if (!ReadNumber(src, *field)) break;
+        if (!ReadDecimal(src, *field)) break;
         ++count;
     }
     return count;

@@ -6,6 +6,8 @@
 // leaves for the game.
 #pragma once
 
+#include "image.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,8 +16,8 @@ struct settings {
     int32_t backend; // backend_id: 0 OpenGL, 1 SDL
     int32_t width;   // display size in pixels
     int32_t height;
-    int32_t flags;     // bit 0 full screen, bit 1 accumulation buffer,
-                       // bit 2 software gamma; other bits are carried through
+    int32_t flags;     // image.h's IMAGE_FULLSCREEN, IMAGE_ACCUM and
+                       // IMAGE_SOFTWARE_GAMMA; other bits are carried through
     int32_t antialias; // 0 off, 1 on
     int32_t samples;   // supersampling samples per pixel, 2..64
     int32_t gamma_r;   // gamma in tenths (22 means 2.2), 1..50
@@ -23,7 +25,7 @@ struct settings {
     int32_t gamma_b;
 };
 
-inline constexpr settings defaults{0, 800, 600, 1, 0, 2, 22, 22, 22};
+inline constexpr settings defaults{BACKEND_GL, 800, 600, IMAGE_FULLSCREEN, 0, 2, 22, 22, 22};
 
 // The path of the settings file, the same text on every call.
 const char *ConfFile();

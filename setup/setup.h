@@ -13,6 +13,20 @@
 #include <optional>
 #include <string>
 
+// The setup's palette: linear 0xRRGGBB colour words for the pages and the
+// display test (the library draws the menu's bars in its own colours).
+namespace palette {
+inline constexpr Uint32 TITLE = 0x261c78;    // page titles
+inline constexpr Uint32 TEXT = 0x4f4f4f;     // questions, current values, the countdown
+inline constexpr Uint32 BOX = 0x19450d;      // the numeric entry's box, like a menu bar
+inline constexpr Uint32 INK = 0x000000;      // the number and the cursor in the box
+inline constexpr Uint32 REPORT = 0x9f9f9f;   // the display test's lines
+inline constexpr Uint32 WARNING = 0xd8a020;  // the display test's warning
+inline constexpr Uint32 INACTIVE = 0x2f2f2f; // item labels while the display test runs
+// The gamma values of the red, green and blue channels.
+inline constexpr std::array<Uint32, 3> CHANNELS{0x542219, 0x54a63c, 0x261c78};
+} // namespace palette
+
 // The record being edited; filled at start-up, written by "Save and exit".
 extern settings s;
 // "logo.png", drawn at the top left of every page when it could be loaded.
@@ -153,8 +167,24 @@ entry_step EntryKey(int value, int max, int sym);
 void ReadResolution(int n, void *p);
 void ReadSamples(int n, void *p);
 
-// Width, then height, typed in.
+// Width, then height, typed in; a size below IMAGE_MIN_WIDTH x
+// IMAGE_MIN_HEIGHT is stored as that.
 void ChooseResolution();
+
+// The items of the display-size list: the first MAX_SIZES sizes, one a row
+// from row 7, "Other..." (code -1) on the row after them and "Cancel" on row
+// 23, so that every item has a row of its own.
+struct size_page {
+    static constexpr int MAX_SIZES = 15;
+    int count; // sizes listed
+    std::array<std::array<char, sizeof "-2147483648x-2147483648">, MAX_SIZES> texts{};
+    std::array<menuitem, MAX_SIZES + 2> items{};
+
+    size_page(const int sizes[][2], int n);
+    size_page(const size_page &) = delete; // the items point into texts
+    size_page &operator=(const size_page &) = delete;
+};
+
 // The display-size list, with "Other..." leading to ChooseResolution.
 void ResolutionMenu();
 // The samples entry: at most 64; a value below 2 is accepted as 2, and Escape

@@ -20,7 +20,8 @@ inline void OpenDisplay(int width = 600, int height = 375, int gamma = 22)
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     ASSERT_EQ(SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO), 0) << SDL_GetError();
     std::atexit(SDL_Quit);
-    ASSERT_EQ(ImageInit(BACKEND_SDL, width, height, 0, 2, gamma, gamma, gamma, 4), 0)
+    ASSERT_EQ(
+        ImageInit(BACKEND_SDL, width, height, 0, 2, gamma, gamma, gamma, IMAGE_SOFTWARE_GAMMA), 0)
         << ImageError();
 }
 

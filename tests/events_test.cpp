@@ -47,6 +47,7 @@ TEST(Events, TickGivesWayToInputWaitingBehindIt)
     SDL_PumpEvents();
     SDL_Event ticks[8];
     EXPECT_EQ(SDL_PeepEvents(ticks, 8, SDL_PEEKEVENT, SDL_EVENTMASK(SDL_USEREVENT)), 1);
+    EXPECT_TRUE(ticks[0].user.code == 0 && !ticks[0].user.data1 && !ticks[0].user.data2);
 }
 
 TEST(Events, LibraryKeysAreSwallowedOthersHandedBack)
@@ -72,7 +73,7 @@ TEST(Events, LibraryKeysAreSwallowedOthersHandedBack)
 // The OpenGL back-end's antialiasing keys, on its record alone.
 TEST(AntialiasKeys, MessagesFollowWhatTheContextHas)
 {
-    vimage::backend_id = BACKEND_GL;
+    vimage::Bind(vimage::gl_backend); // its keys alone, without a context
     vimage::gl_state &gl = vimage::backend.gl;
     auto press = [](SDLKey sym, SDLMod mod = KMOD_NONE) {
         EXPECT_TRUE(vimage::LibraryKey(SDL_keysym{0, sym, mod, 0}));
@@ -114,9 +115,12 @@ TEST(Status, LongMessagesAreCutAndTheLastErrorKept)
     ImageStatus("%dx supersampling.", 12);
     EXPECT_EQ(Status(), "12x supersampling.");
     EXPECT_EQ(ImageError(), nullptr);
-    vimage::SetError("first");
-    vimage::SetError("second");
-    EXPECT_STREQ(ImageError(), "second");
+    SDL_SetError("first");
+    EXPECT_EQ(vimage::SetError("%s", SDL_GetError()), -1);
+    SDL_SetError("second"); // SDL's text changes, the record does not
+    EXPECT_STREQ(ImageError(), "first");
+    vimage::SetError("%s %d", "second", 2);
+    EXPECT_STREQ(ImageError(), "second 2");
 }
 
 TEST(Flash, TriangleWaveOverOneSecond)

@@ -16,13 +16,13 @@ inline void StartX11()
 }
 
 // The OpenGL back-end, windowed. flags 0 uses the gamma ramp (colours reach
-// the frame buffer unchanged), 2 adds the accumulation buffer, 4 corrects in
-// software.
+// the frame buffer unchanged), IMAGE_ACCUM adds the accumulation buffer,
+// IMAGE_SOFTWARE_GAMMA corrects in software.
 inline void OpenGLDisplay(int width = 600, int height = 375, int flags = 0)
 {
     StartX11();
     ASSERT_EQ(ImageInit(BACKEND_GL, width, height, 0, 2, 22, 22, 22, flags), 0) << ImageError();
-    ASSERT_EQ(vimage::gammas.gamma_required, (flags & 4) ? 1 : 0);
+    ASSERT_EQ(vimage::gammas.gamma_required, (flags & IMAGE_SOFTWARE_GAMMA) ? 1 : 0);
 }
 
 // The frame being drawn, from OpenGL's back buffer.

@@ -173,7 +173,7 @@ TEST(GLOverlays, GammaSampleStipplesHalfThePixelsStatusLineOnItsBand)
     ImageClear();
     ImageRect(10, 23, 20, 1, 0x19450d);
     ImageStatus("Hello");
-    vimage::DrawOverlaysGL();
+    vimage::DrawOverlays();
     ExpectStatusOnBand(ReadFrame(), 0x19450d);
 }
 

@@ -9,7 +9,7 @@ using vimage::overlay;
 TEST(GLInit, TheRecordSaysWhatTheContextHas)
 {
     StartX11();
-    ASSERT_EQ(ImageInit(BACKEND_GL, 800, 600, 1, 65, 22, 22, 22, 2), 0) << ImageError();
+    ASSERT_EQ(ImageInit(BACKEND_GL, 800, 600, 1, 65, 22, 22, 22, IMAGE_ACCUM), 0) << ImageError();
     // sdl12-compat saw the variable before SDL started, so the context is the
     // window's own, with its accumulation buffer.
     EXPECT_STREQ(std::getenv("SDL12COMPAT_OPENGL_SCALING"), "0");
@@ -26,7 +26,7 @@ TEST(GLInit, TheRecordSaysWhatTheContextHas)
     EXPECT_EQ(vimage::ExtensionSupported("GL_ARB_imaging"), 0);
     glGetIntegerv(GL_LIGHT_MODEL_COLOR_CONTROL, &value);
     EXPECT_EQ(value, GL_SEPARATE_SPECULAR_COLOR);
-    EXPECT_EQ(ImageRect, vimage::ImageRectGL);
+    EXPECT_EQ(ImageRect, vimage::gl_backend.rect);
     EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR});
 }
 
@@ -36,7 +36,7 @@ TEST(GLInit, OpenGL10IsRefused)
     StartX11();
     EXPECT_EQ(ImageInit(BACKEND_GL, 600, 375, 0, 2, 22, 22, 22, 0), -1);
     EXPECT_STREQ(ImageError(), "OpenGL 1.1 or newer required");
-    EXPECT_EQ(ImageClear, nullptr);
+    EXPECT_EQ(ImageClear(), -1);
     EXPECT_EQ(ImageGLState(), nullptr);
 }
 
@@ -45,7 +45,7 @@ TEST(GLInit, OpenGL10IsRefused)
 // context has.
 TEST(GLKeys, AccumulationBufferWithoutBlendColor)
 {
-    OpenGLDisplay(600, 375, 2);
+    OpenGLDisplay(600, 375, IMAGE_ACCUM);
     const image_gl *gl = ImageGLState();
     ASSERT_TRUE(gl->have_accum && !gl->glBlendColorp);
     auto press = [](SDLKey sym, SDLMod mod = KMOD_NONE) {
@@ -70,7 +70,7 @@ TEST(GLKeys, AccumulationBufferWithoutBlendColor)
     overlay.show_help = 1;
     overlay.status[0] = '\0';
     ImageRect(0, 0, 40, 25, 0xFFFFFF);
-    vimage::DrawOverlaysGL();
+    vimage::DrawOverlays();
     const frame f = ReadFrame();
     EXPECT_EQ(f.At(20, 14 * 15), 0xFFFFFFu);         // left of the backdrop
     EXPECT_NEAR(f.At(100, 14 * 15) & 0xff, 0x40, 1); // white darkened to a quarter

@@ -12,7 +12,8 @@ namespace {
 // highlighted (the highlight flashes with time).
 std::vector<Uint32> MainPage(int backend_opt, int width, int height)
 {
-    EXPECT_EQ(ImageInit(backend_opt, width, height, 0, 2, 22, 22, 22, 4), 0) << ImageError();
+    EXPECT_EQ(ImageInit(backend_opt, width, height, 0, 2, 22, 22, 22, IMAGE_SOFTWARE_GAMMA), 0)
+        << ImageError();
     logo_loaded = ImageLoad(&logo, "logo.png", 8, 4, 0) == 0;
     EXPECT_TRUE(logo_loaded) << ImageError();
     vimage::DrawMenuFrame(DrawMainMenu, static_cast<int>(main_items.size()), main_items.data(), -1);

@@ -134,13 +134,13 @@ TEST_F(Menu, APageWithoutItemsWaitsForAnyChoice)
     EXPECT_EQ(vimage::MenuReact(m, KeyEvent(SDLK_a), 0, nullptr).action, menu_action::redraw);
 }
 
-TEST(MenuHitTest, CellsTruncateTowardZeroAndEarlierItemsWin)
+TEST(MenuHitTest, CellsRoundDownAndEarlierItemsWin)
 {
     vimage::canvas = vimage::CanvasFor(800, 600); // 50-pixel bands above and below
     const menuitem items[] = {{0, 0, 5, "A", 1}, {2, 0, 5, "B", 2}};
     EXPECT_EQ(vimage::MenuItem(2, items, 50, 50), 0);
     EXPECT_EQ(vimage::MenuItem(2, items, 110, 50), 1);
-    EXPECT_EQ(vimage::MenuItem(2, items, 50, 31), 0);  // -0.95 units counts as row 0
+    EXPECT_EQ(vimage::MenuItem(2, items, 50, 49), -1); // -0.05 units is row -1
     EXPECT_EQ(vimage::MenuItem(2, items, 50, 30), -1); // -1.0 units is row -1
     EXPECT_EQ(vimage::MenuItem(2, items, 50, 70), -1); // row 1
     EXPECT_EQ(vimage::MenuItem(0, items, 50, 50), -1);

@@ -7,6 +7,7 @@
 #include "setup.h"
 
 #include <climits>
+#include <set>
 #include <utility>
 
 TEST(Pages, NamesAndSummaryLine)
@@ -14,7 +15,7 @@ TEST(Pages, NamesAndSummaryLine)
     s = defaults;
     EXPECT_STREQ(MainSummary().text, "OpenGL, 800x600 (Full screen)");
     s.backend = 1;
-    s.flags = 4 | 2; // bits other than 0 do not change the mode
+    s.flags = IMAGE_SOFTWARE_GAMMA | IMAGE_ACCUM; // other bits do not change the mode
     EXPECT_STREQ(Backend(), "SDL");
     EXPECT_STREQ(Mode(), "Windowed");
     for (int b : {2, -1, INT_MIN}) {
@@ -34,10 +35,10 @@ TEST(Questions, AnswersChangeOnlyTheirOwnField)
 {
     settings rec{7, 1, 2, -1, 5, 6, 7, 8, 9}; // flags with every bit set
     mode_question.apply(rec, 1);              // "Windowed"
-    EXPECT_EQ(rec.flags, ~1);
+    EXPECT_EQ(rec.flags, ~IMAGE_FULLSCREEN);
     mode_question.apply(rec, 2);  // "Full screen"
     accum_question.apply(rec, 1); // "No"
-    EXPECT_EQ(rec.flags, ~2);
+    EXPECT_EQ(rec.flags, ~IMAGE_ACCUM);
     accum_question.apply(rec, 3); // "Yes"
     EXPECT_EQ(rec.flags, -1);
     backend_question.apply(rec, 2); // "SDL"
@@ -105,6 +106,20 @@ TEST(TestDisplay, SoftwareRendererAndAdvice)
               "Too small: the minimum is 40 x 25");
     EXPECT_EQ(advice({1, 40, 24, 0, 0, 2, 22, 22, 22}, 0, false),
               "Too small: the minimum is 40 x 25");
+}
+
+TEST(Questions, EveryItemOfTheSizeListHasARowOfItsOwn)
+{
+    int sizes[20][2];
+    for (int k = 0; k < 20; ++k) sizes[k][0] = 640 + k, sizes[k][1] = 480;
+    for (int n : {1, 15, 16, 20}) {
+        const size_page page(sizes, n);
+        std::set<int> rows;
+        for (int i = 0; i < page.count + 2; ++i) rows.insert(page.items[i].y);
+        EXPECT_EQ(static_cast<int>(rows.size()), page.count + 2) << n;
+        EXPECT_EQ(*rows.rbegin(), 23) << n; // "Cancel"
+        EXPECT_STREQ(page.items[page.count].text, "Other...") << n;
+    }
 }
 
 TEST(NumericEntry, TypingWithinTheMaximumReturnAndEscape)
@@ -237,12 +252,10 @@ TEST(Logo, MainPageShowsTheLogoReducedExactly)
     logo_loaded = true;
     DrawMainMenu();
     // The file at its own size, top row first.
-    int w = 0, h = 0;
-    vimage::pixels_ptr full(
-        vimage::LoadPNG("logo.png", 0, 0, 0, 0, 1, 1, &w, &h, nullptr, nullptr));
-    ASSERT_TRUE(full);
-    ASSERT_EQ(w, 512);
-    ASSERT_EQ(h, 256);
+    const vimage::picture full = vimage::LoadPNG("logo.png", {.top_row_first = true});
+    ASSERT_TRUE(full.pixels);
+    ASSERT_EQ(full.width, 512);
+    ASSERT_EQ(full.height, 256);
     // Screen pixel i of a unit covers source pixels [64 i / 15, 64 (i + 1) / 15).
     auto overlap = [](int i, int j) {
         return std::max(0, std::min(64 * (i + 1), 15 * (j + 1)) - std::max(64 * i, 15 * j));
@@ -255,7 +268,7 @@ TEST(Logo, MainPageShowsTheLogoReducedExactly)
                 long long sum = 0; // in 1/4096 of a screen pixel
                 for (int sy = 64 * (y / 15); sy < 64 * (y / 15 + 1); ++sy)
                     for (int sx = 64 * (x / 15); sx < 64 * (x / 15 + 1); ++sx)
-                        sum += static_cast<long long>(full.get()[(sy * 512 + sx) * 3 + c]) *
+                        sum += static_cast<long long>(full.pixels.get()[(sy * 512 + sx) * 3 + c]) *
                                overlap(x % 15, sx % 64) * overlap(y % 15, sy % 64);
                 expected = expected << 8 | static_cast<Uint32>((2 * sum + 4096) / 8192);
             }

@@ -116,7 +116,7 @@ TEST(SDLText, WidthsAlignmentAndBytesWithoutGlyphs)
 TEST(SDLText, GlyphsRememberTheirColour)
 {
     OpenDisplay();
-    const vimage::sdl_char &a = font.font_chars['A' - 32];
+    const vimage::sdl_char &a = vimage::sdl_glyphs.chars['A' - 32];
     ImageClear();
     TextL(1, 1, "A", 0xFFFFFF);
     const std::string white = Lit();

@@ -582,8 +582,8 @@ $KNOWN|g b c b Escape o m c m Escape f a a c a Escape n Down Return c Down Retur
 # Full screen, "Other...": Escape on the width keeps it; the height, typed, appends.
 $DEFAULTS|g r o Escape 5 Return Escape|0 800 6005 1 0 2 22 22 22
 # Windowed, the entries at once: Backspace drops a digit, keypad keys do
-# nothing, no digit past 9999.
-0 800 600 0 0 2 22 22 22|g r BackSpace KP_5 5 1 9 KP_Enter Return BackSpace BackSpace BackSpace Return Escape|0 8051 0 0 0 2 22 22 22
+# nothing, no digit past 9999, a height below 25 is stored as 25.
+0 800 600 0 0 2 22 22 22|g r BackSpace KP_5 5 1 9 KP_Enter Return BackSpace BackSpace BackSpace 2 4 Return Escape|0 8051 25 0 0 2 22 22 22
 # Samples: 2 and 9 make 29, not 299; below 2 is stored as 2; Escape keeps
 # even a value below 2 (hand-edited) as it was.
 $DEFAULTS|g a s 9 9 Return Escape Escape|0 800 600 1 0 29 22 22 22

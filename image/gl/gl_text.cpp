@@ -1,4 +1,4 @@
-// gl_text.cpp - the game's font in the OpenGL back-end.
+// gl_text.cpp - the OpenGL back-end's glyph set and text.
 //
 // Glyph set: each printable character 32..126 is an alpha-only texture of its
 // coverage (sides rounded up to powers of two, nearest texels) and a display
@@ -21,14 +21,14 @@
 // The texture environment GL_REPLACE on an alpha-only texture draws each glyph
 // in the current colour with its coverage as alpha, blended over the picture.
 //
-// Depends on: OpenGL, font.cpp (FontChar, metrics), canvas.cpp, gamma.cpp.
+// Depends on: OpenGL, font.cpp (FontChar, metrics), canvas.cpp, gamma.cpp,
+// gl_backend.cpp (CanvasColumn, CanvasRow).
 
 #include "image_internal.h"
 
 #include <SDL_opengl.h>
 
 #include <algorithm>
-#include <cmath>
 
 namespace vimage {
 
@@ -53,13 +53,6 @@ double UnitsX(double pixels)
 double UnitsY(double pixels)
 {
     return pixels / canvas.yscale / CANVAS_H;
-}
-
-// Whole pixels, rounded down; the tolerance takes up the float error of
-// positions that were whole pixels before they became OpenGL units.
-double WholePixels(double pixels)
-{
-    return std::floor(pixels + 1.0 / 1024);
 }
 
 // Uploads a glyph's coverage, width x height bytes without gaps, into the
@@ -122,11 +115,6 @@ void BuildGlyphsGL()
     }
 }
 
-float TextWidthGL(const char *text)
-{
-    return TextWidthSDL(text); // the same advances in both back-ends
-}
-
 // Draws with the pen `pen_x` whole pixels right of the canvas's left edge
 // and the line's top `line_top` whole pixels below its top edge.
 static int DrawText(double pen_x, double line_top, const char *text, Uint32 col)
@@ -154,26 +142,10 @@ static int DrawText(double pen_x, double line_top, const char *text, Uint32 col)
     return 0;
 }
 
-int TextGL(float x, float y, const char *text, Uint32 col)
-{
-    return DrawText(WholePixels(static_cast<double>(x) * CANVAS_W * canvas.xscale),
-                    WholePixels((1.0 - y) * CANVAS_H * canvas.yscale), text, col);
-}
-
 // The logical positions become pixels exactly as in the SDL back-end.
 int TextLGL(float x, float y, const char *text, Uint32 col)
 {
     return DrawText(CanvasColumn(x), CanvasRow(y), text, col);
-}
-
-int TextCGL(float x, float y, const char *text, Uint32 col)
-{
-    return DrawText(CanvasColumn(x - 0.5f * TextWidthGL(text)), CanvasRow(y), text, col);
-}
-
-int TextRGL(float x, float y, const char *text, Uint32 col)
-{
-    return DrawText(CanvasColumn(x - TextWidthGL(text)), CanvasRow(y), text, col);
 }
 
 } // namespace vimage

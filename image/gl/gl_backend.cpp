@@ -1,6 +1,6 @@
-// gl_backend.cpp - drawing through OpenGL.
+// gl_backend.cpp - the OpenGL back-end: drawing through OpenGL.
 //
-// The OpenGL implementation of the back-end table. The canvas is the unit
+// The OpenGL implementation of the back-end record. The canvas is the unit
 // square of OpenGL coordinates: logical (x, y) is drawn at (x / 40, 1 - y / 25),
 // and the orthographic projection that ImagePanGL sets lays that square onto
 // the canvas's pixels, margins and pan included (the odd pixel of an uneven
@@ -16,24 +16,25 @@
 // that each texel covers one pixel. A picture of its own size (0 x 0 units)
 // is mipmapped instead.
 //
-// State: the projection and the fixed state are set once by PrepareGL.
+// State: the projection and the fixed state are set once by CompleteGL.
 // GL_TEXTURE_2D and GL_BLEND are off between operations: whatever switches
 // one on switches it off again. The clear colour is never set (black).
 //
-// Presenting a frame reports one pending OpenGL error on standard output,
-// darkens the picture under the help screen by blending, lays the common
-// overlays and then the gamma sample over it, and swaps. The gamma sample
-// comes after the screenshot, so screenshots never hold it.
+// Presenting a frame: under the help screen the picture is darkened by
+// blending; the gamma sample (F8) comes after the screenshot, so screenshots
+// never hold it; before the swap, one pending OpenGL error is reported on
+// standard output. The antialiasing keys (F5 to F7) switch the gl record,
+// which the library's user reads for its own antialiasing.
 //
-// Depends on: OpenGL, GLU, canvas.cpp, gamma.cpp, png.cpp, font.cpp and
+// Depends on: OpenGL, GLU, canvas.cpp, gamma.cpp, png.cpp, font.cpp,
 // gl_text.cpp (glyphs), present.cpp, events.cpp.
 
+#include "decimal.h"
 #include "image_internal.h"
 
 #include <SDL_opengl.h>
 
 #include <algorithm>
-#include <cctype>
 #include <climits>
 #include <cstdio>
 #include <type_traits>
@@ -76,22 +77,6 @@ const char *GLText(GLenum name)
     return reinterpret_cast<const char *>(glGetString(name));
 }
 
-// One "%d" field: white space, an optional sign and digits, saturating at
-// the int range. Moves p past it.
-bool ReadInt(const char *&p, int &out)
-{
-    while (std::isspace(static_cast<unsigned char>(*p))) ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-') negative = *p++ == '-';
-    if (!std::isdigit(static_cast<unsigned char>(*p))) return false;
-    constexpr long long limit = static_cast<long long>(INT_MAX) + 1;
-    long long v = 0;
-    for (; std::isdigit(static_cast<unsigned char>(*p)); ++p)
-        v = std::min(limit, v * 10 + (*p - '0'));
-    out = static_cast<int>(std::clamp<long long>(negative ? -v : v, INT_MIN, INT_MAX));
-    return true;
-}
-
 // Sets a colour word, gamma-corrected.
 void SetColour(Uint32 col)
 {
@@ -119,15 +104,15 @@ constexpr stipple_mask horiz = Mask(0xFFFFFFFF, 0x00000000);
 constexpr stipple_mask stipple = Mask(0x55555555, 0xAAAAAAAA);
 constexpr stipple_mask vert = Mask(0x55555555, 0x55555555);
 
-// The pan in whole pixels, rounded toward minus infinity.
-long long PanPixels(int pan, int scale)
-{
-    return (static_cast<long long>(pan) * scale) >> 6;
-}
-
 int ClampToInt(long long v)
 {
     return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+}
+
+// The antialiasing settings' keys switch the record's flags.
+void Toggle(int &flag)
+{
+    flag = !flag;
 }
 
 } // namespace
@@ -135,8 +120,11 @@ int ClampToInt(long long v)
 bool ParseGLVersion(const char *text, gl_version &v)
 {
     if (!text) return false;
+    text_cursor src{text};
     gl_version read;
-    if (!ReadInt(text, read.major) || *text++ != '.' || !ReadInt(text, read.minor)) return false;
+    if (!ReadDecimal(src, read.major) || src.peek() != '.') return false;
+    src.next();
+    if (!ReadDecimal(src, read.minor)) return false;
     v = read;
     return true;
 }
@@ -156,51 +144,6 @@ int ExtensionSupported(const char *extension)
     return ExtensionListed(GLText(GL_EXTENSIONS), extension);
 }
 
-int PrepareGL(int antialias, int samples, bool accum_asked)
-{
-    gl_version version;
-    if (!ParseGLVersion(GLText(GL_VERSION), version) || !UsableGLVersion(version)) {
-        SetError("OpenGL 1.1 or newer required");
-        return -1;
-    }
-    if (OpenFont() < 0) return -1;
-    BuildGlyphsGL();
-    CloseFont();
-
-    gl_state gl{};
-    gl.accum = accum_asked;
-    if (ExtensionSupported("GL_ARB_imaging"))
-        gl.glBlendColorp =
-            reinterpret_cast<decltype(gl.glBlendColorp)>(SDL_GL_GetProcAddress("glBlendColor"));
-    if (HasGL12(version)) {
-        glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
-        gl.glDrawRangeElementsp = reinterpret_cast<decltype(gl.glDrawRangeElementsp)>(
-            SDL_GL_GetProcAddress("glDrawRangeElements"));
-    }
-    gl.rescale = ExtensionSupported("GL_EXT_rescale_normal") ? GL_RESCALE_NORMAL_EXT : GL_NORMALIZE;
-    GLint accum_bits = 0;
-    glGetIntegerv(GL_ACCUM_GREEN_BITS, &accum_bits);
-    gl.have_accum = accum_bits > 0;
-    if (!gl.have_accum) gl.accum = 0;
-
-    // The whole window: a fresh context's default, but a context that SDL
-    // kept from an earlier initialisation keeps the earlier window's size.
-    if (const SDL_Surface *screen = SDL_GetVideoSurface()) glViewport(0, 0, screen->w, screen->h);
-    ImagePanGL(0, 0);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_AUTO_NORMAL);
-    glEnable(GL_MAP2_VERTEX_3);
-    glLightfv(GL_LIGHT0, GL_AMBIENT, light);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, light);
-    glShadeModel(GL_FLAT);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-
-    gl.antialias = antialias;
-    gl.samples = std::clamp(samples, 2, 64);
-    backend.gl = gl;
-    return 0;
-}
-
 double CanvasColumn(float x)
 {
     return static_cast<double>(ImageX(x) - canvas.xoffset - PanPixels(canvas.xpan, canvas.xscale));
@@ -210,6 +153,8 @@ double CanvasRow(float y)
 {
     return static_cast<double>(ImageY(y) - canvas.yoffset - PanPixels(canvas.ypan, canvas.yscale));
 }
+
+namespace {
 
 int ImageClearGL()
 {
@@ -235,19 +180,18 @@ int ImageRectFracGL(float x, float y, float width, float height, Uint32 col)
 
 int ImageLoadGL(image *imgp, const char *filename, int width, int height, int alpha)
 {
-    int img_width = 0, img_height = 0, width2 = 0, height2 = 0;
-    const pixels_ptr buffer(LoadPNG(filename, width, height, alpha, 1, 0, 0, &img_width,
-                                    &img_height, &width2, &height2));
-    if (!buffer) return -1;
+    const picture pic =
+        LoadPNG(filename, {.width = width, .height = height, .alpha = alpha != 0, .pad2 = true});
+    if (!pic.pixels) return -1;
+    const int img_width = pic.width, img_height = pic.height;
+    const int width2 = pic.width2, height2 = pic.height2;
     const bool mipmap = width == 0 && height == 0;
     // gluBuild2DMipmaps scales a picture down to what the context takes; a
     // plain texture would be left undefined and drawn as a flat quad.
     GLint max_side = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_side);
-    if (!mipmap && (width2 > max_side || height2 > max_side)) {
-        SetError("Picture too large for a texture");
-        return -1;
-    }
+    if (!mipmap && (width2 > max_side || height2 > max_side))
+        return SetError("Picture too large for a texture");
 
     image loaded{};
     loaded.tex.width = width;
@@ -262,11 +206,12 @@ int ImageLoadGL(image *imgp, const char *filename, int width, int height, int al
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
         const GLint error = gluBuild2DMipmaps(GL_TEXTURE_2D, static_cast<GLint>(format), width2,
-                                              height2, format, GL_UNSIGNED_BYTE, buffer.get());
+                                              height2, format, GL_UNSIGNED_BYTE, pic.pixels.get());
         if (error != 0) {
             glDeleteTextures(1, &loaded.tex.name);
-            SetError(reinterpret_cast<const char *>(gluErrorString(static_cast<GLenum>(error))));
-            return -1;
+            const auto *text = gluErrorString(static_cast<GLenum>(error));
+            return text ? SetError("%s", reinterpret_cast<const char *>(text))
+                        : SetError("GLU error %d", error);
         }
     } else {
         // Nearest texels where the picture has at least the pixels it covers.
@@ -279,7 +224,7 @@ int ImageLoadGL(image *imgp, const char *filename, int width, int height, int al
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
         glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), width2, height2, 0, format,
-                     GL_UNSIGNED_BYTE, buffer.get());
+                     GL_UNSIGNED_BYTE, pic.pixels.get());
     }
     *imgp = loaded;
     return 0;
@@ -287,10 +232,7 @@ int ImageLoadGL(image *imgp, const char *filename, int width, int height, int al
 
 int ImageDrawGL(const image *imgp, float x, float y)
 {
-    if (!imgp || imgp->tex.name == 0) {
-        SetError("No picture loaded");
-        return -1;
-    }
+    if (!imgp || imgp->tex.name == 0) return SetError("No picture loaded");
     const auto &tex = imgp->tex;
     glBindTexture(GL_TEXTURE_2D, tex.name);
     glEnable(GL_TEXTURE_2D);
@@ -359,6 +301,8 @@ int ImageClearBorderGL()
     return 0;
 }
 
+} // namespace
+
 void DrawGammaSample()
 {
     // Each patterned band shows full intensity on half of its pixels, right
@@ -380,7 +324,64 @@ void DrawGammaSample()
     glDisable(GL_POLYGON_STIPPLE);
 }
 
-void DrawOverlaysGL()
+namespace {
+
+// Checks the version, builds the glyph set, fills the gl record and sets the
+// projection and the fixed state.
+int CompleteGL(SDL_Surface *screen, const init_request &request)
+{
+    gl_version version;
+    if (!ParseGLVersion(GLText(GL_VERSION), version) || !UsableGLVersion(version))
+        return SetError("OpenGL 1.1 or newer required");
+    if (OpenFont() < 0) return -1;
+    BuildGlyphsGL();
+    CloseFont();
+
+    gl_state gl{};
+    gl.accum = (request.flags & IMAGE_ACCUM) != 0;
+    if (ExtensionSupported("GL_ARB_imaging"))
+        gl.glBlendColorp =
+            reinterpret_cast<decltype(gl.glBlendColorp)>(SDL_GL_GetProcAddress("glBlendColor"));
+    if (HasGL12(version)) {
+        glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
+        gl.glDrawRangeElementsp = reinterpret_cast<decltype(gl.glDrawRangeElementsp)>(
+            SDL_GL_GetProcAddress("glDrawRangeElements"));
+    }
+    gl.rescale = ExtensionSupported("GL_EXT_rescale_normal") ? GL_RESCALE_NORMAL_EXT : GL_NORMALIZE;
+    GLint accum_bits = 0;
+    glGetIntegerv(GL_ACCUM_GREEN_BITS, &accum_bits);
+    gl.have_accum = accum_bits > 0;
+    if (!gl.have_accum) gl.accum = 0;
+
+    // The whole window: a fresh context's default, but a context that SDL
+    // kept from an earlier initialisation keeps the earlier window's size.
+    glViewport(0, 0, screen->w, screen->h);
+    ImagePanGL(0, 0);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_AUTO_NORMAL);
+    glEnable(GL_MAP2_VERTEX_3);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, light);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, light);
+    glShadeModel(GL_FLAT);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+
+    gl.antialias = request.antialias;
+    gl.samples = std::clamp(request.samples, 2, 64);
+    backend.gl = gl;
+    return 0;
+}
+
+void BackdropGL()
+{
+    // Canvas (2.5, 2.5) to (37.5, 22.5), black at three quarters: the
+    // picture shows through darkened. Not gamma-corrected.
+    glEnable(GL_BLEND);
+    glColor4f(0, 0, 0, 0.75f);
+    glRectf(0.0625f, 0.9f, 0.9375f, 0.1f);
+    glDisable(GL_BLEND);
+}
+
+int PresentGL()
 {
     if (const GLenum error = glGetError(); error != GL_NO_ERROR) {
         const auto *text = reinterpret_cast<const char *>(gluErrorString(error));
@@ -389,24 +390,106 @@ void DrawOverlaysGL()
         else
             std::printf("OpenGL error 0x%04X\n", error);
     }
-    if (overlay.show_help) {
-        // Canvas (2.5, 2.5) to (37.5, 22.5), black at three quarters: the
-        // picture shows through darkened. Not gamma-corrected.
-        glEnable(GL_BLEND);
-        glColor4f(0, 0, 0, 0.75f);
-        glRectf(0.0625f, 0.9f, 0.9375f, 0.1f);
-        glDisable(GL_BLEND);
-    }
-    ImageUpdateCommon();
-    if (overlay.show_gamma) DrawGammaSample();
-}
-
-int ImageUpdateGL()
-{
-    DrawOverlaysGL();
     display_call talking;
     SDL_GL_SwapBuffers();
     return 0;
 }
+
+// Reads the canvas from OpenGL's current read buffer (the back buffer, about
+// to be shown), bottom row first: in window coordinates the canvas starts
+// `yoffset` pixels above the bottom. The rows are packed without gaps
+// whatever pixel-store state the caller left.
+captured CaptureGL(Uint8 *rgb, int width, int height)
+{
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_PACK_SKIP_ROWS, 0);
+    glPixelStorei(GL_PACK_SKIP_PIXELS, 0);
+    glPixelStorei(GL_PACK_SWAP_BYTES, GL_FALSE);
+    glReadPixels(canvas.xoffset, canvas.yoffset, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    glPopClientAttrib();
+    return captured::bottom_row_first;
+}
+
+// F5 switches antialiasing (and, without glBlendColor, settles on the
+// accumulation buffer); F6 and Shift F6 step the samples within 2..64; F7
+// switches the accumulation buffer, where both methods are there.
+void AntialiasKeyGL(SDLKey sym, SDLMod mod)
+{
+    gl_state &gl = backend.gl;
+    const bool blend = gl.glBlendColorp != nullptr;
+    switch (sym) {
+    case SDLK_F5:
+        if (!gl.have_accum && !blend) {
+            ImageStatus("Antialiasing not available.");
+            return;
+        }
+        Toggle(gl.antialias);
+        if (!blend) gl.accum = 1;
+        ImageStatus(gl.antialias ? "Antialiasing enabled." : "Antialiasing disabled.");
+        return;
+    case SDLK_F6:
+        if (mod & KMOD_SHIFT) {
+            if (gl.samples > 2) --gl.samples;
+        } else if (gl.samples < 64) {
+            ++gl.samples;
+        }
+        ImageStatus("%dx supersampling.", gl.samples);
+        return;
+    case SDLK_F7:
+        if (!gl.have_accum)
+            ImageStatus(blend ? "No accumulation buffer available."
+                              : "Antialiasing not available.");
+        else if (!blend)
+            ImageStatus("Accumulation buffer is mandatory.");
+        else {
+            Toggle(gl.accum);
+            ImageStatus(gl.accum ? "Accumulation buffer enabled."
+                                 : "Accumulation buffer disabled.");
+        }
+        return;
+    default:
+        return;
+    }
+}
+
+// Antialiasing needs either method; switching between them needs both.
+key_caps KeysGL()
+{
+    const gl_state &gl = backend.gl;
+    const bool blend = gl.glBlendColorp != nullptr;
+    return {.antialias = gl.have_accum || blend,
+            .accum_toggle = gl.have_accum && blend,
+            .gamma_sample = true};
+}
+
+} // namespace
+
+constexpr backend_ops gl_backend{
+    .video_flags = SDL_OPENGL,
+    .true_colour = false,
+    .clear = ImageClearGL,
+    .clear_border = ImageClearBorderGL,
+    .pan = ImagePanGL,
+    .rect = ImageRectGL,
+    .rect_frac = ImageRectFracGL,
+    .load = ImageLoadGL,
+    .draw = ImageDrawGL,
+    .free = ImageFreeGL,
+    .update = PresentFrame,
+    .text_width = MeasureText,
+    .text_l = TextLGL,
+    .text_c = CentreText,
+    .text_r = RightAlignText,
+    .complete = CompleteGL,
+    .backdrop = BackdropGL,
+    .gamma_sample = DrawGammaSample,
+    .present = PresentGL,
+    .capture = CaptureGL,
+    .antialias_key = AntialiasKeyGL,
+    .keys = KeysGL,
+};
+static_assert(Complete(gl_backend));
 
 } // namespace vimage
