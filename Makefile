@@ -20,13 +20,13 @@ deps:
 	@tools/install-deps
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_TESTS=ON -DVANTOR_BENCHMARKS=ON
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_WERROR=ON -DVANTOR_TESTS=ON -DVANTOR_BENCHMARKS=ON
 	cmake --build $(BUILD) -j $(JOBS)
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 # Built with clang++, so that its warnings are errors too.
 sanitize: deps
-	CXX=clang++ cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVANTOR_SANITIZE=ON \
+	CXX=clang++ cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVANTOR_WERROR=ON -DVANTOR_SANITIZE=ON \
 	  -DVANTOR_BENCHMARKS=OFF
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
@@ -39,7 +39,7 @@ sanitize: deps
 FUZZ_PNG_SECONDS ?= 40
 FUZZ_SETTINGS_SECONDS ?= 20
 fuzz: deps
-	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVANTOR_FUZZ=ON \
+	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVANTOR_WERROR=ON -DVANTOR_FUZZ=ON \
 	  -DVANTOR_TESTS=OFF -DVANTOR_BENCHMARKS=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target png-fuzz settings-fuzz png-seeds game-data
 	mkdir -p $(FUZZ_BUILD)/corpus/png $(FUZZ_BUILD)/corpus/settings $(FUZZ_BUILD)/seeds/png
@@ -82,7 +82,7 @@ windows:
 	@tools/install-deps windows
 	deps=$$(JOBS=$(JOBS) tools/windows-deps) && \
 	cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-	  -DVANTOR_WIN_DEPS="$$deps" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	  -DVANTOR_WIN_DEPS="$$deps" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_WERROR=ON
 	cmake --build $(WIN_BUILD) -j $(JOBS)
 
 format:

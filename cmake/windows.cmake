@@ -52,7 +52,7 @@ set(host_tools ${CMAKE_BINARY_DIR}/host-tools)
 ExternalProject_Add(host-tools
   SOURCE_DIR ${PROJECT_SOURCE_DIR}/cmake/host-tools
   BINARY_DIR ${host_tools}
-  CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release
+  CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DVANTOR_WERROR=${VANTOR_WERROR}
   BUILD_ALWAYS ON
   INSTALL_COMMAND ""
   BUILD_BYPRODUCTS ${host_tools}/logo-gen)

@@ -144,12 +144,13 @@ void FixCrc(std::vector<unsigned char> &png, size_t chunk)
 // One chunk: length, type, data and CRC.
 std::vector<unsigned char> PngChunk(const char *type, const std::vector<unsigned char> &data)
 {
-    std::vector<unsigned char> c;
-    for (int i = 0; i < 4; ++i)
-        c.push_back(static_cast<unsigned char>(data.size() >> (24 - 8 * i)));
-    c.insert(c.end(), type, type + 4);
-    c.insert(c.end(), data.begin(), data.end());
-    c.resize(c.size() + 4);
+    // Sized once and filled in place: length (4), type (4), data, CRC (4).
+    std::vector<unsigned char> c(12 + data.size());
+    for (size_t i = 0; i < 4; ++i) {
+        c[i] = static_cast<unsigned char>(data.size() >> (24 - 8 * i));
+        c[4 + i] = static_cast<unsigned char>(type[i]);
+    }
+    std::copy(data.begin(), data.end(), c.begin() + 8);
     FixCrc(c, 0);
     return c;
 }
