@@ -20,11 +20,12 @@
 // running out with status 3. Closing the window or the quit key then revert
 // too: a question left unanswered keeps nothing.
 //
-// A display that cannot be opened ends through Die with status 1, its last
-// line on standard error "Vantor: <message>": the library's reason, or what
-// would work instead when the display can tell (display_report.h). An
-// accumulation buffer is advised off only after the same record opened
-// without one. Without logo.png the page goes without it, silently.
+// No display to open (RequireDisplay), or a display that cannot be opened,
+// ends through Die with status 1, its last line on standard error
+// "Vantor: <message>": the library's reason, or what would work instead when
+// the display can tell (display_report.h). An accumulation buffer is advised
+// off only after the same record opened without one. Without logo.png the page goes without it,
+// silently.
 //
 // For the tests, VANTOR_COUNTDOWN_SECONDS (a positive number of seconds)
 // replaces the countdown's 15 seconds.
@@ -215,6 +216,7 @@ extern "C" int SDL_main(int argc, char *argv[])
 {
     const command_line cl = ParseCommandLine(program_id::display_test, argc, argv);
     if (const auto status = FollowCommandLine(program_id::display_test, cl)) return *status;
+    RequireDisplay();                      // first: LoadSettings makes the settings folder
     platform::IgnoreFileSizeLimitSignal(); // F11 past the limit fails, it does not kill
     settings tested = defaults;
     if (cl.tested)

@@ -12,9 +12,10 @@
 //
 // The command line (command_line.h) is read before SDL starts: --help,
 // --version, --reset and a command-line error end the program there, without
-// a window; --config chooses the settings file. The settings read at
-// start-up are the display settings known to be good, which "Test display"
-// reverts to.
+// a window; --config chooses the settings file. Then, before anything else is
+// read or written, the program ends when there is no display to open
+// (RequireDisplay). The settings read at start-up are the display settings
+// known to be good, which "Test display" reverts to.
 
 #include "command_line.h"
 #include "setup.h"
@@ -27,6 +28,7 @@ extern "C" int SDL_main(int argc, char *argv[])
 {
     const command_line cl = ParseCommandLine(program_id::setup, argc, argv);
     if (const auto status = FollowCommandLine(program_id::setup, cl)) return *status;
+    RequireDisplay();
     platform::IgnoreFileSizeLimitSignal(); // a write past the limit fails, it does not kill
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0) Die(SDL_GetError());
     std::atexit(SDL_Quit);

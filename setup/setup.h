@@ -37,6 +37,12 @@ extern bool logo_loaded;
 // user, then exit status 1.
 [[noreturn]] void Die(const char *msg);
 
+// Ends the program through Die when no display can be reached: on X11 and
+// Wayland systems, when neither DISPLAY nor WAYLAND_DISPLAY is set and no
+// video driver was chosen through SDL_VIDEODRIVER. Called first of all, so
+// that nothing is written before it. Does nothing on Windows and macOS.
+void RequireDisplay();
+
 // The settings file's path for this user, computed from the environment.
 std::string SettingsPath();
 

@@ -106,15 +106,16 @@ dt_refused()
 END
 }
 
-# The command line: --help, --version and mistakes without a display (rows as
-# flows.sh's command_rows); --config's file read; --settings tested instead of
-# any file, which stays unread.
+# The command line: --help, --version and mistakes without a display, which
+# plainly started ends at once (rows as flows.sh's command_rows); --config's
+# file read; --settings tested instead of any file, which stays unread.
 dt_command_line()
 {
     write_settings "$KNOWN"
     command_rows <<'END'
 --help|0|Usage: vantor-display-test *--settings*--confirm*--config FILE*Exit status:*|
 --version|0|vantor-display-test [0-9]*.[0-9]*.[0-9]*|
+|1||Vantor: no display found: DISPLAY and WAYLAND_DISPLAY are not set
 --reset|2||Vantor: unknown option '--reset'*Usage: vantor-display-test*
 --settings|2||Vantor: '--settings' needs a value*Usage: vantor-display-test*
 --settings '1 2 3'|2||Vantor: --settings needs nine integers*Usage: vantor-display-test*

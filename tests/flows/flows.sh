@@ -263,8 +263,9 @@ command_rows()
         [[ $args != \#* ]] || continue
         eval "argv=($args)"
         got=0
-        (cd "$work" && exec env -u DISPLAY -u XDG_CONFIG_HOME HOME="$home" timeout "$DEADLINE" \
-            "$VANTOR_SETUP" "${argv[@]}") >"$tmp/stdout" 2>"$tmp/stderr" </dev/null || got=$?
+        (cd "$work" && exec env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER -u XDG_CONFIG_HOME \
+            HOME="$home" timeout "$DEADLINE" "$VANTOR_SETUP" "${argv[@]}") >"$tmp/stdout" \
+            2>"$tmp/stderr" </dev/null || got=$?
         # shellcheck disable=SC2053 # patterns
         if [ "$got" != "$status" ] || [[ "$(cat "$tmp/stdout")" != $out ]] ||
             [[ "$(cat "$tmp/stderr")" != $err ]]; then
@@ -424,6 +425,8 @@ flow_ways_out()
 
 # Fatal errors end with status 1 and the reason, settings untouched: the font
 # missing, a display that cannot be opened (SDL's message after "Vantor: ").
+# With no display at all and no driver chosen it ends before writing anything,
+# not even the settings folder (the first start's defaults).
 flow_fatal()
 {
     local n=4242
@@ -440,6 +443,9 @@ flow_fatal()
     wait_exit 1
     expect_error 'Vantor: ?*'
     expect_untouched
+    rm -r "$config"
+    command_rows <<<'|1||Vantor: no display found: DISPLAY and WAYLAND_DISPLAY are not set'
+    expect_entries "$home"
 }
 
 # What chooses nothing: Space on "Game statistics"; "s", which is "Sound
