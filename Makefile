@@ -1,33 +1,53 @@
 # Thin wrapper around CMake. `make run` and `make test` are the two commands a
-# new user needs; both install missing packages first.
+# new user needs; each target first installs the packages it needs
+# (tools/install-deps GROUP...), and only those.
 
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+MATRIX_BUILD ?= build-matrix
 WIN_BUILD ?= build-windows
 JOBS ?= $(shell nproc)
 
-.PHONY: run test deps build sanitize fuzz bench classic-flows format clean
-.PHONY: package package-test screenshots windows
+# Our own builds: warnings are errors.
+CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_WERROR=ON
+# Options for $(BUILD)'s first configuration only; later ones keep what the
+# folder holds, so that `make run` after `make test` does not drop the tests.
+first = $(if $(wildcard $(BUILD)/CMakeCache.txt),,$(1))
 
-run: build
+.PHONY: run test build build-matrix sanitize fuzz bench classic-flows format clean
+.PHONY: package package-test minimal-test screenshots windows deps
+
+# The programs alone: no test or benchmark tools are needed to see the setup.
+run:
+	tools/install-deps run
+	$(CONFIGURE) $(call first,-DVANTOR_TESTS=OFF)
+	cmake --build $(BUILD) -j $(JOBS) --target vantor-setup vantor-display-test
 	cd $(BUILD) && ./vantor-setup
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-deps:
-	@tools/install-deps
-
-build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_WERROR=ON -DVANTOR_TESTS=ON -DVANTOR_BENCHMARKS=ON
+# Everything the tests need; the benchmarks too when `make bench` turned them on.
+build:
+	tools/install-deps run test
+	$(CONFIGURE) -DVANTOR_TESTS=ON
 	cmake --build $(BUILD) -j $(JOBS)
+
+# The build as users and packagers make it, warnings not errors: Release with
+# g++, Debian's default flags (dpkg-buildflags, build type None) and Release
+# with clang++, each in a fresh folder under $(MATRIX_BUILD) and each without
+# a single warning.
+build-matrix:
+	tools/install-deps run test bench sanitize
+	MATRIX_BUILD=$(MATRIX_BUILD) JOBS=$(JOBS) tools/build-matrix
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 # Built with clang++, so that its warnings are errors too.
-sanitize: deps
-	CXX=clang++ cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVANTOR_WERROR=ON -DVANTOR_SANITIZE=ON \
-	  -DVANTOR_BENCHMARKS=OFF
+sanitize:
+	tools/install-deps run test sanitize
+	CXX=clang++ cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVANTOR_WERROR=ON \
+	  -DVANTOR_SANITIZE=ON -DVANTOR_BENCHMARKS=OFF
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
@@ -38,9 +58,10 @@ sanitize: deps
 # leaves in $(FUZZ_BUILD) (crash-*, leak-*, timeout-*).
 FUZZ_PNG_SECONDS ?= 40
 FUZZ_SETTINGS_SECONDS ?= 20
-fuzz: deps
-	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVANTOR_WERROR=ON -DVANTOR_FUZZ=ON \
-	  -DVANTOR_TESTS=OFF -DVANTOR_BENCHMARKS=OFF
+fuzz:
+	tools/install-deps run fuzz
+	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVANTOR_WERROR=ON \
+	  -DVANTOR_FUZZ=ON -DVANTOR_TESTS=OFF -DVANTOR_BENCHMARKS=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target png-fuzz settings-fuzz png-seeds game-data
 	mkdir -p $(FUZZ_BUILD)/corpus/png $(FUZZ_BUILD)/corpus/settings $(FUZZ_BUILD)/seeds/png
 	$(FUZZ_BUILD)/png-seeds $(FUZZ_BUILD)/seeds/png
@@ -56,18 +77,36 @@ classic-flows: build
 	VANTOR_SDL_LIBRARY_PATH=$(CURDIR)/$(BUILD)/classic-sdl \
 	  ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) -L flow
 
-bench: build
+# The benchmarks, built beside whatever $(BUILD) holds.
+bench:
+	tools/install-deps run bench
+	$(CONFIGURE) -DVANTOR_BENCHMARKS=ON $(call first,-DVANTOR_TESTS=OFF)
+	cmake --build $(BUILD) -j $(JOBS) --target frame-bench resample-bench
 	$(BUILD)/frame-bench
 	$(BUILD)/resample-bench
 
 # The Debian package, $(BUILD)/vantor-setup_VERSION_ARCH.deb.
-package: build
+package:
+	tools/install-deps run package
+	$(CONFIGURE) $(call first,-DVANTOR_TESTS=OFF)
+	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && cpack -G DEB
 
 # The package installed into a fresh Debian 12 root (debootstrap; needs root
 # and the network), where the installed program passes a short flow.
+# Debootstrap's and apt's downloads are kept in $(DEBIAN_CACHE) for the next run.
+DEBIAN_CACHE ?= $(BUILD)/debian-cache
 package-test: build
-	VANTOR_BUILD=$(BUILD) tests/install/package.sh debian
+	tools/install-deps package
+	VANTOR_BUILD=$(BUILD) VANTOR_DEBIAN_CACHE=$(DEBIAN_CACHE) tests/install/package.sh debian
+
+# A fresh clone of this repository's HEAD in a fresh minimal Debian 12 root
+# (debootstrap minbase, plus make, git and ca-certificates), where `make run`
+# installs only what it needs and then ends for want of a display, and
+# `make test` passes. Root and the network; about ten minutes.
+minimal-test:
+	tools/install-deps package
+	VANTOR_DEBIAN_CACHE=$(DEBIAN_CACHE) tests/install/minimal.sh
 
 # The README's screenshots in docs/, taken anew by the program's own F11.
 screenshots: build
@@ -85,8 +124,12 @@ windows:
 	  -DVANTOR_WIN_DEPS="$$deps" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_WERROR=ON
 	cmake --build $(WIN_BUILD) -j $(JOBS)
 
+# Every package the Linux targets need (the Windows build's: install-deps windows).
+deps:
+	tools/install-deps
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WIN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(MATRIX_BUILD) $(WIN_BUILD)
