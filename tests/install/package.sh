@@ -5,19 +5,19 @@
 # where the installed vantor-setup passes the installed flows under the host's
 # Xvfb (reached through its abstract socket) on both SDL 1.2 runtimes.
 #
-# Environment: VANTOR_BUILD, the build folder; VANTOR_DEBIAN_MIRROR, a mirror
-# for debootstrap. debootstrap's and apt's downloads (about 100 MB) are kept in
-# $VANTOR_BUILD/package-test/cache; the root is made anew beside them and
-# removed, after its mounts, on every way out.
+# Environment: VANTOR_BUILD, the build folder; VANTOR_DEBIAN_CACHE (default
+# $VANTOR_BUILD/debian-cache) and VANTOR_DEBIAN_MIRROR as for debian_root.sh.
+# The root is made anew and removed, after its mounts, on every way out.
 set -eu
 
 . "$(dirname "$(realpath "$0")")/../flows/flows.sh"
+. "$(dirname "$(realpath "$0")")/debian_root.sh"
 
 mode=${1:-}
 case_name=package.$mode
 VANTOR_BUILD=$(realpath "${VANTOR_BUILD:?the build folder}")
+VANTOR_DEBIAN_CACHE=${VANTOR_DEBIAN_CACHE:-$VANTOR_BUILD/debian-cache}
 readonly FONT_LINK=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
-root=""
 
 check_control()
 {
@@ -71,57 +71,12 @@ check_contents()
         fail "the launcher does not start /usr/libexec/vantor/vantor-setup in /usr/share/vantor"
 }
 
-# Unmounts the root's mounts, deepest first, then removes it; a root that
-# keeps a mount stays: removing it could reach into what is mounted.
-remove_root()
+# The package installed into a fresh root.
+install_package()
 {
-    [ -n "$root" ] && [ -d "$root" ] || return 0
-    mounts_in_root | while IFS= read -r m; do umount "$m" 2>/dev/null || umount -l "$m" || true; done
-    [ -z "$(mounts_in_root)" ] || { echo "package.sh: $root still has mounts; left in place" >&2 && return 0; }
-    rm -rf --one-file-system "$root"
-}
-
-mounts_in_root()
-{
-    findmnt -ln -o TARGET | while IFS= read -r m; do
-        case $m in "$root"/*) printf '%s\n' "$m" ;; esac
-    done | sort -r
-}
-
-# "$2"... in the root, as root, for at most "$1" seconds.
-in_root()
-{
-    local seconds=$1
-    shift
-    timeout "$seconds" chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin \
-        HOME=/root LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive "$@"
-}
-
-# apt-get installs "$@" in the root, without recommends: Depends must be enough.
-apt_install()
-{
-    in_root 600 apt-get install -y -qq --no-install-recommends "$@" >"$tmp/apt.log" 2>&1 ||
-        fail "apt-get install $*: $(tail -n 30 "$tmp/apt.log")"
-}
-
-make_root()
-{
-    local cache=$VANTOR_BUILD/package-test/cache
-    mkdir -p "$cache/debootstrap" "$cache/apt"
-    root=$(mktemp -d "$VANTOR_BUILD/package-test/root.XXXXXX")
-    echo "package.sh: debootstrap bookworm into $root" >&2
-    timeout 900 debootstrap --variant=minbase --cache-dir="$cache/debootstrap" bookworm "$root" \
-        ${VANTOR_DEBIAN_MIRROR:+"$VANTOR_DEBIAN_MIRROR"} >"$tmp/debootstrap.log" 2>&1 ||
-        fail "debootstrap: $(tail -n 20 "$tmp/debootstrap.log")"
-    mount -t proc proc "$root/proc" || fail "cannot mount /proc in the root"
-    cp /etc/resolv.conf "$root/etc/resolv.conf"
-    printf '#!/bin/sh\nexit 101\n' >"$root/usr/sbin/policy-rc.d" # no service may start
-    chmod +x "$root/usr/sbin/policy-rc.d"
+    make_root
     cp "$deb" "$root/tmp/"
-    find "$cache/apt" -name '*.deb' -exec cp -t "$root/var/cache/apt/archives/" {} +
-    in_root 300 apt-get update -qq >"$tmp/apt.log" 2>&1 || fail "apt-get update: $(cat "$tmp/apt.log")"
     apt_install "/tmp/$(basename "$deb")"
-    find "$root/var/cache/apt/archives" -maxdepth 1 -name '*.deb' -exec cp -t "$cache/apt/" {} +
     [ "$(in_root 10 sh -c 'command -v vantor-setup')" = /usr/bin/vantor-setup ] ||
         fail "vantor-setup is not on PATH in the root"
     echo "package.sh: $(grep -c '^Setting up' "$tmp/apt.log") packages installed" >&2
@@ -163,7 +118,7 @@ check_contents
 if [ "$mode" = debian ]; then
     [ "$(id -u)" -eq 0 ] || fail "needs root (debootstrap, chroot, mount)"
     start=$SECONDS
-    make_root
+    install_package
     flows_in_root
     apt_install libsdl1.2-compat-shim # the other runtime that satisfies the dependency
     flows_in_root
