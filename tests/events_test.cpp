@@ -60,33 +60,38 @@ TEST(Events, LibraryKeysAreSwallowedOthersHandedBack)
         EXPECT_EXIT(vimage::LibraryKey({0, SDLK_q, mod, 0}), testing::ExitedWithCode(0), "");
 }
 
-// The OpenGL back-end's antialiasing keys on its record alone, in contexts
-// Mesa does not give (GLKeys has the one it does): with nothing, and with a
-// blend colour with and without an accumulation buffer.
+// The OpenGL back-end's antialiasing keys on its record alone: with nothing,
+// with an accumulation buffer and without a blend colour (as Mesa gives),
+// and with a blend colour, with and without an accumulation buffer. F5
+// switches to the accumulation buffer only where there is no blend colour.
 TEST(AntialiasKeys, MessagesFollowWhatTheContextHas)
 {
     vimage::backend_id = BACKEND_GL;
     auto noop = [](float, float, float, float) {};
     // clang-format off
-    const std::tuple<bool, int, int, SDLKey, SDLMod, const char *> presses[] = {
-        {false, 0, 64, SDLK_F5, KMOD_NONE, "Antialiasing not available."},
-        {false, 0, 64, SDLK_F7, KMOD_NONE, "Antialiasing not available."},
-        {false, 0, 64, SDLK_F6, KMOD_NONE, "64x supersampling."},
-        {false, 0, 64, SDLK_F6, KMOD_RSHIFT, "63x supersampling."},
-        {false, 0, 2, SDLK_F6, KMOD_LSHIFT, "2x supersampling."},
-        {true, 0, 2, SDLK_F7, KMOD_NONE, "No accumulation buffer available."},
-        {true, 1, 2, SDLK_F7, KMOD_NONE, "Accumulation buffer enabled."},
-        {true, 1, 2, SDLK_F7, KMOD_NONE, "Accumulation buffer disabled."},
-        {true, 1, 2, SDLK_F5, KMOD_NONE, "Antialiasing enabled."}};
+    const std::tuple<bool, int, int, SDLKey, SDLMod, const char *, int> presses[] = {
+        {false, 0, 64, SDLK_F5, KMOD_NONE, "Antialiasing not available.", 0},
+        {false, 0, 64, SDLK_F7, KMOD_NONE, "Antialiasing not available.", 0},
+        {false, 0, 64, SDLK_F6, KMOD_NONE, "64x supersampling.", 0},
+        {false, 0, 64, SDLK_F6, KMOD_RSHIFT, "63x supersampling.", 0},
+        {false, 0, 2, SDLK_F6, KMOD_LSHIFT, "2x supersampling.", 0},
+        {false, 1, 2, SDLK_F5, KMOD_NONE, "Antialiasing enabled.", 1},
+        {false, 1, 2, SDLK_F7, KMOD_NONE, "Accumulation buffer is mandatory.", 1},
+        {false, 1, 2, SDLK_F5, KMOD_NONE, "Antialiasing disabled.", 1},
+        {true, 0, 2, SDLK_F7, KMOD_NONE, "No accumulation buffer available.", 1},
+        {true, 1, 2, SDLK_F7, KMOD_NONE, "Accumulation buffer disabled.", 0},
+        {true, 1, 2, SDLK_F7, KMOD_NONE, "Accumulation buffer enabled.", 1},
+        {true, 1, 2, SDLK_F7, KMOD_NONE, "Accumulation buffer disabled.", 0},
+        {true, 1, 2, SDLK_F5, KMOD_NONE, "Antialiasing enabled.", 0}};
     // clang-format on
-    for (const auto &[blend, have_accum, samples, sym, mod, status] : presses) {
+    for (const auto &[blend, have_accum, samples, sym, mod, status, accum] : presses) {
         vimage::gl_state &gl = vimage::backend.gl;
-        gl.glBlendColorp = blend ? +noop : nullptr, gl.have_accum = have_accum,
+        gl.glBlendColorp = blend ? +noop : nullptr, gl.have_accum = have_accum;
         gl.samples = samples;
         EXPECT_TRUE(vimage::LibraryKey({0, sym, mod, 0}));
         EXPECT_STREQ(vimage::overlay.status.data(), status);
+        EXPECT_EQ(gl.accum, accum) << status;
     }
-    EXPECT_EQ(vimage::backend.gl.accum, 0); // with a blend colour F5 leaves the method alone
 }
 
 TEST(Status, LongMessagesAreCutAndTheLastErrorKept)

@@ -194,11 +194,11 @@ TEST(GLDraw, PicturesAreTexturesOfTheirPlace)
     ImageDraw(&blended, 4, 4);
     const frame f = Frame();
     EXPECT_EQ(f.Lit(), "0,30 600x45");
-    for (auto [x, y, colour] : {std::tuple{60, 30, 0x0000FFu}, // the picture's top row on top
-                                {74, 44, 0xFF0000u},
-                                {89, 30, WHITE},
-                                {90, 30, 0u}})
+    // clang-format off
+    for (auto [x, y, colour] : {std::tuple{60, 30, 0x0000FFu}, {74, 44, 0xFF0000u}, {89, 30, WHITE},
+             {90, 30, 0u}}) // the picture's top row on top, its right edge
         EXPECT_EQ(f.At(x, y), colour) << x << "," << y;
+    // clang-format on
     EXPECT_NEAR(f.At(89, 60) >> 16, 0x80, 1); // alpha: white over green
     EXPECT_EQ(f.At(89, 60) >> 8 & 0xff, 0xFFu);
     EXPECT_FALSE(glIsEnabled(GL_BLEND) || glIsEnabled(GL_TEXTURE_2D));
@@ -222,32 +222,21 @@ TEST(GLDraw, PicturesAreTexturesOfTheirPlace)
     EXPECT_EQ(ImageDraw(&none, 0, 0), -1);
 }
 
-// F5, F6, Shift F6 and F7 as a page gets them through ImageWaitEvent in a
-// context with an accumulation buffer and without glBlendColor, and the help
-// screen: its backdrop, and descriptions bright or dim by what it has.
+// In a context with an accumulation buffer and without glBlendColor, as
+// Mesa gives: a library key as a page gets it through ImageWaitEvent, and the
+// help screen's backdrop and descriptions, bright or dim by what it has.
 TEST(GLKeys, AccumulationBufferWithoutBlendColor)
 {
     Open(BACKEND_GL, 600, 375, 2);
     const image_gl *gl = ImageGLState();
     ASSERT_TRUE(gl->have_accum && !gl->glBlendColorp);
-    auto press = [](SDLKey sym, SDLMod mod = KMOD_NONE) {
-        SDL_Event key = KeyEvent(sym, mod), other = KeyEvent(SDLK_a), got{};
-        SDL_PushEvent(&key);
-        SDL_PushEvent(&other);
-        while (ImageWaitEvent(&got) && got.type != SDL_KEYDOWN) {
-        }
-        EXPECT_EQ(got.key.keysym.sym, SDLK_a); // the library's key was consumed
-        return std::string(vimage::overlay.status.data());
-    };
-    EXPECT_EQ(press(SDLK_F5), "Antialiasing enabled.");
-    EXPECT_EQ(gl->accum, 1);
-    EXPECT_EQ(press(SDLK_F6), "3x supersampling.");
-    EXPECT_EQ(press(SDLK_F6, KMOD_LSHIFT), "2x supersampling.");
-    EXPECT_EQ(press(SDLK_F6, KMOD_RSHIFT), "2x supersampling.");
-    EXPECT_EQ(press(SDLK_F7), "Accumulation buffer is mandatory.");
-    EXPECT_EQ(press(SDLK_F5), "Antialiasing disabled.");
-    EXPECT_EQ(std::pair(gl->antialias, gl->accum), std::pair(0, 1));
-
+    SDL_Event key = KeyEvent(SDLK_F5), other = KeyEvent(SDLK_a), got{};
+    SDL_PushEvent(&key);
+    SDL_PushEvent(&other);
+    while (ImageWaitEvent(&got) && got.type != SDL_KEYDOWN) {
+    }
+    EXPECT_EQ(got.key.keysym.sym, SDLK_a); // the library's key was consumed
+    EXPECT_EQ(std::pair(gl->antialias, gl->accum), std::pair(1, 1));
     vimage::overlay.show_help = 1;
     vimage::overlay.status[0] = '\0';
     ImageRect(0, 0, 40, 25, WHITE);

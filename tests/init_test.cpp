@@ -65,11 +65,10 @@ TEST(Gamma, TablesTruncateThePowerCurvePerChannel)
 TEST(Init, RefusalsBindNothingAndTheLimitOpens)
 {
     StartSDL();
-    for (auto [backend, w, h, message] :
-         {std::tuple{int{BACKEND_SDL}, 39, 25, "Screen size too small"},
-          {BACKEND_SDL, 40, 24, ""},
-          {7, 600, 375, "No backends available"},
-          {BACKEND_GL, 600, 375, ""}}) { // no OpenGL here
+    // clang-format off
+    for (auto [backend, w, h, message] : {std::tuple{int{BACKEND_SDL}, 39, 25, "Screen size too small"},
+             {BACKEND_SDL, 40, 24, ""}, {7, 600, 375, "No backends available"}, {BACKEND_GL, 600, 375, ""}}) {
+        // clang-format on
         EXPECT_EQ(ImageInit(backend, w, h, 0, 2, 22, 22, 22, 4), -1) << w << "x" << h;
         EXPECT_TRUE(ImageError() && (!*message || ImageError() == std::string(message))) << w;
     }
@@ -106,25 +105,19 @@ TEST(Helpers, ModesExtensionsAndVersions)
     EXPECT_EQ(vimage::DistinctModes(list, out, 2), 2); // at most n
     // Extensions are whole words of the list.
     const char *ext = "GL_ARB_imaging_extra GL_EXT_rescale_normal GL_ARB_imaging";
-    for (auto [text, name, listed] : {std::tuple{ext, "GL_ARB_imaging", 1},
-                                      {ext, "GL_EXT_rescale_normal", 1},
-                                      {"GL_ARB_imaging_extra", "GL_ARB_imaging", 0},
-                                      {"XGL_ARB_imaging", "GL_ARB_imaging", 0},
-                                      {"GL_A GL_B", "GL_A GL_B", 0},
-                                      {ext, "", 0},
-                                      {nullptr, "GL_ARB_imaging", 0}})
+    // clang-format off
+    for (auto [text, name, listed] : {std::tuple{ext, "GL_ARB_imaging", 1}, {ext, "GL_EXT_rescale_normal", 1},
+             {"GL_ARB_imaging_extra", "GL_ARB_imaging", 0}, {"XGL_ARB_imaging", "GL_ARB_imaging", 0},
+             {"GL_A GL_B", "GL_A GL_B", 0}, {ext, "", 0}, {nullptr, "GL_ARB_imaging", 0}})
         EXPECT_EQ(vimage::ExtensionListed(text, name), listed) << name << " in " << text;
+    // clang-format on
     // OpenGL 1.1 or newer runs; 1.2 brings glDrawRangeElements.
-    for (auto [text, usable, gl12] : {std::tuple{"1.1", true, false},
-                                      {"1.2", true, true},
-                                      {"2.0", true, true},
-                                      {"4.5 (Compatibility Profile) Mesa 22.3.6", true, true},
-                                      {"99999999999.2", true, true},
-                                      {"1.0 Mesa", false, false},
-                                      {"0.9", false, false},
-                                      {"OpenGL ES 3.0", false, false},
-                                      {"", false, false},
-                                      {nullptr, false, false}}) {
+    // clang-format off
+    for (auto [text, usable, gl12] : {std::tuple{"1.1", true, false}, {"1.2", true, true}, {"2.0", true, true},
+             {"4.5 (Compatibility Profile) Mesa 22.3.6", true, true}, {"99999999999.2", true, true},
+             {"1.0 Mesa", false, false}, {"0.9", false, false}, {"OpenGL ES 3.0", false, false},
+             {"", false, false}, {nullptr, false, false}}) {
+        // clang-format on
         vimage::gl_version v;
         const bool parsed = vimage::ParseGLVersion(text, v);
         EXPECT_EQ(std::pair(parsed && vimage::UsableGLVersion(v), parsed && vimage::HasGL12(v)),

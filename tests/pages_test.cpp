@@ -36,17 +36,11 @@ TEST(Pages, ValuesFromAHandEditedFile)
 
 TEST(GammaPage, LevelsAndSteps)
 {
-    for (auto [g, level] : {std::pair{1, 0},
-                            {5, 63},
-                            {10, 127},
-                            {22, 186},
-                            {50, 221},
-                            {60, 227},
-                            {0, 0},
-                            {-7, 0},
-                            {INT_MIN, 0},
-                            {INT_MAX, 254}})
+    // clang-format off
+    for (auto [g, level] : {std::pair{1, 0}, {5, 63}, {10, 127}, {22, 186}, {50, 221}, {60, 227}, {0, 0},
+             {-7, 0}, {INT_MIN, 0}, {INT_MAX, 254}})
         EXPECT_EQ(GammaLevel(g), level) << g;
+    // clang-format on
     // Darker and Lighter stop at 1 and 50, each channel on its own; values
     // beyond the range (from a hand-edited file) step back toward it.
     settings rec = defaults;
@@ -78,18 +72,11 @@ TEST(GammaPicture, BandsOfFlatFieldsAndHalfLitPatterns)
             EXPECT_EQ(std::pair(at(x, y0), at(x, y0 + 13)), std::pair(flat[band], flat[band])) << x;
         // (x, y, lit): horizontal lines on odd rows across columns 0..199, a
         // checkerboard lit where x + y is odd, vertical lines on odd columns.
-        for (auto [x, y, on] : {std::tuple{0, 14, 0},
-                                {0, 15, 1},
-                                {199, 29, 1},
-                                {199, 28, 0},
-                                {200, 14, 0},
-                                {201, 14, 1},
-                                {200, 15, 1},
-                                {399, 29, 0},
-                                {400, 20, 0},
-                                {401, 20, 1},
-                                {599, 14, 1}})
+        // clang-format off
+        for (auto [x, y, on] : {std::tuple{0, 14, 0}, {0, 15, 1}, {199, 29, 1}, {199, 28, 0}, {200, 14, 0},
+                 {201, 14, 1}, {200, 15, 1}, {399, 29, 0}, {400, 20, 0}, {401, 20, 1}, {599, 14, 1}})
             EXPECT_EQ(at(x, y0 + y), on ? lit[band] : 0u) << band << ": " << x << "," << y;
+        // clang-format on
         for (int y = 14; y < 30; ++y)
             for (int x = 0; x < 600; ++x) lit_pixels += at(x, y0 + y) == lit[band];
     }

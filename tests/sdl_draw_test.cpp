@@ -96,12 +96,11 @@ TEST(Overlays, HelpBackdropFrameRateAndStatusLine)
     frame f = Frame();
     // From canvas point (2.5, 2.5), 35 x 20 units, plain dark grey: not
     // gamma-corrected. On it the key names in bright green.
-    for (auto [x, y, colour] : {std::tuple{50, 100, 0x202020u},
-                                {749, 499, 0x202020u},
-                                {49, 100, 0u},
-                                {750, 499, 0u},
-                                {50, 500, 0u}})
+    // clang-format off
+    for (auto [x, y, colour] : {std::tuple{50, 100, 0x202020u}, {749, 499, 0x202020u}, {49, 100, 0u},
+             {750, 499, 0u}, {50, 500, 0u}})
         EXPECT_EQ(f.At(x, y), colour) << x << "," << y;
+    // clang-format on
     EXPECT_NE(std::find(f.pixels.begin() + 100 * 800, f.pixels.begin() + 500 * 800, 0x00FF00),
               f.pixels.begin() + 500 * 800);
     const std::vector<int> fps = f.Bounds(0, 70, 800, 90); // right-aligned on row 1
@@ -118,25 +117,24 @@ TEST(Overlays, HelpBackdropFrameRateAndStatusLine)
     }
 }
 
-// The rate of the last whole second (0 in the first); after a pause, the
-// interrupted second's count, then one second closed per frame; tick counts
-// wrap around after 49 days.
-TEST(FrameCounter, CountsWholeSecondsAndCatchesUpAfterAPause)
+// A second closes when it is over: the rate shown is its count of frames,
+// the next second starts 1000 ms after it (after a pause, one closes per
+// frame), and the count starts again. Tick counts wrap around after 49 days.
+TEST(FrameCounter, ClosesASecondWhenItIsOver)
 {
-    vimage::overlay_state o;
-    o.fps_start = 1000;
-    for (Uint32 t = 1000; t < 2000; t += 10, ++o.frames_this_sec) vimage::RollFrameCounter(o, t);
-    EXPECT_EQ(o.fps, 0);
-    vimage::RollFrameCounter(o, 2000);
-    EXPECT_EQ(o.fps, 100);
-    ++o.frames_this_sec;
-    vimage::RollFrameCounter(o, 7500);
-    EXPECT_EQ(std::pair(o.fps, o.fps_start), std::pair(1, 3000u));
-    o.fps_start = 0xFFFFFF00u;
-    vimage::RollFrameCounter(o, 0x2E7);
-    EXPECT_EQ(o.fps_start, 0xFFFFFF00u);
-    vimage::RollFrameCounter(o, 0x2E8);
-    EXPECT_EQ(o.fps_start, 0xFFFFFF00u + 1000);
+    // The second's start, its frames so far, now; then the rate shown (-1:
+    // as it was), the next start and the count.
+    // clang-format off
+    for (auto [start, frames, now, fps, next, count] : {std::tuple{1000u, 99, 1999u, -1, 1000u, 99},
+             {1000u, 100, 2000u, 100, 2000u, 0}, {2000u, 1, 7500u, 1, 3000u, 0},
+             {0xFFFFFF00u, 5, 0x2E7u, -1, 0xFFFFFF00u, 5}, {0xFFFFFF00u, 5, 0x2E8u, 5, 0xFFFFFF00u + 1000, 0}}) {
+        // clang-format on
+        vimage::overlay_state o;
+        o.fps = -1, o.fps_start = start, o.frames_this_sec = frames;
+        vimage::RollFrameCounter(o, now);
+        EXPECT_EQ(std::tuple(o.fps, o.fps_start, o.frames_this_sec), std::tuple(fps, next, count))
+            << now;
+    }
 }
 
 // Screenshots, written in a scratch folder: the canvas without its margins,
