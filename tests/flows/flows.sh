@@ -558,24 +558,17 @@ test_display_rows()
 # "Test display" answered: "Keep" (the setup started through a link from
 # another folder finds the display test beside its real file), "Revert" (the
 # back-end tried goes back, the gamma changed since stays) and the countdown
-# running out.
+# running out. Failing, the tried fields go back and the reason is on the
+# status line: full screen at a size the display does not offer, in each
+# back-end; an accumulation buffer refused (software gamma, bit 2, stays as it
+# was); the display test missing; a display test that never answers, ended.
 flow_test_display()
 {
+    local offered='Display test failed: Not offered in full screen; try 1024x768'
     test_display_rows <<END
 1 640 480 0 0 2 22 22 22|link|g b o t|k|Settings kept.|0 640 480 0 0 2 22 22 22
 1 640 480 0 0 2 22 22 22|plain|g b o g d Escape t|Return|Settings reverted.|1 640 480 0 0 2 21 21 21
 1 640 480 0 0 2 22 22 22|countdown|g b o t|-|Settings reverted.|1 640 480 0 0 2 22 22 22
-END
-}
-
-# "Test display" failing, the tried fields back and the reason on the status
-# line: full screen at a size the display does not offer, in each back-end; an
-# accumulation buffer refused (software gamma, bit 2, stays as it was); the
-# display test missing; a display test that never answers, ended.
-flow_test_display_fails()
-{
-    local offered='Display test failed: Not offered in full screen; try 1024x768'
-    test_display_rows <<END
 1 1234 567 0 0 2 22 22 22|plain|g m f t|-|$offered|1 1234 567 0 0 2 22 22 22
 0 1234 567 0 0 2 22 22 22|plain|g m f t|-|$offered|0 1234 567 0 0 2 22 22 22
 0 640 480 4 0 2 22 22 22|no-accum|g a Down Return y Escape g d Escape t|-|Display test failed: No accumulation buffer here: turn it off|0 640 480 4 0 2 21 21 21
