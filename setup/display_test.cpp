@@ -153,11 +153,3 @@ extern "C" int SDL_main(int, char *[])
     if (ImageMenu(DrawPage, static_cast<int>(items.size()), items.data(), 0) < 0) Die(ImageError());
     return 0;
 }
-
-#ifndef _WIN32
-// Elsewhere SDL's start-up glue provides the process entry.
-int main(int argc, char *argv[])
-{
-    return SDL_main(argc, argv);
-}
-#endif

@@ -38,11 +38,3 @@ extern "C" int SDL_main(int, char *[])
     MainMenu();
     return 0;
 }
-
-#ifndef _WIN32
-// Elsewhere SDL's start-up glue provides the process entry.
-int main(int argc, char *argv[])
-{
-    return SDL_main(argc, argv);
-}
-#endif
