@@ -29,6 +29,13 @@ enable_language(RC)
 
 # windows.h must not define min and max over std::min and std::max.
 add_compile_definitions(NOMINMAX)
+# Every program (the tests too) has the C and C++ runtimes linked in.
+add_link_options(-static)
+
+# CTest runs the test programs under Wine, headless, in a Wine prefix of the
+# build folder (tests/windows).
+set(CMAKE_CROSSCOMPILING_EMULATOR env -u DISPLAY ${PROJECT_SOURCE_DIR}/tests/windows/wine-run
+    ${CMAKE_BINARY_DIR}/wine/units)
 
 add_library(vantor_sdl SHARED IMPORTED)
 set_target_properties(vantor_sdl PROPERTIES
@@ -79,7 +86,6 @@ function(vantor_windows_program target name)
   target_sources(${target} PRIVATE ${rc})
   add_dependencies(${target} windows-icon)
   set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
-  target_link_options(${target} PRIVATE -static)
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_RUNTIME_DLLS:${target}>
             $<TARGET_FILE_DIR:${target}>
