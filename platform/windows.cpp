@@ -4,9 +4,10 @@
 // whatever had its name. Commit flushes the C library's buffer, then asks
 // Windows to put the file's data on the disk (FlushFileBuffers on its
 // handle), closes it and swaps it in with MoveFileExA, replacing the old file
-// and returning only when the move itself is on the disk. A read-only old
-// file makes the move fail, and then the old file stays, as it would on a
-// read-only folder elsewhere.
+// and returning only when the move itself is on the disk. A read-only file
+// (the attribute) is not replaced: Windows refuses to, and so does this
+// layer where the file system would let it (Wine), so the user's choice holds
+// everywhere; the old file stays, as on a read-only folder elsewhere.
 //
 // The application-data folder is the shell's roaming one (CSIDL_APPDATA),
 // which the shell creates when missing. A file-size limit signal does not
@@ -79,6 +80,8 @@ bool file_replacement::Commit()
     bool ok = std::fflush(f) == 0 && !std::ferror(f);
     ok = ok && handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle);
     ok = std::fclose(f) == 0 && ok;
+    const DWORD attributes = GetFileAttributesA(target_.c_str());
+    ok = ok && (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY));
     if (ok && MoveFileExA(temp_.c_str(), target_.c_str(),
                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;

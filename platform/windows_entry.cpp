@@ -47,9 +47,11 @@ void Redirect(redirected_stream &r)
 void RemoveEmptyFiles()
 {
     for (redirected_stream &r : streams) {
-        const bool empty = std::ftell(r.stream) == 0;
         std::fclose(r.stream);
-        if (empty && r.path[0]) DeleteFileA(r.path);
+        WIN32_FILE_ATTRIBUTE_DATA file;
+        if (r.path[0] && GetFileAttributesExA(r.path, GetFileExInfoStandard, &file) &&
+            file.nFileSizeLow == 0 && file.nFileSizeHigh == 0)
+            DeleteFileA(r.path);
     }
 }
 
