@@ -8,7 +8,7 @@ WIN_BUILD ?= build-windows
 JOBS ?= $(shell nproc)
 
 .PHONY: run test deps build sanitize fuzz bench classic-flows format clean
-.PHONY: package package-test screenshots windows
+.PHONY: package package-test screenshots windows windows-test
 
 run: build
 	cd $(BUILD) && ./vantor-setup
@@ -78,12 +78,20 @@ screenshots: build
 # and the installer $(WIN_BUILD)/vantor-setup-VERSION-win64-setup.exe.
 # tools/windows-deps builds their libraries once and keeps them in
 # ~/.cache/vantor-win ($$VANTOR_WIN_CACHE).
+WIN_TESTS ?= OFF
 windows:
 	@tools/install-deps windows
 	deps=$$(JOBS=$(JOBS) tools/windows-deps) && \
 	cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-	  -DVANTOR_WIN_DEPS="$$deps" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	  -DVANTOR_WIN_DEPS="$$deps" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_TESTS=$(WIN_TESTS)
 	cmake --build $(WIN_BUILD) -j $(JOBS)
+
+# The same build with its tests, run under Wine (tests/windows): the unit
+# tests, headless, and the programs' whole-program flows in Xvfb, the
+# installer's included. Their Wine prefixes live in $(WIN_BUILD)/wine.
+windows-test: WIN_TESTS = ON
+windows-test: windows
+	ctest --test-dir $(WIN_BUILD) --output-on-failure -j $(JOBS)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
