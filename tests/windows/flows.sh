@@ -17,7 +17,7 @@
 
 # shellcheck source=../flows/flows.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../flows/flows.sh"
-readonly DEADLINE_WINE=300 # seconds: the first use makes the prefix
+readonly DEADLINE_WINE=300 # seconds, to make the prefix on the first use
 readonly UNINSTALL_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\VantorSetup'
 
 fail()
@@ -53,12 +53,10 @@ init()
     mkdir "$work"
     cp "$build/vantor.ttf" "$work/"
     start_xvfb
+    timeout "$DEADLINE_WINE" "$VANTOR_WINE_RUN" "$prefix" || fail "no Wine prefix (see $prefix.log)"
+    WINEPREFIX=$prefix timeout "$DEADLINE" wineserver -w # the making's session ends
     "$VANTOR_WINE_RUN" "$prefix" explorer.exe /desktop >>"$tmp/wine.log" 2>&1 </dev/null &
-    local end=$((SECONDS + DEADLINE_WINE))
-    until xdotool search --class explorer.exe >/dev/null 2>&1; do
-        [ "$SECONDS" -lt "$end" ] || fail "no Wine desktop (see $prefix.log)"
-        sleep 0.2
-    done
+    poll eval 'xdotool search --class explorer.exe >/dev/null 2>&1' || fail "no Wine desktop"
     home=$(find "$prefix/drive_c/users" -mindepth 1 -maxdepth 1 ! -name Public | head -n 1)
     config=$home/AppData/Roaming
     settings="$config/Vantor Settings"
