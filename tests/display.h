@@ -3,6 +3,7 @@
 #pragma once
 
 #include "image_internal.h"
+#include "portable.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +12,6 @@
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 // Starts SDL and opens the SDL back-end, windowed, software gamma (tenths).
 inline void OpenDisplay(int width = 600, int height = 375, int gamma = 22)
