@@ -34,6 +34,14 @@ bool Absent(const char *path);
 // Empty when no such folder can be had.
 std::string AppDataFolder();
 
+// Why no display can be opened, or null when one may be. On X11 and Wayland
+// systems a display is reached through DISPLAY or WAYLAND_DISPLAY; with
+// neither set and no video driver chosen through SDL_VIDEODRIVER, SDL 2 under
+// sdl12-compat falls back to a driver that shows nothing, and a program would
+// run on with no window anywhere. A driver the user chose (the tests' dummy
+// driver, for one) is left to SDL. Windows always has its display.
+const char *MissingDisplay();
+
 // Tells the user about a failure the program cannot go on after, just before
 // it ends: on Windows a message box with no owner window, captioned "Vantor",
 // with an error icon and an OK button, returning when the user closes it;

@@ -120,4 +120,19 @@ void file_replacement::Abort()
     unlink(temp_.c_str());
 }
 
+namespace {
+// True when the variable is set to something; SDL treats an empty value as unset.
+bool IsSet(const char *name)
+{
+    const char *value = std::getenv(name);
+    return value && *value;
+}
+} // namespace
+
+const char *MissingDisplay()
+{
+    if (IsSet("SDL_VIDEODRIVER") || IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY")) return nullptr;
+    return "no display found: DISPLAY and WAYLAND_DISPLAY are not set";
+}
+
 } // namespace platform

@@ -96,4 +96,9 @@ void file_replacement::Abort()
     DeleteFileA(temp_.c_str());
 }
 
+const char *MissingDisplay()
+{
+    return nullptr;
+}
+
 } // namespace platform
