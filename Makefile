@@ -65,7 +65,7 @@ fuzz:
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target png-fuzz settings-fuzz png-seeds game-data
 	mkdir -p $(FUZZ_BUILD)/corpus/png $(FUZZ_BUILD)/corpus/settings $(FUZZ_BUILD)/seeds/png
 	$(FUZZ_BUILD)/png-seeds $(FUZZ_BUILD)/seeds/png
-	cp $(FUZZ_BUILD)/logo.png $(FUZZ_BUILD)/seeds/png/
+	cp $(FUZZ_BUILD)/logo.png fuzz/seeds/png/* $(FUZZ_BUILD)/seeds/png/
 	cd $(FUZZ_BUILD) && ./png-fuzz -max_total_time=$(FUZZ_PNG_SECONDS) -close_fd_mask=2 \
 	  -dict=$(CURDIR)/fuzz/png.dict corpus/png seeds/png
 	cd $(FUZZ_BUILD) && ./settings-fuzz -max_total_time=$(FUZZ_SETTINGS_SECONDS) \
