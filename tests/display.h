@@ -29,7 +29,7 @@ inline void OpenDisplay(int width = 600, int height = 375, int gamma = 22)
 struct scratch_dir {
     std::filesystem::path before = std::filesystem::current_path();
     std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("vantor-test-" + std::to_string(getpid()));
+        std::filesystem::temp_directory_path() / ("vantor-test-" + std::to_string(process_id()));
     scratch_dir()
     {
         std::filesystem::create_directories(dir);

@@ -13,7 +13,11 @@ inline constexpr bool on_windows = false;
 #endif
 
 #ifdef _WIN32
-#include <process.h>
+extern "C" __declspec(dllimport) unsigned long __stdcall GetCurrentProcessId();
+inline long process_id()
+{
+    return static_cast<long>(GetCurrentProcessId());
+}
 
 // POSIX's names for the C runtime's environment, which SDL.dll shares.
 inline int setenv(const char *name, const char *value, int overwrite)
@@ -29,6 +33,11 @@ inline int unsetenv(const char *name)
 #include <csignal>
 #include <sys/resource.h>
 #include <unistd.h>
+
+inline long process_id()
+{
+    return static_cast<long>(getpid());
+}
 #endif
 
 // While it lives (and `on`), a write that would make a file longer fails

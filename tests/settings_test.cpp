@@ -44,7 +44,7 @@ class SettingsFile : public ::testing::Test {
         EXPECT_EQ(LoadSettingsFrom(path.c_str(), &rec), expected);
         return FormatSettings(rec);
     }
-    fs::path dir = fs::temp_directory_path() / ("vantor-settings-" + std::to_string(::getpid()));
+    fs::path dir = fs::temp_directory_path() / ("vantor-settings-" + std::to_string(process_id()));
     std::string path = (dir / "Vantor Settings").string();
 };
 
