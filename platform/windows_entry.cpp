@@ -14,6 +14,9 @@
 // folder, which the user may not be able to write and which the uninstaller
 // owns. Where the current folder cannot be written, the streams go nowhere.
 //
+// A stream that a parent program handed over as a pipe (as when the setup
+// runs the display test and reads its verdict) stays as it is.
+//
 // This takes the place of SDL's start-up glue (SDLmain), which would write
 // the files beside the program.
 
@@ -29,14 +32,24 @@ namespace {
 // A standard stream and the file it goes to (empty: none).
 struct redirected_stream {
     std::FILE *stream;
+    DWORD handle_id;
     const char *name;
     char path[MAX_PATH];
 };
 
-redirected_stream streams[] = {{stdout, "stdout.txt", {}}, {stderr, "stderr.txt", {}}};
+redirected_stream streams[] = {{stdout, STD_OUTPUT_HANDLE, "stdout.txt", {}},
+                               {stderr, STD_ERROR_HANDLE, "stderr.txt", {}}};
+
+// Whether a parent program reads the stream through a pipe.
+bool Handed(const redirected_stream &r)
+{
+    const HANDLE h = GetStdHandle(r.handle_id);
+    return h && h != INVALID_HANDLE_VALUE && GetFileType(h) == FILE_TYPE_PIPE;
+}
 
 void Redirect(redirected_stream &r)
 {
+    if (Handed(r)) return; // path stays empty: nothing of ours to remove
     // The full path, so that the file removed at exit is the one written.
     if (!_fullpath(r.path, r.name, sizeof r.path) || !std::freopen(r.path, "w", r.stream)) {
         r.path[0] = '\0';
