@@ -16,7 +16,7 @@ CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_WE
 first = $(if $(wildcard $(BUILD)/CMakeCache.txt),,$(1))
 
 .PHONY: run test build build-matrix sanitize fuzz bench classic-flows format clean
-.PHONY: package package-test minimal-test screenshots windows deps
+.PHONY: package package-test minimal-test screenshots windows windows-test deps
 
 # The programs alone: no test or benchmark tools are needed to see the setup.
 run:
@@ -65,7 +65,7 @@ fuzz:
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target png-fuzz settings-fuzz png-seeds game-data
 	mkdir -p $(FUZZ_BUILD)/corpus/png $(FUZZ_BUILD)/corpus/settings $(FUZZ_BUILD)/seeds/png
 	$(FUZZ_BUILD)/png-seeds $(FUZZ_BUILD)/seeds/png
-	cp $(FUZZ_BUILD)/logo.png $(FUZZ_BUILD)/seeds/png/
+	cp $(FUZZ_BUILD)/logo.png fuzz/seeds/png/* $(FUZZ_BUILD)/seeds/png/
 	cd $(FUZZ_BUILD) && ./png-fuzz -max_total_time=$(FUZZ_PNG_SECONDS) -close_fd_mask=2 \
 	  -dict=$(CURDIR)/fuzz/png.dict corpus/png seeds/png
 	cd $(FUZZ_BUILD) && ./settings-fuzz -max_total_time=$(FUZZ_SETTINGS_SECONDS) \
@@ -117,12 +117,21 @@ screenshots: build
 # and the installer $(WIN_BUILD)/vantor-setup-VERSION-win64-setup.exe.
 # tools/windows-deps builds their libraries once and keeps them in
 # ~/.cache/vantor-win ($$VANTOR_WIN_CACHE).
+WIN_TESTS ?= OFF
 windows:
 	@tools/install-deps windows
 	deps=$$(JOBS=$(JOBS) tools/windows-deps) && \
 	cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-	  -DVANTOR_WIN_DEPS="$$deps" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_WERROR=ON
+	  -DVANTOR_WIN_DEPS="$$deps" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTOR_WERROR=ON \
+	  -DVANTOR_TESTS=$(WIN_TESTS)
 	cmake --build $(WIN_BUILD) -j $(JOBS)
+
+# The same build with its tests, run under Wine (tests/windows): the unit
+# tests, headless, and the programs' whole-program flows in Xvfb, the
+# installer's included. Their Wine prefixes live in $(WIN_BUILD)/wine.
+windows-test: WIN_TESTS = ON
+windows-test: windows
+	ctest --test-dir $(WIN_BUILD) --output-on-failure -j $(JOBS)
 
 # Every package the Linux targets need (the Windows build's: install-deps windows).
 deps:

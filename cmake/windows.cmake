@@ -8,10 +8,9 @@
 # C++ runtimes included, is linked statically, so the programs need no other
 # DLL than Windows' own.
 #
-# Entry: SDLmain, linked into each program, is its WinMain: it parses the
-# command line, sends standard output and error to stdout.txt and stderr.txt
-# beside the program, and calls SDL_main. libmingw32 comes first on the link
-# line, so that its main finds SDLmain's WinMain.
+# Entry: the programs' own (platform/windows_entry.cpp), not SDL's SDLmain,
+# which would write stdout.txt and stderr.txt beside the program, into the
+# folder it is installed in.
 #
 # Build-time tools: logo-gen draws logo.png and the icons on the build
 # machine, so it comes from cmake/host-tools, configured and built in
@@ -30,6 +29,13 @@ enable_language(RC)
 
 # windows.h must not define min and max over std::min and std::max.
 add_compile_definitions(NOMINMAX)
+# Every program (the tests too) has the C and C++ runtimes linked in.
+add_link_options(-static)
+
+# CTest runs the test programs under Wine, headless, in a Wine prefix of the
+# build folder (tests/windows).
+set(CMAKE_CROSSCOMPILING_EMULATOR env -u DISPLAY ${PROJECT_SOURCE_DIR}/tests/windows/wine-run
+    ${CMAKE_BINARY_DIR}/wine/units)
 
 add_library(vantor_sdl SHARED IMPORTED)
 set_target_properties(vantor_sdl PROPERTIES
@@ -37,9 +43,6 @@ set_target_properties(vantor_sdl PROPERTIES
   IMPORTED_LOCATION ${VANTOR_WIN_DEPS}/bin/SDL.dll
   INTERFACE_INCLUDE_DIRECTORIES ${VANTOR_WIN_DEPS}/include/SDL)
 set(VANTOR_SDL vantor_sdl)
-add_library(vantor_sdlmain STATIC IMPORTED)
-set_target_properties(vantor_sdlmain PROPERTIES
-  IMPORTED_LOCATION ${VANTOR_WIN_DEPS}/lib/libSDLmain.a)
 
 # The static FreeType needs zlib, which its find module does not say.
 find_package(ZLIB REQUIRED)
@@ -68,8 +71,8 @@ add_custom_command(OUTPUT ${VANTOR_ICO}
 add_custom_target(windows-icon DEPENDS ${VANTOR_ICO})
 
 # Makes `target` a Windows GUI program called `name`: no console window, the
-# icon, version and manifest resources, SDLmain as its entry, the runtimes
-# linked in and SDL.dll copied beside it.
+# icon, version and manifest resources, the runtimes linked in and SDL.dll
+# copied beside it.
 function(vantor_windows_program target name)
   set(VANTOR_PROGRAM ${target})
   set(VANTOR_NAME ${name})
@@ -83,8 +86,6 @@ function(vantor_windows_program target name)
   target_sources(${target} PRIVATE ${rc})
   add_dependencies(${target} windows-icon)
   set_target_properties(${target} PROPERTIES WIN32_EXECUTABLE ON)
-  target_link_libraries(${target} PRIVATE mingw32 vantor_sdlmain)
-  target_link_options(${target} PRIVATE -static)
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_RUNTIME_DLLS:${target}>
             $<TARGET_FILE_DIR:${target}>

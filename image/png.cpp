@@ -72,6 +72,14 @@ bool ReadHeader(png_structp png, png_infop info, std::FILE *file, int alpha, dou
 {
     if (setjmp(png_jmpbuf(png))) return false;
     png_set_user_limits(png, MAX_PICTURE_SIDE, MAX_PICTURE_SIDE);
+    // Text, colour profiles, suggested palettes and Exif data mean nothing to
+    // the pictures drawn here, and libpng reads each whole into memory before
+    // looking at it: a file of a few bytes that claims a 2 GB text chunk would
+    // have it allocate that much. So they are skipped unread, and every other
+    // ancillary chunk is capped.
+    static constexpr png_byte ignored[] = "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0eXIf";
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, ignored, sizeof ignored / 5);
+    png_set_chunk_malloc_max(png, MAX_CHUNK_BYTES);
     png_init_io(png, file);
     png_set_sig_bytes(png, 8);
     png_read_info(png, info);

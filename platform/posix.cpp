@@ -5,11 +5,15 @@
 // rename() then swaps the complete file in, in one step: a reader sees the old
 // file or the new one, never a part. The new file takes the old one's
 // permission bits before it is synced, so a private file stays private.
+//
+// The application-data folder follows the XDG base-directory rules; the
+// folders are made private (0700) when they are created.
 
 #include "platform.h"
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <new>
 #include <utility>
@@ -34,7 +38,37 @@ std::string ResolvedPath(const char *path)
     return path;
 }
 
+// Creates the folder and any missing folders above it.
+bool MakeFolder(const std::string &path)
+{
+    for (size_t slash = path.find('/', 1); slash != std::string::npos;
+         slash = path.find('/', slash + 1))
+        mkdir(path.substr(0, slash).c_str(), 0700);
+    struct stat st;
+    return (mkdir(path.c_str(), 0700) == 0 || errno == EEXIST) && stat(path.c_str(), &st) == 0 &&
+           S_ISDIR(st.st_mode);
+}
+
 } // namespace
+
+std::string AppDataFolder()
+{
+    try {
+        const char *xdg = std::getenv("XDG_CONFIG_HOME");
+        if (xdg && xdg[0] == '/') return MakeFolder(xdg) ? xdg : std::string{};
+        const char *home = std::getenv("HOME");
+        if (!home || !*home) return {};
+        std::string folder = std::string(home) + "/.config";
+        return MakeFolder(folder) ? folder : std::string{};
+    } catch (const std::bad_alloc &) {
+        return {};
+    }
+}
+
+void ShowFatalError(const char *msg, bool on_stderr_already)
+{
+    if (!on_stderr_already) std::fprintf(stderr, "Vantor: %s\n", msg);
+}
 
 void IgnoreFileSizeLimitSignal()
 {
@@ -47,7 +81,7 @@ bool Absent(const char *path)
     return stat(path, &st) != 0 && (errno == ENOENT || errno == ENOTDIR);
 }
 
-file_replacement::file_replacement(const char *path)
+file_replacement::file_replacement(const char *path, kind)
 {
     try {
         target_ = ResolvedPath(path);
@@ -84,6 +118,21 @@ void file_replacement::Abort()
     if (!file_) return;
     std::fclose(std::exchange(file_, nullptr));
     unlink(temp_.c_str());
+}
+
+namespace {
+// True when the variable is set to something; SDL treats an empty value as unset.
+bool IsSet(const char *name)
+{
+    const char *value = std::getenv(name);
+    return value && *value;
+}
+} // namespace
+
+const char *MissingDisplay()
+{
+    if (IsSet("SDL_VIDEODRIVER") || IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY")) return nullptr;
+    return "no display found: DISPLAY and WAYLAND_DISPLAY are not set";
 }
 
 } // namespace platform

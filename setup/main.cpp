@@ -49,11 +49,3 @@ extern "C" int SDL_main(int argc, char *argv[])
     MainMenu();
     return 0;
 }
-
-#ifndef _WIN32
-// Elsewhere SDL's start-up glue provides the process entry.
-int main(int argc, char *argv[])
-{
-    return SDL_main(argc, argv);
-}
-#endif

@@ -91,7 +91,7 @@ int LoadSettingsFrom(const char *path, settings *settingsp)
 
 int SaveSettingsTo(const char *path, const settings *settingsp)
 {
-    platform::file_replacement out(path);
+    platform::file_replacement out(path, platform::file_replacement::kind::text);
     if (!out.file()) return -1;
     const bool written = std::fputs(FormatSettings(*settingsp).c_str(), out.file()) >= 0;
     return written && out.Commit() ? 0 : -1;

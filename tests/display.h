@@ -6,7 +6,7 @@
 #pragma once
 
 #include "image_internal.h"
-#include "xvfb.h"
+#include "portable.h"
 
 #include <SDL_opengl.h>
 #include <ft2build.h>
@@ -22,14 +22,10 @@
 #include <tuple>
 #include <vector>
 
-#include <unistd.h>
-
-// Starts SDL under the dummy driver, or on this process's own Xvfb.
+// Starts SDL under a video driver: the dummy one, or X11 on a server the
+// caller has started.
 inline void StartSDL(bool x11 = false)
 {
-    if (x11) {
-        ASSERT_TRUE(StartOwnXvfb());
-    }
     setenv("SDL_VIDEODRIVER", x11 ? "x11" : "dummy", 1);
     ASSERT_EQ(SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO), 0) << SDL_GetError();
     std::atexit(SDL_Quit);
@@ -50,7 +46,7 @@ inline void Open(int backend = BACKEND_SDL, int width = 600, int height = 375,
 struct scratch_dir {
     std::filesystem::path before = std::filesystem::current_path();
     std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("vantor-test-" + std::to_string(getpid()));
+        std::filesystem::temp_directory_path() / ("vantor-test-" + std::to_string(process_id()));
     scratch_dir() { std::filesystem::create_directories(dir), std::filesystem::current_path(dir); }
     ~scratch_dir() { std::filesystem::current_path(before), std::filesystem::remove_all(dir); }
 };

@@ -6,10 +6,23 @@
 #include "display.h"
 #include "png_write.h"
 #include "setup.h"
+#include "xvfb.h"
 
 namespace {
 
 constexpr Uint32 WHITE = 0xFFFFFF;
+
+// SDL on this process's own Xvfb; the OpenGL back-end opened there.
+void StartX11()
+{
+    ASSERT_TRUE(StartOwnXvfb());
+    StartSDL(true);
+}
+void OpenGL(int width, int height, int flags)
+{
+    ASSERT_TRUE(StartOwnXvfb());
+    Open(BACKEND_GL, width, height, flags);
+}
 
 // The canvas of the main page as ImageMenu draws it in a back-end, with no
 // item highlighted (the highlight flashes with time). The odd pixel of the
@@ -69,7 +82,7 @@ GLint Filter(const image &pic, GLenum which)
 // other, and almost all at the very place.
 TEST(GLPage, MainPageAsInTheSDLBackEnd)
 {
-    StartSDL(true);
+    StartX11();
     for (auto [width, height] : {std::pair{600, 375}, {1024, 768}}) { // uneven margins
         SCOPED_TRACE(width);
         const frame sdl = MainPage(BACKEND_SDL, width, height);
@@ -89,7 +102,7 @@ TEST(GLPage, MainPageAsInTheSDLBackEnd)
 
 TEST(GLInit, TheRecordSaysWhatTheContextHas)
 {
-    StartSDL(true);
+    StartX11();
     ASSERT_EQ(ImageInit(BACKEND_GL, 800, 600, 1, 65, 22, 22, 22, IMAGE_ACCUM), 0) << ImageError();
     // sdl12-compat saw the variable before SDL started, so the context is the
     // window's own, with its accumulation buffer.
@@ -111,7 +124,7 @@ TEST(GLInit, TheRecordSaysWhatTheContextHas)
 TEST(GLInit, OpenGL10IsRefused)
 {
     setenv("MESA_GL_VERSION_OVERRIDE", "1.0", 1); // Mesa reports what it is told
-    StartSDL(true);
+    StartX11();
     EXPECT_EQ(ImageInit(BACKEND_GL, 600, 375, 0, 2, 22, 22, 22, 0), -1);
     EXPECT_STREQ(ImageError(), "OpenGL 1.1 or newer required");
     EXPECT_EQ(ImageClear(), -1);
@@ -120,7 +133,7 @@ TEST(GLInit, OpenGL10IsRefused)
 
 TEST(GLDraw, RectanglesMarginsAndPan)
 {
-    Open(BACKEND_GL, 1024, 768, 0); // scale 25; margins 12 | 12 across, 71 | 72 down
+    OpenGL(1024, 768, 0); // scale 25; margins 12 | 12 across, 71 | 72 down
     ImageRect(0, 0, 40, 25, WHITE);
     EXPECT_EQ(Frame().Lit(), "12,72 1000x625"); // the odd pixel above the canvas
     ImageClear();
@@ -150,7 +163,7 @@ TEST(GLDraw, RectanglesMarginsAndPan)
 
 TEST(GLText, GlyphsAtTheirBearingsAndOtherBytesAsMeasured)
 {
-    Open(BACKEND_GL, 600, 375, 0);
+    OpenGL(600, 375, 0);
     const std::vector<int> h = RenderedGlyph('H', 15);
     TextL(2, 3, "H", WHITE);
     EXPECT_EQ(Frame().Bounds(), std::vector({30 + h[0], 45 + 12 - h[1], h[2], h[3]})); // baseline
@@ -170,7 +183,7 @@ TEST(GLText, GlyphsAtTheirBearingsAndOtherBytesAsMeasured)
 
 TEST(GLDraw, PicturesAreTexturesOfTheirPlace)
 {
-    Open(BACKEND_GL, 600, 375, 0); // 15 pixels a unit
+    OpenGL(600, 375, 0); // 15 pixels a unit
     const scratch_dir scratch;
     // Two units by one at 64 pixels a unit: blue above red in the first
     // unit, white at alpha 0x80 in the second; reduced exactly to 30 x 15.
@@ -228,7 +241,7 @@ TEST(GLDraw, PicturesAreTexturesOfTheirPlace)
 // help screen's backdrop and descriptions, bright or dim by what it has.
 TEST(GLKeys, AccumulationBufferWithoutBlendColor)
 {
-    Open(BACKEND_GL, 600, 375, IMAGE_ACCUM);
+    OpenGL(600, 375, IMAGE_ACCUM);
     const image_gl *gl = ImageGLState();
     ASSERT_TRUE(gl->have_accum && !gl->glBlendColorp);
     SDL_Event key = KeyEvent(SDLK_F5), other = KeyEvent(SDLK_a), got{};
@@ -260,7 +273,7 @@ TEST(GLKeys, AccumulationBufferWithoutBlendColor)
 
 TEST(GLOverlays, GammaSampleStipplesHalfThePixelsStatusLineOnItsBand)
 {
-    Open(BACKEND_GL, 600, 375, 0);
+    OpenGL(600, 375, 0);
     vimage::DrawGammaSample();
     const frame f = Frame();
     EXPECT_EQ(f.At(300, 9 * 15), 0x808080u);  // solid half grey
@@ -288,7 +301,7 @@ TEST(GLOverlays, GammaSampleStipplesHalfThePixelsStatusLineOnItsBand)
 // ramp (a linear frame buffer).
 TEST(GLOverlays, ScreenshotReadsTheBackBufferTopRowFirst)
 {
-    Open(BACKEND_GL, 1024, 768, 0);
+    OpenGL(1024, 768, 0);
     const scratch_dir scratch;
     ImageRect(0, 0, 40, 1, 0xFF0000);  // top row of units
     ImageRect(0, 24, 40, 1, 0x0000FF); // bottom row

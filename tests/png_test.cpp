@@ -150,6 +150,12 @@ TEST(PngLoad, EveryColourTypeAndDepthDecodesToItsPixels)
     }
     EXPECT_FALSE(Load("missing.png", SDLC, 0).pixels);
     EXPECT_STREQ(ImageError(), std::strerror(ENOENT));
+    // A folder opens on some systems and then cannot be read; Windows refuses it.
+    EXPECT_FALSE(Load(".", GL, 1).pixels);
+    EXPECT_TRUE(ImageError() == std::string("Could not read image header") ||
+                ImageError() == std::string(std::strerror(EISDIR)) ||
+                ImageError() == std::string(std::strerror(EACCES)))
+        << ImageError();
     EXPECT_FALSE(vimage::LoadPNG(nullptr, {}).pixels);
     EXPECT_STREQ(ImageError(), std::strerror(EINVAL));
 }

@@ -4,10 +4,7 @@
 
 #include "display.h"
 
-#include <csignal>
 #include <functional>
-
-#include <sys/resource.h>
 
 using vimage::overlay;
 
@@ -166,18 +163,15 @@ TEST(Screenshot, HoldsTheCanvasOrReportsAFailure)
     // A failure leaves that screenshot and no temporary file: the temporary
     // file's name taken by a folder (in the way even of root), a full disk.
     ImageClear();
-    std::signal(SIGXFSZ, SIG_IGN);
     for (const bool full : {false, true}) {
+        if (full && !no_file_growth::supported) continue;
         SCOPED_TRACE(full ? "full disk" : "folder in the way");
         if (!full) std::filesystem::create_directory("screenshot.png.new");
-        rlimit before{};
-        getrlimit(RLIMIT_FSIZE, &before);
-        rlimit none = before;
-        none.rlim_cur = full ? 0 : before.rlim_cur;
-        setrlimit(RLIMIT_FSIZE, &none);
-        overlay.save_screenshot = 1;
-        ImageUpdate();
-        setrlimit(RLIMIT_FSIZE, &before);
+        {
+            const no_file_growth limit(full);
+            overlay.save_screenshot = 1;
+            ImageUpdate();
+        }
         EXPECT_STREQ(overlay.status.data(), "Screenshot failed.");
         EXPECT_STREQ(ImageError(),
                      full ? "Could not write image" : "Could not create screenshot file");

@@ -9,9 +9,10 @@
 ; A per-user installation: no administrator rights, nothing outside the
 ; user's own folders and registry. The programs go to
 ; %LOCALAPPDATA%\Programs\Vantor. They read the game's data files from their
-; current folder and write screenshot.png there on F11, so their Start-menu
-; shortcuts start them in %LOCALAPPDATA%\Vantor, which holds copies of the
-; data files (like the launcher on Linux). "Apps & features" lists the
+; current folder and write screenshot.png, stdout.txt and stderr.txt there,
+; so their Start-menu shortcuts start them in %LOCALAPPDATA%\Vantor, which
+; holds copies of the data files (like the launcher on Linux): nothing is
+; written into the programs' folder while they run. "Apps & features" lists the
 ; installation, and its uninstaller removes what was installed: the
 ; programs' folder, the copies, the shortcuts and the entry. It leaves the
 ; settings file (%APPDATA%\Vantor Settings) and the user's screenshots. /S
@@ -100,17 +101,17 @@ Section "Uninstall"
   Delete "${MENU_DIR}\Vantor Display Test.lnk"
   RMDir "${MENU_DIR}"
 
-  ; The copies of the data files; the folder stays while it holds the
-  ; user's screenshots.
+  ; The copies of the data files and what the programs said (their standard
+  ; output and error); the folder stays while it holds the user's
+  ; screenshots.
   Delete "${DATA_DIR}\vantor.ttf"
   Delete "${DATA_DIR}\logo.png"
+  Delete "${DATA_DIR}\stdout.txt"
+  Delete "${DATA_DIR}\stderr.txt"
   RMDir "${DATA_DIR}"
 
-  ; The programs' folder: what was installed, and what SDL writes beside
-  ; the programs (their standard output and error).
+  ; The programs' folder: what was installed.
   !insertmacro VANTOR_DELETE_FILES "$INSTDIR"
-  Delete "$INSTDIR\stdout.txt"
-  Delete "$INSTDIR\stderr.txt"
   Delete "$INSTDIR\uninstall.exe"
   !insertmacro VANTOR_DELETE_FOLDERS "$INSTDIR"
   RMDir "$INSTDIR"
