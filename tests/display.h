@@ -1,27 +1,44 @@
-// display.h - opening the SDL back-end under the dummy driver (in the build
-// folder, where vantor.ttf is staged), reading its pixels, making events.
+// display.h - what the tests share: a back-end opened afresh in this process
+// (SDL under the dummy driver, or OpenGL on an Xvfb of its own), the frame
+// read back, events made by hand, a scratch folder, and two oracles that do
+// not go through the library: FreeType's own glyph metrics and libpng's own
+// reading of a PNG file.
 #pragma once
 
 #include "image_internal.h"
 #include "portable.h"
 
+#include <SDL_opengl.h>
+#include <ft2build.h>
 #include <gtest/gtest.h>
+#include <png.h>
+#include FT_FREETYPE_H
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
-// Starts SDL and opens the SDL back-end, windowed, software gamma (tenths).
-inline void OpenDisplay(int width = 600, int height = 375, int gamma = 22)
+// Starts SDL under a video driver: the dummy one, or X11 on a server the
+// caller has started.
+inline void StartSDL(bool x11 = false)
 {
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_VIDEODRIVER", x11 ? "x11" : "dummy", 1);
     ASSERT_EQ(SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO), 0) << SDL_GetError();
     std::atexit(SDL_Quit);
-    ASSERT_EQ(
-        ImageInit(BACKEND_SDL, width, height, 0, 2, gamma, gamma, gamma, IMAGE_SOFTWARE_GAMMA), 0)
-        << ImageError();
+}
+
+// Opens a back-end, windowed, and clears it. IMAGE_SOFTWARE_GAMMA corrects
+// colours in software; without it OpenGL leaves them to the gamma ramp.
+inline void Open(int backend = BACKEND_SDL, int width = 600, int height = 375,
+                 int flags = IMAGE_SOFTWARE_GAMMA)
+{
+    StartSDL(backend == BACKEND_GL);
+    ASSERT_EQ(ImageInit(backend, width, height, 0, 2, 22, 22, 22, flags), 0) << ImageError();
+    ImageClear(); // a new screen surface holds whatever its memory held
 }
 
 // A scratch folder, the working folder for the object's lifetime. Made after
@@ -30,111 +47,90 @@ struct scratch_dir {
     std::filesystem::path before = std::filesystem::current_path();
     std::filesystem::path dir =
         std::filesystem::temp_directory_path() / ("vantor-test-" + std::to_string(process_id()));
-    scratch_dir()
-    {
-        std::filesystem::create_directories(dir);
-        std::filesystem::current_path(dir);
-    }
-    ~scratch_dir()
-    {
-        std::filesystem::current_path(before);
-        std::filesystem::remove_all(dir);
-    }
+    scratch_dir() { std::filesystem::create_directories(dir), std::filesystem::current_path(dir); }
+    ~scratch_dir() { std::filesystem::current_path(before), std::filesystem::remove_all(dir); }
 };
 
-inline SDL_Surface *Screen()
-{
-    return SDL_GetVideoSurface();
-}
-
-// A screen pixel (32 bits a pixel) as 0xRRGGBB.
-inline Uint32 PixelAt(int x, int y)
-{
-    const SDL_Surface *s = Screen();
-    Uint8 r, g, b;
-    SDL_GetRGB(static_cast<const Uint32 *>(s->pixels)[y * s->pitch / 4 + x], s->format, &r, &g, &b);
-    return Uint32{r} << 16 | Uint32{g} << 8 | b;
-}
-
-// A frame read back: 0xRRGGBB pixels, top row first.
+// A frame as 0xRRGGBB pixels, top row first.
 struct frame {
     int width = 0, height = 0;
     std::vector<Uint32> pixels;
 
     Uint32 At(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
-    bool operator==(const frame &) const = default;
-
-    // The smallest rectangle of the region [x0, x1) x [y0, y1) holding every
-    // pixel that is not black; w = 0 when there is none.
-    SDL_Rect Bounds(int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1) const
+    // The smallest rectangle (x, y, w, h) of [x0, x1) x [y0, y1) holding every
+    // pixel that is not black; all 0 when there is none.
+    std::vector<int> Bounds(int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1) const
     {
-        x1 = x1 < 0 ? width : x1, y1 = y1 < 0 ? height : y1;
-        int minx = x1, miny = y1, maxx = -1, maxy = -1;
-        for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x)
+        int minx = INT_MAX, miny = INT_MAX, maxx = -1, maxy = -1;
+        for (int y = y0; y < (y1 < 0 ? height : y1); ++y)
+            for (int x = x0; x < (x1 < 0 ? width : x1); ++x)
                 if (At(x, y)) {
                     minx = std::min(minx, x), maxx = std::max(maxx, x);
                     miny = std::min(miny, y), maxy = std::max(maxy, y);
                 }
-        if (maxx < 0) return SDL_Rect{0, 0, 0, 0};
-        return SDL_Rect{static_cast<Sint16>(minx), static_cast<Sint16>(miny),
-                        static_cast<Uint16>(maxx - minx + 1), static_cast<Uint16>(maxy - miny + 1)};
+        if (maxx < 0) return {0, 0, 0, 0};
+        return {minx, miny, maxx - minx + 1, maxy - miny + 1};
     }
     // The same as "x,y wxh"; "none" when all are black.
     std::string Lit(int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1) const
     {
-        const SDL_Rect r = Bounds(x0, y0, x1, y1);
-        if (r.w == 0) return "none";
-        return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.w) + "x" +
-               std::to_string(r.h);
+        const std::vector<int> r = Bounds(x0, y0, x1, y1);
+        if (r[2] == 0) return "none";
+        return std::to_string(r[0]) + "," + std::to_string(r[1]) + " " + std::to_string(r[2]) +
+               "x" + std::to_string(r[3]);
     }
 };
 
-// The SDL back-end's screen surface.
-inline frame ReadScreen()
+// The frame being drawn: the SDL back-end's screen surface, or OpenGL's back
+// buffer (whose rows go up).
+inline frame Frame()
 {
-    frame f{Screen()->w, Screen()->h, {}};
+    const SDL_Surface *s = SDL_GetVideoSurface();
+    frame f{s->w, s->h, std::vector<Uint32>(static_cast<size_t>(s->w * s->h))};
+    std::vector<Uint8> rgb(f.pixels.size() * 3);
+    if (vimage::bound == &vimage::gl_backend) {
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, f.width, f.height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    }
     for (int y = 0; y < f.height; ++y)
-        for (int x = 0; x < f.width; ++x) f.pixels.push_back(PixelAt(x, y));
+        for (int x = 0; x < f.width; ++x) {
+            Uint8 *p = &rgb[static_cast<size_t>(((f.height - 1 - y) * f.width + x) * 3)];
+            if (vimage::bound == &vimage::sdl_backend)
+                SDL_GetRGB(static_cast<const Uint32 *>(s->pixels)[y * s->pitch / 4 + x], s->format,
+                           &p[0], &p[1], &p[2]);
+            f.pixels[static_cast<size_t>(y * f.width + x)] = p[0] << 16 | p[1] << 8 | p[2];
+        }
     return f;
 }
 
-// The lit part of a region of the SDL back-end's screen, as frame::Lit.
-inline std::string Lit(int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1)
-{
-    return ReadScreen().Lit(x0, y0, x1, y1);
-}
-
-// The status line of a 600 x 375 frame, drawn over a bar of colour `bar` at
-// columns 10 to 30 of its row 23: pure green text, on black for a third of a
-// unit around it, and the bar beyond.
+// The status line on row 23, drawn over a bar of colour `bar` at columns 10
+// to 30: pure green text, on black for a third of a unit around it, and the
+// bar beyond. The canvas's top is its top margin in both back-ends here (an
+// even margin, or none).
 inline void ExpectStatusOnBand(const frame &f, Uint32 bar)
 {
+    const vimage::canvas_state &c = vimage::canvas;
+    const int s = c.xscale, x0 = c.xoffset + 10 * s, x1 = c.xoffset + 30 * s,
+              y0 = c.yoffset + 23 * s;
     auto text_or_black = [&](int x, int y) { return (f.At(x, y) & 0xFF00FF) == 0; };
-    int left = 450, right = 150;
-    for (int y = 345; y < 360; ++y)
-        for (int x = 150; x < 450; ++x)
+    int left = x1, right = x0;
+    for (int y = y0; y < y0 + s; ++y)
+        for (int x = x0; x < x1; ++x)
             if (f.At(x, y) && text_or_black(x, y))
                 left = std::min(left, x), right = std::max(right, x);
     ASSERT_LT(left, right) << "no status text";
-    for (int y = 345; y < 360; ++y) {
-        for (int x = left - 5; x <= right + 5; ++x)
+    for (int y = y0; y < y0 + s; ++y) {
+        for (int x = left - s / 3; x <= right + s / 3; ++x)
             ASSERT_TRUE(text_or_black(x, y)) << std::hex << f.At(x, y) << " at " << x << "," << y;
-        ASSERT_EQ(f.At(151, y), bar);
-        ASSERT_EQ(f.At(448, y), bar);
+        ASSERT_EQ(f.At(x0 + 1, y), bar);
+        ASSERT_EQ(f.At(x1 - 2, y), bar);
     }
 }
 
-// The colour word drawn for a linear colour under software gamma.
-inline Uint32 Corrected(Uint32 col)
-{
-    return vimage::ImageGammaRGB(col);
-}
-
-inline SDL_Event KeyEvent(SDLKey sym, SDLMod mod = KMOD_NONE)
+inline SDL_Event KeyEvent(SDLKey sym, SDLMod mod = KMOD_NONE, Uint8 type = SDL_KEYDOWN)
 {
     SDL_Event ev{};
-    ev.type = ev.key.type = SDL_KEYDOWN;
+    ev.type = type;
     ev.key.state = SDL_PRESSED;
     ev.key.keysym.sym = sym;
     ev.key.keysym.mod = mod;
@@ -143,7 +139,45 @@ inline SDL_Event KeyEvent(SDLKey sym, SDLMod mod = KMOD_NONE)
 
 inline SDL_Event OfType(Uint8 type)
 {
-    SDL_Event ev{};
-    ev.type = type;
-    return ev;
+    return KeyEvent(SDLK_UNKNOWN, KMOD_NONE, type);
+}
+
+// A glyph as FreeType renders it at the size the library uses for a scale:
+// left and top bearings, width, rows, advance.
+inline std::vector<int> RenderedGlyph(unsigned long code, int scale)
+{
+    FT_Library lib;
+    FT_Face face;
+    EXPECT_EQ(FT_Init_FreeType(&lib), 0);
+    EXPECT_EQ(FT_New_Face(lib, "vantor.ttf", 0, &face), 0);
+    EXPECT_EQ(FT_Set_Char_Size(face, 0, scale * 320 / 6, 0, 0), 0);
+    EXPECT_EQ(FT_Load_Char(face, code, FT_LOAD_RENDER), 0);
+    const FT_GlyphSlot g = face->glyph;
+    const std::vector<int> m{g->bitmap_left, g->bitmap_top, static_cast<int>(g->bitmap.width),
+                             static_cast<int>(g->bitmap.rows),
+                             static_cast<int>((g->advance.x + 32) >> 6)};
+    FT_Done_Face(face);
+    FT_Done_FreeType(lib);
+    return m;
+}
+
+// A PNG file read back: its pixels, top row first, and its gAMA value.
+inline std::tuple<frame, double> ReadPng(const char *path)
+{
+    png_image img{};
+    img.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&img, path)) return {};
+    img.format = PNG_FORMAT_BGRA;
+    frame f{static_cast<int>(img.width), static_cast<int>(img.height),
+            std::vector<Uint32>(img.width * img.height)};
+    png_image_finish_read(&img, nullptr, f.pixels.data(), 0, nullptr);
+    for (Uint32 &p : f.pixels) p &= 0xFFFFFF;
+    // gAMA's data: the gamma times 100000, 4 bytes big-endian.
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    const size_t at = bytes.find("gAMA") + 4;
+    unsigned gamma = 0;
+    for (size_t i = at; i < at + 4 && at > 4 && i < bytes.size(); ++i)
+        gamma = gamma << 8 | static_cast<unsigned char>(bytes[i]);
+    return {f, gamma / 100000.0};
 }

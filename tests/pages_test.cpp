@@ -1,6 +1,7 @@
-// The setup's pages: what they show for the record as it stands (including
-// values a hand-edited file can hold), the questions' answers, numeric entry,
-// the gamma page's levels, steps and test picture, and the logo.
+// The setup's pages where the flows cannot reach: values a hand-edited file
+// can hold, the entries at the int limits, the gamma page's levels and steps
+// and its test picture, the size list's rows, and how "Test display" reads
+// the display test's end and report.
 
 #include "display.h"
 #include "display_report.h"
@@ -8,55 +9,62 @@
 
 #include <climits>
 #include <set>
-#include <utility>
 
-TEST(Pages, NamesAndSummaryLine)
+TEST(Pages, ValuesFromAHandEditedFile)
 {
     s = defaults;
     EXPECT_STREQ(MainSummary().text, "OpenGL, 800x600 (Full screen)");
-    s.backend = 1;
-    s.flags = IMAGE_SOFTWARE_GAMMA | IMAGE_ACCUM; // other bits do not change the mode
-    EXPECT_STREQ(Backend(), "SDL");
-    EXPECT_STREQ(Mode(), "Windowed");
-    for (int b : {2, -1, INT_MIN}) {
-        s.backend = b;
-        EXPECT_STREQ(Backend(), "Unknown back-end");
-    }
-    s.width = s.height = INT_MIN; // the longest values fit
-    s.flags = -1;
+    s.backend = 1, s.flags = IMAGE_SOFTWARE_GAMMA | IMAGE_ACCUM; // other bits leave the mode
+    EXPECT_STREQ(MainSummary().text, "SDL, 800x600 (Windowed)");
+    s = {-1, INT_MIN, INT_MIN, -1, 0, 2, 22, 22, 22}; // the longest line
     EXPECT_STREQ(MainSummary().text, "Unknown back-end, -2147483648x-2147483648 (Full screen)");
-    EXPECT_STREQ(GammaText(22).text, "2.2");
-    EXPECT_STREQ(GammaText(50).text, "5.0");
-    EXPECT_STREQ(GammaText(1).text, "0.1");
-    EXPECT_STREQ(GammaText(INT_MIN).text, "-214748364.-8"); // as stored, without overflow
+    EXPECT_EQ(std::string(GammaText(22).text) + GammaText(50).text + GammaText(1).text,
+              "2.25.00.1");
+    // Numeric entry: digits append within the maximum, Backspace drops one,
+    // Return accepts, Escape cancels; the keypad's Enter is no key here.
+    constexpr auto TYPING = entry_state::typing, ACCEPTED = entry_state::accepted;
+    auto type = [](int value, int max, const std::vector<int> &keys) {
+        entry_step e{TYPING, value};
+        for (int k : keys)
+            if (e.state == TYPING) e = EntryKey(e.value, max, k);
+        return std::pair(e.state, e.value);
+    };
+    const std::tuple<int, int, std::vector<int>, entry_state, int> entries[] = {
+        {6, 64, {'4', '1', SDLK_RETURN}, ACCEPTED, 64},
+        {-45, 9999, {SDLK_BACKSPACE}, TYPING, -4},
+        {INT_MAX, INT_MAX, {'7'}, TYPING, INT_MAX},
+        {INT_MIN, 9999, {'1'}, TYPING, INT_MIN},
+        {20000, 9999, {SDLK_ESCAPE}, entry_state::cancelled, 20000},
+        {20000, 9999, {SDLK_RETURN}, ACCEPTED, 20000}, // kept above the maximum
+        {8005, 9999, {SDLK_KP_ENTER}, TYPING, 8005},
+    };
+    for (const auto &[start, max, keys, done, value] : entries)
+        EXPECT_EQ(type(start, max, keys), std::pair(done, value)) << start << " up to " << max;
 }
 
-TEST(Questions, AnswersChangeOnlyTheirOwnField)
+// Every size listed, "Other..." and "Cancel" have rows of their own; "Cancel"
+// on the last.
+TEST(Pages, EveryItemOfTheSizeListHasARowOfItsOwn)
 {
-    settings rec{7, 1, 2, -1, 5, 6, 7, 8, 9}; // flags with every bit set
-    mode_question.apply(rec, 1);              // "Windowed"
-    EXPECT_EQ(rec.flags, ~IMAGE_FULLSCREEN);
-    mode_question.apply(rec, 2);  // "Full screen"
-    accum_question.apply(rec, 1); // "No"
-    EXPECT_EQ(rec.flags, ~IMAGE_ACCUM);
-    accum_question.apply(rec, 3); // "Yes"
-    EXPECT_EQ(rec.flags, -1);
-    backend_question.apply(rec, 2); // "SDL"
-    EXPECT_EQ(rec.backend, 1);
-    backend_question.apply(rec, 1); // "OpenGL"
-    antialias_question.apply(rec, 2);
-    EXPECT_EQ(FormatSettings(rec), "0 1 2 -1 1 6 7 8 9\n");
-    // The choices offer exactly the answers the conversions expect.
-    EXPECT_STREQ(mode_question.choices[0].text, "Full screen");
-    EXPECT_EQ(mode_question.choices[0].value, 2);
-    EXPECT_EQ(accum_question.choices[0].value, 3);
+    int sizes[20][2];
+    for (int k = 0; k < 20; ++k) sizes[k][0] = 640 + k, sizes[k][1] = 480;
+    for (int n : {1, 15, 16, 20}) {
+        const size_page page(sizes, n);
+        std::set<int> rows;
+        for (int i = 0; i < page.count + 2; ++i) rows.insert(page.items[i].y);
+        EXPECT_EQ(static_cast<int>(rows.size()), page.count + 2) << n;
+        EXPECT_EQ(*rows.rbegin(), 23) << n;
+        EXPECT_STREQ(page.items[page.count].text, "Other...") << n;
+    }
 }
 
-// "Test display": how the display test's end reads on the status line (its
-// exit status and output), and what a revert puts back.
-TEST(TestDisplay, VerdictStatusLineAndRevert)
+// "Test display": the display test's end (exit status and output) as the
+// status line reads it, what a revert puts back, and the test's own report:
+// software OpenGL named, and advice for a refused record only where the
+// display can confirm it.
+TEST(TestDisplay, VerdictRevertAndAdvice)
 {
-    const std::pair<test_verdict, const char *> verdicts[] = {
+    const std::pair<test_verdict, std::string> verdicts[] = {
         {JudgeDisplayTest(0, "Vantor: ignored\n"), "Settings kept."},
         {JudgeDisplayTest(3, ""), "Settings reverted."},
         // The reason is the last "Vantor: " line; else the status.
@@ -66,230 +74,109 @@ TEST(TestDisplay, VerdictStatusLineAndRevert)
         {JudgeDisplayTest(2, "Vantor:\nVantor: \n"), "Display test failed: it ended with status 2"},
         {JudgeDisplayTest(-1, "Back-end: OpenGL\n"),
          "Display test failed: it stopped unexpectedly"},
-        // Cut to the status line's 63 characters.
+        // Cut to the status line's 63 characters, or whole when it fits.
         {{test_outcome::failed, std::string(60, 'x')},
-         "Display test failed: xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx..."},
+         "Display test failed: " + std::string(39, 'x') + "..."},
+        {{test_outcome::failed, std::string(42, 'x')},
+         "Display test failed: " + std::string(42, 'x')},
     };
     for (const auto &[verdict, line] : verdicts) EXPECT_EQ(StatusLine(verdict), line);
-    EXPECT_EQ(StatusLine({test_outcome::failed, std::string(42, 'x')}).size(), 63u); // fits whole
-
     settings rec{0, 1, 2, -1, 4, 5, 6, 7, 8};
     RestoreDisplayFields(rec, {1, 640, 480, 4 | 8, 0, 2, 22, 22, 22});
-    EXPECT_EQ(FormatSettings(rec), "1 640 480 -4 0 2 6 7 8\n"); // bits 0 and 1 only
-}
+    EXPECT_EQ(FormatSettings(rec), "1 640 480 -4 0 2 6 7 8\n"); // flag bits 0 and 1 only
 
-// The display test's own report: software OpenGL named, and the advice for a
-// refused record, each only where the display can confirm it.
-TEST(TestDisplay, SoftwareRendererAndAdvice)
-{
     for (const char *soft : {"llvmpipe (LLVM 15.0.6, 256 bits)", "Gallium 0.4 on softpipe",
                              "Mesa DRI swrast", "GDI Generic", "Microsoft Basic Render Driver"})
         EXPECT_TRUE(SoftwareRenderer(soft)) << soft;
+    constexpr const char *NO_NAME = nullptr;
     for (const char *card :
-         {"AMD Radeon RX 6600 (radeonsi, navi23)", "NVIDIA GeForce GTX 1060", ""})
-        EXPECT_FALSE(SoftwareRenderer(card)) << card;
-    EXPECT_FALSE(SoftwareRenderer(nullptr));
+         {"AMD Radeon RX 6600 (radeonsi, navi23)", "NVIDIA GeForce GTX 1060", "", NO_NAME})
+        EXPECT_FALSE(SoftwareRenderer(card)) << (card ? card : "null");
 
     const int modes[][2] = {{1920, 1080}, {1024, 768}, {800, 600}, {640, 480}, {320, 200}};
-    const settings full{0, 1234, 567, IMAGE_FULLSCREEN | IMAGE_ACCUM, 0, 2, 22, 22, 22};
-    auto advice = [&](settings rec, int count, bool without_accum) {
-        return RefusalAdvice(rec, modes, count, without_accum);
+    constexpr int FULL = IMAGE_FULLSCREEN;
+    const std::string small = "Too small: the minimum is 40 x 25";
+    auto rec_of = [](int backend, int width, int height, int flags) {
+        return settings{backend, width, height, flags, 0, 2, 22, 22, 22};
     };
-    EXPECT_EQ(advice(full, 5, false),
-              "Not offered in full screen; try 1920x1080, 1024x768, 800x600, 640x480");
-    EXPECT_EQ(advice(full, 1, false), "Not offered in full screen; try 1920x1080");
-    EXPECT_EQ(advice(full, 0, false), ""); // any size, or no list
-    EXPECT_EQ(advice(full, 5, true), "No accumulation buffer here: turn it off");
-    EXPECT_EQ(advice({0, 800, 600, IMAGE_FULLSCREEN, 0, 2, 22, 22, 22}, 5, false), ""); // offered
-    EXPECT_EQ(advice({0, 1234, 567, 0, 0, 2, 22, 22, 22}, 5, false), "");               // windowed
-    EXPECT_EQ(advice({0, 39, 600, IMAGE_FULLSCREEN, 0, 2, 22, 22, 22}, 5, true),
-              "Too small: the minimum is 40 x 25");
-    EXPECT_EQ(advice({1, 40, 24, 0, 0, 2, 22, 22, 22}, 0, false),
-              "Too small: the minimum is 40 x 25");
-}
-
-TEST(Questions, EveryItemOfTheSizeListHasARowOfItsOwn)
-{
-    int sizes[20][2];
-    for (int k = 0; k < 20; ++k) sizes[k][0] = 640 + k, sizes[k][1] = 480;
-    for (int n : {1, 15, 16, 20}) {
-        const size_page page(sizes, n);
-        std::set<int> rows;
-        for (int i = 0; i < page.count + 2; ++i) rows.insert(page.items[i].y);
-        EXPECT_EQ(static_cast<int>(rows.size()), page.count + 2) << n;
-        EXPECT_EQ(*rows.rbegin(), 23) << n; // "Cancel"
-        EXPECT_STREQ(page.items[page.count].text, "Other...") << n;
-    }
-}
-
-TEST(NumericEntry, TypingWithinTheMaximumReturnAndEscape)
-{
-    auto type = [](int value, int max, std::initializer_list<int> keys) {
-        for (int k : keys) value = EntryKey(value, max, k).value;
-        return value;
+    // The record's back-end, size and flags; modes listed; whether it opens
+    // without the accumulation buffer; the advice.
+    const std::tuple<settings, int, bool, std::string> advice[] = {
+        {rec_of(0, 1234, 567, FULL | IMAGE_ACCUM), 5, false,
+         "Not offered in full screen; try 1920x1080, 1024x768, 800x600, 640x480"},
+        {rec_of(0, 1234, 567, FULL | IMAGE_ACCUM), 1, false,
+         "Not offered in full screen; try 1920x1080"},
+        {rec_of(0, 1234, 567, FULL | IMAGE_ACCUM), 0, false, ""}, // any size, or no list
+        {rec_of(0, 1234, 567, FULL | IMAGE_ACCUM), 5, true,
+         "No accumulation buffer here: turn it off"},
+        {rec_of(0, 800, 600, FULL), 5, false, ""}, // offered
+        {rec_of(0, 1234, 567, 0), 5, false, ""},   // windowed
+        {rec_of(0, 39, 600, FULL), 5, true, small},
+        {rec_of(1, 40, 24, 0), 0, false, small},
     };
-    EXPECT_EQ(type(800, 9999, {'5', '1'}), 8005); // 80051 is too large
-    EXPECT_EQ(type(2, 64, {'9', '9'}), 29);
-    EXPECT_EQ(type(0, 9999, {'0', '0', '4'}), 4);
-    EXPECT_EQ(type(-45, 9999, {SDLK_BACKSPACE}), -4); // toward zero
-    EXPECT_EQ(type(12, 9999, {SDLK_KP5, SDLK_KP_ENTER, SDLK_a, SDLK_MINUS}), 12);
-    // Near the int limits (from a hand-edited file): no overflow.
-    EXPECT_EQ(type(INT_MAX, INT_MAX, {'7'}), INT_MAX);
-    EXPECT_EQ(type(INT_MIN, 9999, {'1'}), INT_MIN);
-    EXPECT_EQ(type(-214748364, 9999, {'8'}), -214748364 * 10 + 8);
-    // Return accepts, Escape cancels; the keypad's Enter is no key here.
-    EXPECT_EQ(EntryKey(8005, 9999, SDLK_RETURN).state, entry_state::accepted);
-    EXPECT_EQ(EntryKey(8005, 9999, SDLK_ESCAPE).state, entry_state::cancelled);
-    EXPECT_EQ(EntryKey(8005, 9999, SDLK_KP_ENTER).state, entry_state::typing);
-    EXPECT_EQ(EntryKey(20000, 9999, SDLK_RETURN).value, 20000); // kept above the maximum
+    for (const auto &[r, count, without_accum, want] : advice)
+        EXPECT_EQ(RefusalAdvice(r, modes, count, without_accum), want) << FormatSettings(r);
 }
 
 TEST(GammaPage, LevelsAndSteps)
 {
-    const std::pair<int, int> levels[] = {{1, 0},    {5, 63}, {10, 127}, {22, 186},   {50, 221},
-                                          {60, 227}, {0, 0},  {-7, 0},   {INT_MIN, 0}};
-    for (auto [g, level] : levels) EXPECT_EQ(GammaLevel(g), level) << g;
-    EXPECT_LE(GammaLevel(INT_MAX), 255);
-    // Darker and Lighter stop at 1 and 50, each channel on its own.
+    // clang-format off
+    for (auto [g, level] : {std::pair{1, 0}, {5, 63}, {10, 127}, {22, 186}, {50, 221}, {60, 227}, {0, 0},
+             {-7, 0}, {INT_MIN, 0}, {INT_MAX, 254}})
+        EXPECT_EQ(GammaLevel(g), level) << g;
+    // clang-format on
+    // Darker and Lighter stop at 1 and 50, each channel on its own; values
+    // beyond the range (from a hand-edited file) step back toward it.
     settings rec = defaults;
-    rec.gamma_r = 1;
-    StepGamma(rec, MODE_ALL, -1);
-    EXPECT_EQ(FormatSettings(rec), "0 800 600 1 0 2 1 21 21\n");
-    StepGamma(rec, MODE_G, +1);
-    EXPECT_EQ(FormatSettings(rec), "0 800 600 1 0 2 1 22 21\n");
-    rec.gamma_b = 50;
-    StepGamma(rec, MODE_B, +1);
-    StepGamma(rec, MODE_R, -1);
-    EXPECT_EQ(FormatSettings(rec), "0 800 600 1 0 2 1 22 50\n");
-    // Values beyond the range (from a hand-edited file) step back toward it.
-    rec.gamma_r = 60;
-    rec.gamma_g = -5;
+    rec.gamma_r = 1, rec.gamma_b = 50;
+    for (auto [mode, step] : {std::pair{MODE_B, +1}, {MODE_ALL, -1}, {MODE_G, +1}, {MODE_R, -1}})
+        StepGamma(rec, mode, step);
+    EXPECT_EQ(FormatSettings(rec), "0 800 600 1 0 2 1 22 49\n");
+    rec.gamma_r = 60, rec.gamma_g = -5, rec.gamma_b = 50;
     StepGamma(rec, MODE_ALL, +1);
-    EXPECT_EQ(rec.gamma_r, 60);
-    EXPECT_EQ(rec.gamma_g, -4);
     StepGamma(rec, MODE_ALL, -1);
-    EXPECT_EQ(rec.gamma_r, 59);
-    EXPECT_EQ(rec.gamma_g, -4);
+    EXPECT_EQ(FormatSettings(rec), "0 800 600 1 0 2 59 -4 49\n");
 }
 
-namespace {
-
-// The gamma page's test picture on the setup's own window (software gamma
-// 2.2 for what the library draws, none for the picture): pixel (x, y) of it.
-Uint32 At(int x, int y)
-{
-    return PixelAt(x, 95 + y);
-}
-
-} // namespace
-
+// The gamma page's test picture on the setup's own window, 600 x 120 pixels
+// from y 95, drawn without the library's correction: four bands (white, red,
+// green, blue) of a flat field over half-lit patterns.
 TEST(GammaPicture, BandsOfFlatFieldsAndHalfLitPatterns)
 {
-    OpenDisplay();
+    Open();
     s = defaults;
     DrawGammaMenu();
+    frame f = Frame();
+    auto at = [&](int x, int y) { return f.At(x, 95 + y); };
     const Uint32 flat[4] = {0xBABABA, 0xBA0000, 0x00BA00, 0x0000BA}; // 186: gamma 2.2
     const Uint32 lit[4] = {0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF};
-    for (int band = 0; band < 4; ++band) {
-        SCOPED_TRACE(band);
-        const int y0 = 30 * band;
-        for (int x : {0, 299, 599}) {
-            EXPECT_EQ(At(x, y0), flat[band]);
-            EXPECT_EQ(At(x, y0 + 13), flat[band]);
-        }
+    int lit_pixels = 0; // exactly half of every pattern
+    for (int band = 0, y0 = 0; band < 4; ++band, y0 += 30) {
+        for (int x : {0, 299, 599})
+            EXPECT_EQ(std::pair(at(x, y0), at(x, y0 + 13)), std::pair(flat[band], flat[band])) << x;
         // (x, y, lit): horizontal lines on odd rows across columns 0..199, a
         // checkerboard lit where x + y is odd, vertical lines on odd columns.
-        const int pattern[][3] = {{0, 14, 0},   {0, 15, 1},   {199, 29, 1}, {199, 28, 0},
-                                  {200, 14, 0}, {201, 14, 1}, {200, 15, 1}, {399, 29, 0},
-                                  {400, 20, 0}, {401, 20, 1}, {599, 14, 1}};
-        for (const auto &p : pattern)
-            EXPECT_EQ(At(p[0], y0 + p[1]), p[2] ? lit[band] : 0u) << p[0] << "," << p[1];
+        // clang-format off
+        for (auto [x, y, on] : {std::tuple{0, 14, 0}, {0, 15, 1}, {199, 29, 1}, {199, 28, 0}, {200, 14, 0},
+                 {201, 14, 1}, {200, 15, 1}, {399, 29, 0}, {400, 20, 0}, {401, 20, 1}, {599, 14, 1}})
+            EXPECT_EQ(at(x, y0 + y), on ? lit[band] : 0u) << band << ": " << x << "," << y;
+        // clang-format on
+        for (int y = 14; y < 30; ++y)
+            for (int x = 0; x < 600; ++x) lit_pixels += at(x, y0 + y) == lit[band];
     }
-    int lit_pixels = 0; // exactly half of every pattern is lit
-    for (int y = 14; y < 30; ++y)
-        for (int x = 0; x < 600; ++x) lit_pixels += At(x, y) != 0;
-    EXPECT_EQ(lit_pixels, 600 * 16 / 2);
-}
-
-TEST(GammaPicture, FollowsTheValuesAndShowsTheChosenChannels)
-{
-    OpenDisplay();
-    s = defaults;
-    DrawGammaMenu();
-    s.gamma_g = 10;
-    DrawGammaMenu();
-    EXPECT_EQ(At(5, 0), 0xBA7FBAu);
-    EXPECT_EQ(At(5, 60), 0x007F00u);
-    EXPECT_EQ(At(5, 30), 0xBA0000u);
-    // Only the values of the chosen channels stand under their items.
-    auto value_shown = [](int x) {
-        return Lit(x * 15 - 30, 17 * 15, x * 15 + 30, 18 * 15) != "none";
-    };
-    gamma_mode = MODE_G;
-    DrawGammaMenu();
-    EXPECT_FALSE(value_shown(10));
-    EXPECT_TRUE(value_shown(20));
-    EXPECT_FALSE(value_shown(30));
-    gamma_mode = MODE_ALL;
-    DrawGammaMenu();
-    EXPECT_TRUE(value_shown(10));
-    EXPECT_TRUE(value_shown(30));
-    // Hand-edited values stay within the channel range.
-    s.gamma_r = 0;
-    s.gamma_g = -40;
-    s.gamma_b = 500;
-    DrawGammaMenu();
-    EXPECT_EQ(At(0, 0), static_cast<Uint32>(GammaLevel(500)));
-    EXPECT_EQ(At(0, 90), static_cast<Uint32>(GammaLevel(500)));
-}
-
-// The logo (staged in the build folder): 8 x 4 units at (0, 0.5), reduced
-// exactly to 120 x 60 pixels from y 7.
-TEST(Logo, MainPageShowsTheLogoReducedExactly)
-{
-    OpenDisplay(600, 375, 22);
-    ASSERT_EQ(ImageLoad(&logo, "logo.png", 8, 4, 0), 0) << ImageError();
-    logo_loaded = true;
-    DrawMainMenu();
-    // The file at its own size, top row first.
-    const vimage::picture full = vimage::LoadPNG("logo.png", {.top_row_first = true});
-    ASSERT_TRUE(full.pixels);
-    ASSERT_EQ(full.width, 512);
-    ASSERT_EQ(full.height, 256);
-    // Screen pixel i of a unit covers source pixels [64 i / 15, 64 (i + 1) / 15).
-    auto overlap = [](int i, int j) {
-        return std::max(0, std::min(64 * (i + 1), 15 * (j + 1)) - std::max(64 * i, 15 * j));
-    };
-    int lit = 0;
-    for (int y = 0; y < 60; ++y)
-        for (int x = 0; x < 120; ++x) {
-            Uint32 expected = 0;
-            for (int c = 0; c < 3; ++c) {
-                long long sum = 0; // in 1/4096 of a screen pixel
-                for (int sy = 64 * (y / 15); sy < 64 * (y / 15 + 1); ++sy)
-                    for (int sx = 64 * (x / 15); sx < 64 * (x / 15 + 1); ++sx)
-                        sum += static_cast<long long>(full.pixels.get()[(sy * 512 + sx) * 3 + c]) *
-                               overlap(x % 15, sx % 64) * overlap(y % 15, sy % 64);
-                expected = expected << 8 | static_cast<Uint32>((2 * sum + 4096) / 8192);
-            }
-            ASSERT_EQ(PixelAt(x, 7 + y), expected) << x << "," << y;
-            lit += expected != 0;
-        }
-    EXPECT_GT(lit, 120 * 60 / 4);
-    const SDL_Rect bounds = ReadScreen().Bounds(0, 0, 140, 80); // nothing outside its place
-    EXPECT_GE(bounds.y, 7);
-    EXPECT_LE(bounds.x + bounds.w, 120);
-    EXPECT_LE(bounds.y + bounds.h, 67);
-}
-
-TEST(Logo, PagesDrawWithoutAMissingLogo)
-{
-    OpenDisplay(600, 375, 22);
-    logo = image{};
-    logo_loaded = ImageLoad(&logo, "no-such-logo.png", 8, 4, 0) == 0;
-    EXPECT_FALSE(logo_loaded);
-    EXPECT_EQ(logo.surfp, nullptr);
-    DrawMainMenu();
-    EXPECT_EQ(Lit(0, 0, 140, 80), "none");
-    EXPECT_GT(ReadScreen().Bounds(150, 25, 450, 50).w, 100); // the title is there
+    EXPECT_EQ(lit_pixels, 4 * 600 * 16 / 2);
+    // It follows the values, each channel kept within its range; only the
+    // values of the chosen channels stand under their items.
+    for (auto [g, b, mode, rgb, shown] :
+         {std::tuple{10, 22, MODE_G, 0xBA7FBAu, 2}, {10, 500, MODE_ALL, 0xBA7FFBu, 7}}) {
+        s.gamma_g = g, s.gamma_b = b, gamma_mode = mode;
+        DrawGammaMenu();
+        f = Frame();
+        EXPECT_EQ(std::vector({at(5, 0), at(5, 30), at(5, 60), at(5, 90)}),
+                  std::vector({rgb, rgb & 0xFF0000, rgb & 0xFF00, rgb & 0xFF}));
+        for (int c : {0, 1, 2}) // bit c of `shown`
+            EXPECT_EQ(f.Lit(150 * c + 120, 255, 150 * c + 180, 270) != "none",
+                      (shown >> c & 1) == 1)
+                << c;
+    }
 }

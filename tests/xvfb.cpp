@@ -29,29 +29,13 @@ void StopServer()
     server = 0;
 }
 
-// The display number the server writes, or "" after 10 s or at end of file.
-std::string ReadNumber(int fd)
-{
-    std::string number;
-    for (;;) {
-        pollfd p{fd, POLLIN, 0};
-        char c;
-        if (poll(&p, 1, 10000) <= 0 || read(fd, &c, 1) != 1) return "";
-        if (c == '\n') return number;
-        number += c;
-    }
-}
-
 } // namespace
 
 bool StartOwnXvfb()
 {
     if (server > 0) return true;
     int fds[2];
-    if (pipe(fds) != 0) {
-        std::perror("pipe");
-        return false;
-    }
+    if (pipe(fds) != 0) return false;
     const pid_t parent = getpid();
     const pid_t pid = fork();
     if (pid == 0) {
@@ -65,14 +49,15 @@ bool StartOwnXvfb()
         _exit(127);
     }
     close(fds[1]);
-    const std::string number = pid < 0 ? "" : ReadNumber(fds[0]);
+    // The display number and a line break, or nothing after 10 s.
+    std::string number;
+    pollfd p{fds[0], POLLIN, 0};
+    for (char c = 0; pid > 0 && c != '\n' && poll(&p, 1, 10000) > 0 && read(fds[0], &c, 1) == 1;)
+        if (c != '\n') number += c;
     close(fds[0]);
     if (number.empty()) {
         std::fprintf(stderr, "Xvfb did not start (is the xvfb package installed?)\n");
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
+        if (pid > 0) kill(pid, SIGTERM), waitpid(pid, nullptr, 0);
         return false;
     }
     setenv("DISPLAY", (":" + number).c_str(), 1);

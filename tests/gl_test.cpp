@@ -1,0 +1,320 @@
+// The OpenGL back-end on Xvfb with Mesa, frames read back from the back
+// buffer: what the context was granted, the setup's main page as the SDL
+// back-end draws it, rectangles with margins and pan, text, textured
+// pictures, the library's keys and overlays, and the screenshot.
+
+#include "display.h"
+#include "png_write.h"
+#include "setup.h"
+#include "xvfb.h"
+
+namespace {
+
+constexpr Uint32 WHITE = 0xFFFFFF;
+
+// SDL on this process's own Xvfb; the OpenGL back-end opened there.
+void StartX11()
+{
+    ASSERT_TRUE(StartOwnXvfb());
+    StartSDL(true);
+}
+void OpenGL(int width, int height, int flags)
+{
+    ASSERT_TRUE(StartOwnXvfb());
+    Open(BACKEND_GL, width, height, flags);
+}
+
+// The canvas of the main page as ImageMenu draws it in a back-end, with no
+// item highlighted (the highlight flashes with time). The odd pixel of the
+// vertical margin is below the canvas in SDL, above it in OpenGL.
+frame MainPage(int backend, int width, int height)
+{
+    EXPECT_EQ(ImageInit(backend, width, height, 0, 2, 22, 22, 22, IMAGE_SOFTWARE_GAMMA), 0)
+        << ImageError();
+    logo_loaded = ImageLoad(&logo, "logo.png", 8, 4, 0) == 0;
+    EXPECT_TRUE(logo_loaded) << ImageError();
+    vimage::DrawMenuFrame(DrawMainMenu, static_cast<int>(main_items.size()), main_items.data(), -1);
+    const vimage::canvas_state &c = vimage::canvas;
+    const int top = backend == BACKEND_GL ? c.yremain : c.yoffset;
+    const frame all = Frame();
+    frame f{40 * c.xscale, 25 * c.yscale, {}};
+    for (int y = 0; y < f.height; ++y)
+        for (int x = 0; x < f.width; ++x) f.pixels.push_back(all.At(x + c.xoffset, y + top));
+    return f;
+}
+
+// Colours alike: each channel within 3.
+bool Near(Uint32 p, Uint32 q)
+{
+    for (int shift : {0, 8, 16})
+        if (std::abs(static_cast<int>(p >> shift & 0xff) - static_cast<int>(q >> shift & 0xff)) > 3)
+            return false;
+    return true;
+}
+
+// Pixels of `a` without a like at most one pixel from their place in `b`.
+int Unmatched(const frame &a, const frame &b)
+{
+    int count = 0;
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x) {
+            bool found = false;
+            for (int ny = std::max(y - 1, 0); ny <= std::min(y + 1, a.height - 1); ++ny)
+                for (int nx = std::max(x - 1, 0); nx <= std::min(x + 1, a.width - 1); ++nx)
+                    found = found || Near(a.At(x, y), b.At(nx, ny));
+            count += !found;
+        }
+    return count;
+}
+
+GLint Filter(const image &pic, GLenum which)
+{
+    GLint value = 0;
+    glBindTexture(GL_TEXTURE_2D, pic.tex.name);
+    glGetTexParameteriv(GL_TEXTURE_2D, which, &value);
+    return value;
+}
+
+} // namespace
+
+// Both back-ends on the same X server may differ only by their rounding:
+// every pixel of one has its like within one pixel of its place in the
+// other, and almost all at the very place.
+TEST(GLPage, MainPageAsInTheSDLBackEnd)
+{
+    StartX11();
+    for (auto [width, height] : {std::pair{600, 375}, {1024, 768}}) { // uneven margins
+        SCOPED_TRACE(width);
+        const frame sdl = MainPage(BACKEND_SDL, width, height);
+        EXPECT_EQ(ImageGLState(), nullptr); // the SDL back-end has no gl record
+        const frame gl = MainPage(BACKEND_GL, width, height);
+        ASSERT_EQ(sdl.pixels.size(), gl.pixels.size());
+        EXPECT_EQ(Unmatched(gl, sdl), 0);
+        EXPECT_EQ(Unmatched(sdl, gl), 0);
+        size_t same = 0;
+        for (size_t i = 0; i < gl.pixels.size(); ++i) same += Near(gl.pixels[i], sdl.pixels[i]);
+        EXPECT_GT(same, gl.pixels.size() * 99 / 100);
+        const auto black = std::count(gl.pixels.begin(), gl.pixels.end(), 0u); // the page is there
+        EXPECT_GT(black, 0);
+        EXPECT_LT(black, static_cast<long>(gl.pixels.size()) * 19 / 20);
+    }
+}
+
+TEST(GLInit, TheRecordSaysWhatTheContextHas)
+{
+    StartX11();
+    ASSERT_EQ(ImageInit(BACKEND_GL, 800, 600, 1, 65, 22, 22, 22, IMAGE_ACCUM), 0) << ImageError();
+    // sdl12-compat saw the variable before SDL started, so the context is the
+    // window's own, with its accumulation buffer.
+    EXPECT_STREQ(std::getenv("SDL12COMPAT_OPENGL_SCALING"), "0");
+    const image_gl *gl = ImageGLState();
+    ASSERT_EQ(gl, &vimage::backend.gl);
+    EXPECT_EQ(
+        std::vector<int>({gl->antialias, gl->accum, gl->have_accum, gl->samples, gl->rescale}),
+        std::vector<int>({1, 1, 1, 64, GL_RESCALE_NORMAL_EXT}));
+    EXPECT_EQ(gl->glBlendColorp, nullptr); // Mesa has no GL_ARB_imaging
+    EXPECT_NE(gl->glDrawRangeElementsp, nullptr);
+    GLint value = 0;
+    glGetIntegerv(GL_LIGHT_MODEL_COLOR_CONTROL, &value);
+    EXPECT_EQ(value, GL_SEPARATE_SPECULAR_COLOR);
+    EXPECT_EQ(ImageRect, vimage::gl_backend.rect);
+    EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR});
+}
+
+TEST(GLInit, OpenGL10IsRefused)
+{
+    setenv("MESA_GL_VERSION_OVERRIDE", "1.0", 1); // Mesa reports what it is told
+    StartX11();
+    EXPECT_EQ(ImageInit(BACKEND_GL, 600, 375, 0, 2, 22, 22, 22, 0), -1);
+    EXPECT_STREQ(ImageError(), "OpenGL 1.1 or newer required");
+    EXPECT_EQ(ImageClear(), -1);
+    EXPECT_EQ(ImageGLState(), nullptr);
+}
+
+TEST(GLDraw, RectanglesMarginsAndPan)
+{
+    OpenGL(1024, 768, 0); // scale 25; margins 12 | 12 across, 71 | 72 down
+    ImageRect(0, 0, 40, 25, WHITE);
+    EXPECT_EQ(Frame().Lit(), "12,72 1000x625"); // the odd pixel above the canvas
+    ImageClear();
+    ImageRect(3, 3, 0, 5, WHITE);
+    EXPECT_EQ(Frame().Lit(), "none");
+    // 274.75 to 282.25 pixels across: the pixels whose centres lie inside
+    // (the SDL back-end truncates to 274 and 7 pixels).
+    ImageRectFrac(10.51f, 2.24f, 0.3f, 0.32f, 0x261c78);
+    EXPECT_EQ(Frame().Lit(), "275,128 7x8");
+    EXPECT_EQ(Frame().At(277, 130), 0x261c78u); // unchanged under the gamma ramp
+    ImageClear();
+    ImageRect(-1, -3, 2, 3, WHITE); // into the margins, off the window's left edge
+    EXPECT_EQ(Frame().Lit(), "0,0 37x72");
+    // One unit right and one down, then a 64th of a unit left: a whole pixel.
+    for (auto [x, y, lit] : {std::tuple{64, -64, "37,97 25x25"}, {-1, 0, "11,72 25x25"}}) {
+        ImageClear();
+        ASSERT_EQ(ImagePan(x, y), 0);
+        ImageRect(0, 0, 1, 1, WHITE);
+        EXPECT_EQ(Frame().Lit(), lit);
+    }
+    // The border: all but the canvas black, the units the pan uncovers too.
+    ImagePan(64, 0);
+    ImageRect(-5, -5, 50, 35, WHITE);
+    ASSERT_EQ(ImageClearBorder(), 0);
+    EXPECT_EQ(Frame().Lit(), "37,72 987x625");
+}
+
+TEST(GLText, GlyphsAtTheirBearingsAndOtherBytesAsMeasured)
+{
+    OpenGL(600, 375, 0);
+    const std::vector<int> h = RenderedGlyph('H', 15);
+    TextL(2, 3, "H", WHITE);
+    EXPECT_EQ(Frame().Bounds(), std::vector({30 + h[0], 45 + 12 - h[1], h[2], h[3]})); // baseline
+    // Bytes outside 32..126 draw nothing and move the pen by what they measure.
+    const int a = vimage::font.font_width['A' - 32], failed = (3 * 15) >> 2;
+    ImageClear();
+    TextL(2, 5, "A\x01\xff\x42", WHITE); // 0x42: B
+    const frame mixed = Frame();
+    ImageClear();
+    TextL(2, 5, "A", WHITE);
+    TextL(static_cast<float>(30 + a + 2 * failed) / 15 + 0.01f, 5, "B", WHITE);
+    EXPECT_TRUE(mixed.pixels == Frame().pixels);
+    GLint depth = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+    EXPECT_EQ(depth, 1);
+}
+
+TEST(GLDraw, PicturesAreTexturesOfTheirPlace)
+{
+    OpenGL(600, 375, 0); // 15 pixels a unit
+    const scratch_dir scratch;
+    // Two units by one at 64 pixels a unit: blue above red in the first
+    // unit, white at alpha 0x80 in the second; reduced exactly to 30 x 15.
+    png_desc d;
+    d.color_type = PNG_COLOR_TYPE_RGBA, d.width = 128, d.height = 64;
+    std::vector<std::vector<unsigned char>> rows(64);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 128; ++x)
+            rows[y].insert(rows[y].end(),
+                           x >= 64  ? std::initializer_list<unsigned char>{255, 255, 255, 128}
+                           : y < 32 ? std::initializer_list<unsigned char>{0, 0, 255, 255}
+                                    : std::initializer_list<unsigned char>{255, 0, 0, 255});
+    ASSERT_TRUE(WriteBytes("two.png", EncodePng(d, rows)));
+    image opaque{}, blended{};
+    ASSERT_EQ(ImageLoad(&opaque, "two.png", 2, 1, 0), 0) << ImageError();
+    ASSERT_EQ(ImageLoad(&blended, "two.png", 2, 1, 1), 0) << ImageError();
+    EXPECT_EQ(std::pair(opaque.tex.texwidth, opaque.tex.texheight),
+              std::pair(30.0f / 32, 15.0f / 16));
+    EXPECT_EQ(Filter(opaque, GL_TEXTURE_MAG_FILTER), GL_NEAREST);
+    ImageRect(0, 4, 40, 1, 0x00FF00);
+    ImageDraw(&opaque, 4, 2);
+    ImageDraw(&blended, 4, 4);
+    const frame f = Frame();
+    EXPECT_EQ(f.Lit(), "0,30 600x45");
+    // clang-format off
+    for (auto [x, y, colour] : {std::tuple{60, 30, 0x0000FFu}, {74, 44, 0xFF0000u}, {89, 30, WHITE},
+             {90, 30, 0u}}) // the picture's top row on top, its right edge
+        EXPECT_EQ(f.At(x, y), colour) << x << "," << y;
+    // clang-format on
+    EXPECT_NEAR(f.At(89, 60) >> 16, 0x80, 1); // alpha: white over green
+    EXPECT_EQ(f.At(89, 60) >> 8 & 0xff, 0xFFu);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND) || glIsEnabled(GL_TEXTURE_2D));
+    ImageFree(&opaque);
+    EXPECT_FALSE(glIsTexture(opaque.tex.name));
+    // Fewer pixels than its place: magnified linearly. Its own size:
+    // mipmapped, and without a place it covers nothing.
+    d.width = 20, d.height = 10;
+    ASSERT_TRUE(WriteBytes("small.png",
+                           EncodePng(d, std::vector(10, std::vector<unsigned char>(80, 128)))));
+    image small{}, own{};
+    ASSERT_EQ(ImageLoad(&small, "small.png", 2, 1, 0), 0);
+    EXPECT_EQ(Filter(small, GL_TEXTURE_MIN_FILTER), GL_NEAREST);
+    EXPECT_EQ(Filter(small, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
+    ASSERT_EQ(ImageLoad(&own, "two.png", 0, 0, 0), 0);
+    EXPECT_EQ(Filter(own, GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
+    ImageClear();
+    ImageDraw(&own, 1, 1);
+    EXPECT_EQ(Frame().Lit(), "none");
+    image none{};
+    EXPECT_EQ(ImageDraw(&none, 0, 0), -1);
+}
+
+// In a context with an accumulation buffer and without glBlendColor, as
+// Mesa gives: a library key as a page gets it through ImageWaitEvent, and the
+// help screen's backdrop and descriptions, bright or dim by what it has.
+TEST(GLKeys, AccumulationBufferWithoutBlendColor)
+{
+    OpenGL(600, 375, IMAGE_ACCUM);
+    const image_gl *gl = ImageGLState();
+    ASSERT_TRUE(gl->have_accum && !gl->glBlendColorp);
+    SDL_Event key = KeyEvent(SDLK_F5), other = KeyEvent(SDLK_a), got{};
+    SDL_PushEvent(&key);
+    SDL_PushEvent(&other);
+    while (ImageWaitEvent(&got) && got.type != SDL_KEYDOWN) {
+    }
+    EXPECT_EQ(got.key.keysym.sym, SDLK_a); // the library's key was consumed
+    EXPECT_EQ(std::pair(gl->antialias, gl->accum), std::pair(1, 1));
+    vimage::overlay.show_help = 1;
+    vimage::overlay.status[0] = '\0';
+    ImageRect(0, 0, 40, 25, WHITE);
+    vimage::DrawOverlays();
+    const frame f = Frame();
+    EXPECT_EQ(f.At(20, 14 * 15), WHITE);             // left of the backdrop
+    EXPECT_NEAR(f.At(100, 14 * 15) & 0xff, 0x40, 1); // white darkened to a quarter
+    // The greenest pixel of a description: F5's row 6 bright, F7's row 9 dim
+    // (it needs both), F8's row 10 bright.
+    auto greenest = [&](int row) {
+        Uint32 best = 0;
+        for (int y = row * 15; y < row * 15 + 15; ++y)
+            for (int x = 12 * 15; x < 37 * 15; ++x)
+                if ((f.At(x, y) & 0xff) < 0x40) best = std::max(best, f.At(x, y) >> 8 & 0xff);
+        return best;
+    };
+    EXPECT_EQ(std::vector<Uint32>({greenest(6), greenest(9), greenest(10)}),
+              std::vector<Uint32>({0xFF, 0x60, 0xFF}));
+}
+
+TEST(GLOverlays, GammaSampleStipplesHalfThePixelsStatusLineOnItsBand)
+{
+    OpenGL(600, 375, 0);
+    vimage::DrawGammaSample();
+    const frame f = Frame();
+    EXPECT_EQ(f.At(300, 9 * 15), 0x808080u);  // solid half grey
+    EXPECT_EQ(f.At(300, 15 * 15), 0x000080u); // solid half blue
+    // Row 10 in white: every other window row (counted from the bottom, as
+    // the stipple is), a checkerboard, every other column.
+    for (int y = 10 * 15; y < 11 * 15; ++y)
+        for (int x = 0; x < 600; ++x) {
+            const int row = 374 - y;
+            const bool lit = x < 13 * 15   ? row % 2 == 0
+                             : x < 27 * 15 ? (x + row) % 2 == 1
+                                           : x % 2 == 1;
+            ASSERT_EQ(f.At(x, y), lit ? WHITE : 0u) << x << "," << y;
+        }
+    EXPECT_EQ(f.At(0, 12 * 15), 0xFF0000u); // row 12 in red; window row 194 lit
+    EXPECT_FALSE(glIsEnabled(GL_POLYGON_STIPPLE));
+    ImageClear();
+    ImageRect(10, 23, 20, 1, 0x19450d);
+    ImageStatus("Hello");
+    vimage::DrawOverlays();
+    ExpectStatusOnBand(Frame(), 0x19450d);
+}
+
+// The canvas without its margins, top row first, gAMA 1.0 under the gamma
+// ramp (a linear frame buffer).
+TEST(GLOverlays, ScreenshotReadsTheBackBufferTopRowFirst)
+{
+    OpenGL(1024, 768, 0);
+    const scratch_dir scratch;
+    ImageRect(0, 0, 40, 1, 0xFF0000);  // top row of units
+    ImageRect(0, 24, 40, 1, 0x0000FF); // bottom row
+    ImageRect(-1, 0, 1, 25, WHITE);    // the left margin, not in the file
+    const frame drawn = Frame();
+    vimage::overlay.save_screenshot = 1;
+    ImageUpdate();
+    EXPECT_STREQ(vimage::overlay.status.data(), "Screenshot saved.");
+    const auto [png, gamma] = ReadPng("screenshot.png");
+    ASSERT_EQ(std::pair(png.width, png.height), std::pair(1000, 625));
+    EXPECT_NEAR(gamma, 1.0, 1e-5);
+    for (int y = 0; y < 625; y += 3)
+        for (int x = 0; x < 1000; x += 7)
+            ASSERT_EQ(png.At(x, y), drawn.At(x + 12, y + 72)) << x << "," << y;
+    EXPECT_EQ(png.At(0, 0), 0xFF0000u);
+}
