@@ -24,10 +24,17 @@ program_args=()      # the program's arguments
 case_name=${1:-}
 tmp="" xvfb_pid="" setup_pid="" win=""
 
+# Where the program's standard error goes, and what else a case started that
+# must end with it: the Windows flows say their own.
+stderr_path() { echo "$tmp/stderr"; }
+stop_more() { :; }
+
 fail()
 {
+    local err
+    err=$(stderr_path)
     echo "FAIL $case_name: $*" >&2
-    [ ! -s "$tmp/stderr" ] || { echo "--- program's standard error:" && cat "$tmp/stderr"; } >&2
+    [ ! -s "$err" ] || { echo "--- program's standard error:" && cat "$err"; } >&2
     exit 1
 }
 
@@ -35,6 +42,7 @@ cleanup()
 {
     # KILL: SDL turns TERM into a quit request, which a stuck program never reads.
     [ -z "$setup_pid" ] || kill -KILL "$setup_pid" 2>/dev/null || true
+    stop_more
     [ -z "$xvfb_pid" ] || kill -TERM "$xvfb_pid" 2>/dev/null || true
     wait 2>/dev/null
     [ -z "$tmp" ] || { chmod -R u+w "$tmp" 2>/dev/null || true; rm -rf "$tmp"; }

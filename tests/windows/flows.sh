@@ -20,22 +20,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/../flows/flows.sh"
 readonly DEADLINE_WINE=300 # seconds, to make the prefix on the first use
 readonly UNINSTALL_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\VantorSetup'
 
-fail()
-{
-    echo "FAIL $case_name: $*" >&2
-    [ ! -s "$work/stderr.txt" ] || { echo "--- stderr.txt:" && cat "$work/stderr.txt"; } >&2
-    exit 1
-}
-
-# The case's programs, the prefix's Wine processes and the Xvfb end.
-cleanup()
-{
-    [ -z "$setup_pid" ] || kill -KILL "$setup_pid" 2>/dev/null || true
-    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
-    [ -z "$xvfb_pid" ] || kill -TERM "$xvfb_pid" 2>/dev/null || true
-    wait 2>/dev/null
-    [ -z "$tmp" ] || rm -rf "$tmp"
-}
+# The program's standard error is stderr.txt in its folder; the prefix's Wine
+# processes end with the case.
+stderr_path() { echo "$work/stderr.txt"; }
+stop_more() { WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; }
 
 # An Xvfb with Wine's desktop process on it for the whole case, as Windows'
 # runs all the time (otherwise the first program with a window would start
