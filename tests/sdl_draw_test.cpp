@@ -150,6 +150,7 @@ TEST(Screenshot, HoldsTheCanvasOrReportsAFailure)
     ASSERT_EQ(vimage::SaveScreenshot(), 0);
     ImageRect(0, 12, 40, 1, WHITE);
     const frame f = Frame();
+    ImageStatus("Not in the file"); // drawn after the screenshot
     overlay.save_screenshot = 1;
     ImageUpdate();
     EXPECT_STREQ(overlay.status.data(), "Screenshot saved.");
