@@ -257,7 +257,7 @@ run_case()
 {
     local table=${2:-}
     if [ -z "$case_name" ] || ! { declare -F "$1$case_name" >/dev/null || grep -q "^$case_name|" <<<"$table"; }; then
-        echo "usage: $0 CASE, one of: $(declare -F | sed -n "s/^declare -f $1//p") $(cut -sd'|' -f1 <<<"$table")" | tr '\n' ' ' >&2
+        echo "usage: $0 CASE, one of: $({ declare -F | sed -n "s/^declare -f $1//p"; cut -sd'|' -f1 <<<"$table"; } | sort -u | tr '\n' ' ')" >&2
         exit 2
     fi
     init

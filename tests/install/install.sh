@@ -74,7 +74,7 @@ case_flows()
     VANTOR_SETUP=$prefix/bin/vantor-setup
     start_setup
     wait_exit 1
-    grep -qx 'Vantor: vantor.ttf: could not read font' "$tmp/stderr" || fail "no message"
+    grep -qx 'Vantor: vantor.ttf: could not read font' "$tmp/stderr" || fail "no message in: $(cat "$tmp/stderr")"
     expect_untouched
 }
 
