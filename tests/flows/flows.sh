@@ -2,8 +2,8 @@
 # flows.sh CASE - whole-program flows of vantor-setup and vantor-display-test
 # in their own Xvfb, typed at and clicked with xdotool, judged by the exit
 # status, the settings file left behind and what they print. CASE names rows
-# of the table at the end, or a flow_* function. Also the library of the
-# installation suites. Environment, set by CTest: VANTOR_SETUP,
+# of the table at the end. Also the library of the installation suites and
+# of the Windows flows. Environment, set by CTest: VANTOR_SETUP,
 # VANTOR_DISPLAY_TEST, VANTOR_FONT, VANTOR_LOGO, VANTOR_WM_CLOSE,
 # VANTOR_NO_ACCUM_GL (a libGL that grants no accumulation buffer);
 # VANTOR_SDL_LIBRARY_PATH, when set, runs the programs on the SDL 1.2 runtime
@@ -17,17 +17,22 @@ readonly DEFAULTS='0 800 600 1 0 2 22 22 22'
 readonly KNOWN='1 1024 768 0 1 8 18 20 24'
 readonly OLD_TIME='2001-09-09 01:46:40' # backdated mtime: a rewrite cannot keep it
 readonly SAVE_KEYS='Down Down Down Return' # "Save and exit" from the main page
+readonly TESTED="said untouched focus Escape $SAVE_KEYS" # after "Test display"
+readonly OFFERED='Display test failed: Not offered in full screen. try 1024x768'
 
 title='Vantor Setup' # the window to find
 ready=(157 352)      # a pixel of the page's last bar: bright once the page shows
+EOL=$'\n'            # how the settings file's line ends
 program_args=()      # the program's arguments
 case_name=${1:-}
 tmp="" xvfb_pid="" setup_pid="" win=""
 
-# Where the program's standard error goes, and what else a case started that
-# must end with it: the Windows flows say their own.
+# Where the program's output goes, what else a case started that must end
+# with it, and how a window is asked to close: the Windows flows say their own.
+stdout_path() { echo "$tmp/stdout"; }
 stderr_path() { echo "$tmp/stderr"; }
 stop_more() { :; }
+close_window() { "${VANTOR_WM_CLOSE:?wm-close}" "$win" || fail "wm-close failed"; }
 
 fail()
 {
@@ -75,7 +80,8 @@ poll()
     done
 }
 
-# An Xvfb on a display number of its own choosing, so that cases run in parallel.
+# An Xvfb on a display number of its own choosing, so that cases run in
+# parallel, its gamma ramp set to 1.3 (the programs must leave it so).
 start_xvfb()
 {
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
@@ -84,6 +90,8 @@ start_xvfb()
     poll grep -qsx '[0-9][0-9]*' "$tmp/display" || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
     DISPLAY=:$(cat "$tmp/display")
     export DISPLAY
+    xrandr --output screen --gamma 1.3:1.3:1.3 || fail "xrandr cannot set the gamma ramp"
+    gamma_found=$(xrandr --verbose | grep Gamma)
 }
 
 # Starts $VANTOR_SETUP in $work with $program_args, and Xvfb when none runs;
@@ -181,7 +189,7 @@ write_settings()
 expect_line()
 {
     [ -f "$1" ] || fail "no file $1"
-    printf '%s\n' "$2" | cmp -s - "$1" || fail "$1 holds '$(od -c "$1" | head -n 3)', expected '$2\\n'"
+    printf '%s%s' "$2" "$EOL" | cmp -s - "$1" || fail "$1 holds '$(od -c "$1" | head -n 3)', expected '$2'"
 }
 
 # The settings file is as write_settings left it: same bytes, same mtime.
@@ -203,8 +211,10 @@ expect_entries()
 
 # Does what a road's words say once the page shows: xdotool key names, and
 # press|move|release|click:X,Y (window pixels), close (as a window manager
-# asks, once the input so far was handled; wmclose at once), child (waits for
-# the display test's window), lost (the display goes away), shoot,
+# asks, once the input so far was handled; wmclose at once), test:KEYS (waits
+# for the display test's page and types KEYS there), focus (the setup's page
+# again), said (waits for the row's lines), untouched (the settings file so
+# far), save-fails (see save_fails), lost (the display goes away), shoot,
 # bright|dark:X,Y (a pixel of the last screenshot).
 walk()
 {
@@ -218,8 +228,18 @@ walk()
                 [[ $word != release:* && $word != click:* ]] || xdotool mouseup 1 || fail "mouseup"
                 ;;
             close) shoot && walk wmclose ;;
-            wmclose) "${VANTOR_WM_CLOSE:?wm-close}" "$win" || fail "wm-close failed" ;;
-            child) poll xdotool search --name '^Vantor Display Test$' >/dev/null || fail "no display test" ;;
+            wmclose) close_window ;;
+            test:*)
+                local setup_win=$win
+                title='Vantor Display Test' && ready_at "${row_size[@]}"
+                find_window
+                [ -z "${word#test:}" ] || keys ${word#test:}
+                title='Vantor Setup' win=$setup_win && ready_at 600 375
+                ;;
+            focus) find_window ;;
+            said) poll has_said || fail "no lines '$says' in: $(out) $(err)" ;;
+            untouched) expect_untouched ;;
+            save-fails) save_fails ;;
             lost)
                 kill -KILL "$xvfb_pid"
                 wait "$xvfb_pid" 2>/dev/null
@@ -233,6 +253,28 @@ walk()
     done
 }
 
+# A save that fails shows the status line (the library's bright green in row
+# 23) for about a second, which a busy machine may let go by unseen: "Save and
+# exit" by the mouse until it shows, at most three times. The program goes on,
+# with "Save and exit" still highlighted.
+save_fails()
+{
+    local try
+    for try in 1 2 3; do
+        walk click:300,322
+        for _ in 1 2 3 4 5 6 7 8; do
+            running || fail "the program ended after a failed save"
+            xwd -id "$win" -silent | convert xwd:- "$tmp/window.png" || fail "no picture of the window"
+            # Near, not exact: the classic runtime's DirectColor map turns 0 into 1.
+            [ "$(convert "$tmp/window.png" -crop 300x15+150+345 +repage -fuzz 3% \
+                -fill black +opaque '#00ff00' -format '%[fx:mean]' info:)" = 0 ] || break 2
+        done
+        [ "$try" -lt 3 ] || fail "no status line after a failed save"
+    done
+    [ "$(brightest "$tmp/window.png" 155 322)" != "$(brightest "$tmp/window.png" 155 352)" ] ||
+        fail "\"Save and exit\" is not highlighted after the failed save"
+}
+
 # Through the installed launcher: a first start writes the defaults and F11
 # saves into the data folder "$1"; a second, of "$2" when given, saves.
 installed_flows()
@@ -244,7 +286,7 @@ installed_flows()
     keys Escape
     wait_exit 0
     expect_line "$settings" "$DEFAULTS"
-    write_settings "$KNOWN extra words"$'\n'
+    write_settings "$KNOWN extra words$EOL"
     VANTOR_SETUP=${2:-$VANTOR_SETUP}
     launch
     keys $SAVE_KEYS
@@ -265,204 +307,111 @@ run_case()
     echo "ok $case_name"
 }
 
-# Each row of the table: CASE|ENV|BEFORE|ROAD|STATUS|AFTER|SAYS. ENV: extra
-# environment assignments; "display" first runs vantor-display-test instead of
-# the setup, "-font" leaves the font out, "-logo" the logo, "badlogo" puts a
-# damaged one. BEFORE: the settings line ("-": no file). ROAD: the walk once the page shows ("-": none is waited for;
-# "wait:N": none, and the program runs N seconds at least). STATUS: the exit
-# status. AFTER: the settings line then ("=": untouched, "-": no file). SAYS:
-# lines the program prints, ";" between them, each a pattern; after "2:",
-# exactly the lines of its standard error. A display test the road started
-# must end with the setup. Rows that turn sdl12-compat's OpenGL scaling on run
-# on that runtime only.
+# ready_at W H: the pixel to wait for in a page of W x H pixels: in its last
+# bar (row 23, column 10), lit once the page shows.
+ready_at()
+{
+    local scale=$(($1 / 40 < $2 / 25 ? $1 / 40 : $2 / 25))
+    ready=($((($1 - 40 * scale) / 2 + 10 * scale + scale / 2)) $((($2 - 25 * scale) / 2 + 23 * scale + scale / 2)))
+}
+
+# What the program wrote, without Windows' carriage returns.
+out() { tr -d '\r' <"$(stdout_path)" 2>/dev/null; }
+err() { tr -d '\r' <"$(stderr_path)" 2>/dev/null; }
+
+# True when the program printed the row's lines: see run_rows.
+has_said()
+{
+    local lines i
+    IFS=';' read -ra lines <<<"${says#2:}"
+    if [[ $says == 2:* ]]; then
+        [ "$(err | wc -l)" = ${#lines[@]} ] || return 1
+        for i in "${!lines[@]}"; do
+            err | sed -n "$((i + 1))p" | grep -qx "${lines[i]}" || return 1
+        done
+    else
+        for i in "${!lines[@]}"; do
+            { out && err; } | grep -qx "${lines[i]}" || return 1
+        done
+    fi
+}
+
+# Each row of the table: CASE|HOW|BEFORE|ROAD|STATUS|AFTER|SAYS. HOW, words
+# of the shell: "display" runs vantor-display-test instead of the setup,
+# "-font" leaves the font out, "-logo" the logo, "badlogo" puts a damaged one,
+# "read-only" makes the settings unwritable, "fsize0" every write fail,
+# "no-accum" gives OpenGL without accumulation buffers, "nodisplay" no display
+# at all, "link" starts the setup through a symbolic link in another folder,
+# "alone" a copy alone in a folder, "hang" a copy beside a display test that
+# never answers, "other:LINE" writes the file "other"; NAME=VALUE is the
+# environment, other words are the program's arguments. BEFORE: the settings
+# line ("-": no file). ROAD: the walk once the page shows ("-": none is waited
+# for; "wait:N": none, and the program runs N seconds at least). STATUS: the
+# exit status. AFTER: the settings line then ("=": untouched, "-": no file
+# written at all, "other:LINE": "other" holds LINE and the settings are
+# untouched). SAYS: lines the program prints, ";" between them, each a
+# pattern; after "2:", exactly the lines of its standard error. A display test
+# the road started must end with the setup, and every program leaves the
+# display's gamma ramp as it found it. Rows that turn sdl12-compat's OpenGL
+# scaling on run on that runtime only.
 run_rows()
 {
-    local setup=$VANTOR_SETUP row env before road status after says lines line w h scale start i
-    local logo
+    local setup=$VANTOR_SETUP logo row how before road status after says words word env wrap start
+    local -a row_size
     logo=$(realpath "${VANTOR_LOGO:?logo.png}")
-    while IFS='|' read -r row env before road status after says; do
+    while IFS='|' read -r row how before road status after says; do
         [ "$row" = "$case_name" ] || continue
-        [[ -z ${VANTOR_SDL_LIBRARY_PATH:-} || $env != *SDL12COMPAT_OPENGL_SCALING=1* ]] || continue
+        [[ -z ${VANTOR_SDL_LIBRARY_PATH:-} || $how != *SDL12COMPAT_OPENGL_SCALING=1* ]] || continue
+        [ ! -d "$config" ] || chmod -R u+w "$config"
+        rm -rf "$settings" "$settings.new" "$work/logo.png"
+        ln -s "$logo" "$work/logo.png"
+        [ "$before" = - ] || write_settings "$before$EOL"
         read -r _ w h _ <<<"$before"
-        [[ $env == display* && $before != - ]] || w=600 h=375
-        scale=$((w / 40 < h / 25 ? w / 40 : h / 25))
-        ready=($((w / 2 - 10 * scale + scale / 2)) $(((h - 25 * scale) / 2 + 23 * scale + scale / 2)))
-        VANTOR_SETUP=$setup title='Vantor Setup'
-        [[ $env != display* ]] || VANTOR_SETUP=$VANTOR_DISPLAY_TEST title='Vantor Display Test'
-        [[ $env != *-font* ]] || rm "$work/vantor.ttf"
-        rm -f "$work/logo.png"
-        if [[ $env == *badlogo* ]]; then echo 'not a picture' >"$work/logo.png"; elif [[ $env != *-logo* ]]; then ln -s "$logo" "$work/logo.png"; fi
-        rm -rf "$config"
-        [ "$before" = - ] || write_settings "$before"$'\n'
-        env=${env#display} && env=${env/-font/} && env=${env/-logo/} && env=${env/badlogo/}
+        row_size=("${w:-800}" "${h:-600}")
+        VANTOR_SETUP=$setup title='Vantor Setup' program_args=() env=() wrap=()
+        ready_at 600 375
+        eval "words=($how)"
+        for word in "${words[@]}"; do
+            case $word in
+                display) VANTOR_SETUP=$VANTOR_DISPLAY_TEST title='Vantor Display Test' && ready_at "${row_size[@]}" ;;
+                -font) rm "$work/vantor.ttf" ;;
+                -logo) rm "$work/logo.png" ;;
+                badlogo) rm "$work/logo.png" && echo 'not a picture' >"$work/logo.png" ;;
+                read-only) make_read_only ;;
+                fsize0) wrap=(prlimit --fsize=0) ;;
+                no-accum) env+=("$(no_accum_gl)") ;;
+                nodisplay) env+=(DISPLAY= WAYLAND_DISPLAY= SDL_VIDEODRIVER=) ;;
+                link)
+                    mkdir -p "$tmp/link" && ln -sfn "$setup" "$tmp/link/vantor-setup"
+                    VANTOR_SETUP=$tmp/link/vantor-setup
+                    ;;
+                alone | hang)
+                    rm -rf "$tmp/copy" && mkdir "$tmp/copy" && cp "$setup" "$tmp/copy/"
+                    VANTOR_SETUP=$tmp/copy/vantor-setup
+                    [ "$word" = alone ] || printf '#!/bin/sh\nexec sleep 60\n' >"$tmp/copy/vantor-display-test"
+                    chmod +x "$tmp/copy/"*
+                    ;;
+                other:*) printf '%s%s' "${word#other:}" "$EOL" >"$work/other" ;;
+                [A-Z]*=*) env+=("$word") ;;
+                *) program_args+=("$word") ;;
+            esac
+        done
         start=$SECONDS
-        if [[ $road == - || $road == wait:* ]]; then start_setup $env; else launch $env && walk $road; fi
+        if [[ $road == - || $road == wait:* ]]; then start_setup "${env[@]}" "${wrap[@]}"; else launch "${env[@]}" "${wrap[@]}" && walk $road; fi
         wait_exit "$status"
         [[ $road != wait:* ]] || [ $((SECONDS - start)) -ge "${road#wait:}" ] || fail "ended after $((SECONDS - start)) s"
         case $after in
             =) expect_untouched ;;
-            -) [ ! -e "$settings" ] || fail "a settings file was written" ;;
-            *) expect_line "$settings" "$after" && expect_entries "$config" "Vantor Settings" ;;
+            -) [ -z "$(find "$home" -type f)" ] || fail "files were written: $(find "$home" -type f)" ;;
+            other:*) expect_line "$work/other" "${after#other:}" && expect_untouched ;;
+            *) expect_line "$settings" "$after" && leftovers ;;
         esac
-        [[ $road != *child* ]] || poll eval '! xdotool search --name "^Vantor Display Test\$" >/dev/null' ||
+        [[ $road != *test:* ]] || poll eval '! xdotool search --name "^Vantor Display Test\$" >/dev/null' ||
             fail "the display test outlived the setup"
-        IFS=';' read -ra lines <<<"${says#2:}"
-        if [[ $says == 2:* ]]; then
-            [ "$(wc -l <"$tmp/stderr")" = ${#lines[@]} ] || fail "standard error is not ${#lines[@]} lines: $(cat "$tmp/stderr")"
-            for i in "${!lines[@]}"; do
-                sed -n "$((i + 1))p" "$tmp/stderr" | grep -qx "${lines[i]}" || fail "line $((i + 1)) of standard error is not '${lines[i]}'"
-            done
-        else
-            for line in "${lines[@]}"; do
-                grep -qx "$line" "$tmp/stdout" "$tmp/stderr" || fail "no line '$line' in: $(cat "$tmp/stdout" "$tmp/stderr")"
-            done
-        fi
-        ln -sf "$VANTOR_FONT" "$work/vantor.ttf"
+        [ -z "$xvfb_pid" ] || [ "$(xrandr --verbose | grep Gamma)" = "$gamma_found" ] || fail "the gamma ramp changed"
+        has_said || fail "not the lines '$says' in: $(out) $(err)"
+        [ -e "$work/vantor.ttf" ] || ln -s "$VANTOR_FONT" "$work/vantor.ttf"
     done
-}
-
-# ---------------------------------------------------------------------------
-
-# A save that fails shows the status line (the library's bright green in row
-# 23) for about a second, and keeps the program, the old file and the
-# highlight on "Save and exit": in a read-only folder (for root, which writes
-# there anyway, a folder in the temporary file's place), and where a file-size
-# limit of 0 fails every write, from the first start's save of the defaults
-# on (then no file is left at all).
-flow_save_fails()
-{
-    local how
-    for how in read-only size-limit; do
-        if [ "$how" = read-only ]; then
-            write_settings "$KNOWN"$'\n'
-            chmod a-w "$config"
-            ! touch "$config/.probe" 2>/dev/null || { rm "$config/.probe" && chmod u+w "$config" && mkdir -p "$settings.new/kept"; }
-            launch
-        else
-            chmod u+w "$config" && rm -r "$config"
-            launch prlimit --fsize=0
-        fi
-        poll status_line_after_save || fail "no status line after a failed save ($how)"
-        xwd -id "$win" -silent | convert xwd:- "$tmp/window.png"
-        [ "$(brightest "$tmp/window.png" 155 322)" != "$(brightest "$tmp/window.png" 155 352)" ] ||
-            fail "\"Save and exit\" is not highlighted after the failed save ($how)"
-        walk Escape
-        wait_exit 0
-        if [ "$how" = read-only ]; then expect_untouched; else expect_entries "$config"; fi
-    done
-}
-
-# Chooses "Save and exit" by the mouse (the highlight may have moved) and
-# looks for the status line a few times. Near, not exact: the classic
-# runtime's DirectColor map turns 0 into 1.
-status_line_after_save()
-{
-    walk click:300,322
-    for _ in 1 2 3 4 5 6 7 8; do
-        running || fail "the program ended after a failed save"
-        [ "$(xwd -id "$win" -silent | convert xwd:- -crop 300x15+150+345 +repage -fuzz 3% \
-            -fill black +opaque '#00ff00' -format '%[fx:mean]' info:)" = 0 ] || return 0
-    done
-    return 1
-}
-
-# The line "$1" is on the standard output, now or soon.
-said()
-{
-    poll grep -qxF "$1" "$tmp/stdout" || fail "no line '$1' in: $(cat "$tmp/stdout" "$tmp/stderr")"
-}
-
-# The command line before any window (no display at all), a row of standard
-# input for each call: the arguments (words of the shell), the exit status,
-# and patterns that the standard output and the standard error match.
-command_rows()
-{
-    local args status out err got argv
-    while IFS='|' read -r args status out err; do
-        eval "argv=($args)"
-        got=0
-        (cd "$work" && exec env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER -u XDG_CONFIG_HOME \
-            HOME="$home" timeout "$DEADLINE" "$VANTOR_SETUP" "${argv[@]}") >"$tmp/stdout" \
-            2>"$tmp/stderr" </dev/null || got=$?
-        # shellcheck disable=SC2053 # patterns
-        if [ "$got" != "$status" ] || [[ "$(cat "$tmp/stdout")" != $out ]] ||
-            [[ "$(cat "$tmp/stderr")" != $err ]]; then
-            fail "$args: status $got, output '$(cat "$tmp/stdout")'; expected $status, '$out', '$err'"
-        fi
-    done
-}
-
-# The command lines, read before SDL starts: --help, --version, mistakes (the
-# reason and the usage on standard error, status 2) and no display at all (the
-# setup then writes nothing, not even its folder) need no window. The setup's
-# --reset writes the defaults to the settings file, or --config's, and prints
-# its path; --config FILE is the file its pages read and "Save and exit"
-# writes. The display test reads --config's file, or tests --settings
-# instead, reading no file and writing none.
-flow_command_line()
-{
-    command_rows <<<'|1||Vantor: no display found: DISPLAY and WAYLAND_DISPLAY are not set'
-    expect_entries "$home"
-    write_settings "$KNOWN"$'\n'
-    command_rows <<END
---help|0|Usage: vantor-setup *--config FILE*--reset*--help*--version*|
---version|0|vantor-setup [0-9]*.[0-9]*.[0-9]*|
---bogus|2||Vantor: unknown option '--bogus'*Usage: vantor-setup*--reset*
---confirm|2||Vantor: unknown option '--confirm'*Usage: vantor-setup*
-stray|2||Vantor: unexpected argument 'stray'*Usage: vantor-setup*
---config|2||Vantor: '--config' needs a value: --config FILE*Usage: vantor-setup*
---config= --reset|2||Vantor: --config needs a file name*Usage: vantor-setup*
---help=yes|2||Vantor: '--help' takes no value*Usage: vantor-setup*
---config "$tmp/other" --reset|0|$tmp/other|
---reset --help|0|Usage: vantor-setup*|
-END
-    expect_untouched
-    expect_line "$tmp/other" "$DEFAULTS"
-    command_rows <<<"--reset|0|$settings|"
-    expect_line "$settings" "$DEFAULTS"
-    write_settings "$KNOWN"$'\n'
-    printf '%s\n' "0 640 480 0 0 2 22 22 22" >"$tmp/other"
-    program_args=(--config "$tmp/other")
-    launch
-    keys g m f Escape $SAVE_KEYS
-    wait_exit 0
-    expect_line "$tmp/other" "0 640 480 1 0 2 22 22 22"
-    expect_untouched
-
-    VANTOR_SETUP=$VANTOR_DISPLAY_TEST title='Vantor Display Test'
-    command_rows <<'END'
---help|0|Usage: vantor-display-test *--settings*--confirm*--config FILE*Exit status:*|
---version|0|vantor-display-test [0-9]*.[0-9]*.[0-9]*|
-|1||Vantor: no display found: DISPLAY and WAYLAND_DISPLAY are not set
---reset|2||Vantor: unknown option '--reset'*Usage: vantor-display-test*
---settings|2||Vantor: '--settings' needs a value*Usage: vantor-display-test*
---settings '1 2 3'|2||Vantor: --settings needs nine integers*Usage: vantor-display-test*
---settings '1 640 480 0 0 2 22 22 22 9'|2||Vantor: --settings needs nine*
---settings '1 640 480 0 0 2 22 22 2x'|2||Vantor: --settings needs nine*
-END
-    printf '1 640 480 4 0 2 22 22 22' >"$tmp/other"
-    program_args=(--config "$tmp/other") ready=(165 416)
-    launch
-    said 'Display: 640x480, windowed'
-    keys Escape
-    wait_exit 0
-    program_args=(--settings ' +1 800 600 4 0 2 10 20 -5 ' --config "$tmp/nowhere")
-    ready=(205 520)
-    launch
-    said 'Display: 800x600, windowed'
-    said 'Gamma 1.0, 2.0, 0.1: corrected in software'
-    keys Escape
-    wait_exit 0
-    expect_untouched
-    [ ! -e "$tmp/nowhere" ] || fail "--settings wrote --config's file"
-}
-
-# revert_bar W H: the pixel to wait for in a display test of W x H pixels
-# asking its question: its "Revert" bar (columns 22 to 34 of row 23), lit last.
-revert_bar()
-{
-    local scale=$(($1 / 40 < $2 / 25 ? $1 / 40 : $2 / 25))
-    ready=($((($1 - 40 * scale) / 2 + 28 * scale)) $((($2 - 25 * scale) / 2 + 23 * scale + scale / 2)))
 }
 
 # The environment assignment that gives the program OpenGL without
@@ -477,113 +426,16 @@ no_accum_gl()
     fi
 }
 
-# The display test's --confirm: "Keep" ends with 0; "Revert" (highlighted
-# first), Escape, the quit key, closing the window and the countdown with 3; a
-# refused accumulation buffer with 1, after opening the display again without
-# it, and the advice. After every end the display's gamma ramp (Xvfb's, set to
-# 1.3 here) is as it was found, though the record asks for 1.8, 2.0 and 2.4.
-flow_confirm()
+# The settings folder unwritable (for root, which writes there anyway, a
+# folder in the temporary file's place).
+make_read_only()
 {
-    local way status found
-    VANTOR_SETUP=$VANTOR_DISPLAY_TEST title='Vantor Display Test'
-    start_xvfb
-    xrandr --output screen --gamma 1.3:1.3:1.3 || fail "xrandr cannot set the gamma ramp"
-    found=$(xrandr --verbose | grep Gamma)
-    revert_bar 640 480
-    while IFS='|' read -r way status; do
-        program_args=(--settings "0 640 480 $([ "$way" = refused ] && echo 2 || echo 0) 0 2 18 20 24" --confirm)
-        case $way in
-            countdown) launch VANTOR_COUNTDOWN_SECONDS=1 ;;
-            refused) start_setup "$(no_accum_gl)" ;;
-            *) launch && walk "$way" ;;
-        esac
-        wait_exit "$status"
-        [ "$(xrandr --verbose | grep Gamma)" = "$found" ] || fail "$way: the gamma ramp changed"
-    done <<'END'
-k|0
-Return|3
-Escape|3
-ctrl+q|3
-wmclose|3
-countdown|3
-refused|1
-END
-    [ "$(tail -n 1 "$tmp/stderr")" = "Vantor: No accumulation buffer here: turn it off" ] ||
-        fail "refused: $(cat "$tmp/stderr")"
+    chmod a-w "$config"
+    ! touch "$config/.probe" 2>/dev/null || { rm "$config/.probe" && chmod u+w "$config" && mkdir -p "$settings.new/kept"; }
 }
 
-# "Test display" on the graphics page, a row of standard input for each run:
-# the settings before | how the setup is started | the keys typed in it from
-# the main page | the keys typed in the display test ("-": none, its window
-# is not waited for) | the line the setup prints | the settings "Save and
-# exit" writes afterwards. Until then the settings file is untouched. How the
-# setup is started: "plain"; "link", through a symbolic link in another
-# folder; "missing", a copy alone in a folder; "hang", a copy beside a display
-# test that never answers (given 1 s); "countdown", the question's countdown
-# 1 s; "no-accum", OpenGL without accumulation buffers.
-test_display_rows()
-{
-    local before start road child line after env setup=$VANTOR_SETUP
-    while IFS='|' read -r before start road child line after; do
-        write_settings "$before"$'\n'
-        VANTOR_SETUP=$setup env=()
-        case $start in
-            link)
-                mkdir -p "$tmp/link" && ln -sfn "$setup" "$tmp/link/vantor-setup"
-                VANTOR_SETUP=$tmp/link/vantor-setup
-                ;;
-            missing | hang)
-                rm -rf "$tmp/copy" && mkdir "$tmp/copy" && cp "$setup" "$tmp/copy/"
-                VANTOR_SETUP=$tmp/copy/vantor-setup
-                if [ "$start" = hang ]; then
-                    printf '#!/bin/sh\nexec sleep 60\n' >"$tmp/copy/vantor-display-test"
-                    chmod +x "$tmp/copy/vantor-display-test"
-                    env=(VANTOR_TEST_SECONDS=1)
-                fi
-                ;;
-            countdown) env=(VANTOR_COUNTDOWN_SECONDS=1) ;;
-            no-accum) env=("$(no_accum_gl)") ;;
-        esac
-        launch "${env[@]}"
-        keys $road
-        if [ "$child" != - ]; then
-            title='Vantor Display Test'
-            revert_bar "$(cut -d' ' -f2 <<<"$before")" "$(cut -d' ' -f3 <<<"$before")"
-            find_window
-            keys $child
-            title='Vantor Setup' ready=(157 352)
-        fi
-        said "$line"
-        expect_untouched
-        find_window
-        keys Escape $SAVE_KEYS
-        wait_exit 0
-        expect_line "$settings" "$after"
-    done
-    VANTOR_SETUP=$setup
-}
-
-# "Test display" answered: "Keep" (the setup started through a link from
-# another folder finds the display test beside its real file), "Revert" (the
-# back-end tried goes back, the gamma changed since stays) and the countdown
-# running out. Failing, the tried fields go back and the reason is on the
-# status line: full screen at a size the display does not offer, in each
-# back-end; an accumulation buffer refused (software gamma, bit 2, stays as it
-# was); the display test missing; a display test that never answers, ended.
-flow_test_display()
-{
-    local offered='Display test failed: Not offered in full screen; try 1024x768'
-    test_display_rows <<END
-1 640 480 0 0 2 22 22 22|link|g b o t|k|Settings kept.|0 640 480 0 0 2 22 22 22
-1 640 480 0 0 2 22 22 22|plain|g b o g d Escape t|Return|Settings reverted.|1 640 480 0 0 2 21 21 21
-1 640 480 0 0 2 22 22 22|countdown|g b o t|-|Settings reverted.|1 640 480 0 0 2 22 22 22
-1 1234 567 0 0 2 22 22 22|plain|g m f t|-|$offered|1 1234 567 0 0 2 22 22 22
-0 1234 567 0 0 2 22 22 22|plain|g m f t|-|$offered|0 1234 567 0 0 2 22 22 22
-0 640 480 4 0 2 22 22 22|no-accum|g a Down Return y Escape g d Escape t|-|Display test failed: No accumulation buffer here: turn it off|0 640 480 4 0 2 21 21 21
-$KNOWN|missing|g t|-|Display test failed: vantor-display-test is missing|$KNOWN
-$KNOWN|hang|g t|-|Display test failed: no answer in 1 s|$KNOWN
-END
-}
+# No file but the settings is left in their folder.
+leftovers() { expect_entries "$config" "Vantor Settings"; }
 
 # Other suites source this file for its library (also under set -e).
 [ "${BASH_SOURCE[0]}" != "$0" ] || run_case flow_ "$(cat <<END
@@ -602,7 +454,7 @@ ways_out||$KNOWN|meta+q|0|=|
 ways_out||$KNOWN|close|0|=|
 ways_out||$KNOWN|g b close|0|=|
 ways_out||$KNOWN|g a s 4 close|0|=|
-ways_out|VANTOR_COUNTDOWN_SECONDS=600|$KNOWN|g t child wmclose|0|=|
+ways_out|VANTOR_COUNTDOWN_SECONDS=600|$KNOWN|g t test: wmclose|0|=|
 ways_out||$KNOWN|lost|1|=|
 # Fatal errors: status 1 and the reason, said once, the settings untouched.
 fatal|-font|$KNOWN|-|1|=|2:Vantor: vantor.ttf: could not read font
@@ -615,6 +467,11 @@ nothing_chosen||$KNOWN|Down Down space s shoot press:300,322 move:300,280 releas
 save||$KNOWN extra words|Up $SAVE_KEYS|0|$KNOWN|
 save||$KNOWN extra words|click:300,322|0|$KNOWN|
 save||$KNOWN extra words|press:300,352 move:300,322 release:300,322|0|$KNOWN|
+# A save that fails keeps the program and the old file: in a read-only folder,
+# and where a file-size limit of 0 fails every write, from the first start's
+# save of the defaults on (then no file is left at all).
+save_fails|read-only|$KNOWN|save-fails Escape|0|=|
+save_fails|fsize0|-|save-fails Escape|0|-|
 # Roads through the pages: each list question sets its field and keeps the
 # other bits of the flags; "Cancel" and Escape change nothing ("r" is
 # "Resolution:", not "Return"); the entries append digits up to 9999 (64 for
@@ -637,6 +494,51 @@ gamma||0 800 600 1 0 2 1 50 22|g g d l d Escape Escape $SAVE_KEYS|0|0 800 600 1 
 # Xvfb's one.
 resolution_list||$DEFAULTS|g r 1 Escape $SAVE_KEYS|0|0 1024 768 1 0 2 22 22 22|
 resolution_list|SDL12COMPAT_OPENGL_SCALING=1|$DEFAULTS|g r Down Down Return r 7 Escape $SAVE_KEYS|0|0 720 480 1 0 2 22 22 22|
+# The command lines, read before SDL starts: --help, --version and mistakes
+# (the reason and the usage, status 2) need no display; without one, the
+# setup writes nothing. --reset writes the defaults to the settings file, or
+# --config's, and prints its path; --config FILE is the file the pages read
+# and "Save and exit" writes. The display test reads --config's file, or
+# tests --settings instead.
+command_line|nodisplay|-|-|1|-|2:Vantor: no display found: DISPLAY and WAYLAND_DISPLAY are not set
+command_line|nodisplay --help|$KNOWN|-|0|=|Usage: vantor-setup .*;  --config FILE;  --reset;  --help;  --version
+command_line|nodisplay --version|$KNOWN|-|0|=|vantor-setup [0-9]*\.[0-9]*\.[0-9]*
+command_line|nodisplay --bogus|$KNOWN|-|2|=|Vantor: unknown option '--bogus';Usage: vantor-setup .*
+command_line|nodisplay --confirm|$KNOWN|-|2|=|Vantor: unknown option '--confirm';Usage: vantor-setup .*
+command_line|nodisplay stray|$KNOWN|-|2|=|Vantor: unexpected argument 'stray';Usage: vantor-setup .*
+command_line|nodisplay --config|$KNOWN|-|2|=|Vantor: '--config' needs a value: --config FILE;Usage: vantor-setup .*
+command_line|nodisplay --config= --reset|$KNOWN|-|2|=|Vantor: --config needs a file name;Usage: vantor-setup .*
+command_line|nodisplay --help=yes|$KNOWN|-|2|=|Vantor: '--help' takes no value;Usage: vantor-setup .*
+command_line|nodisplay --reset --help|$KNOWN|-|0|=|Usage: vantor-setup .*
+command_line|nodisplay --config other --reset|$KNOWN|-|0|other:$DEFAULTS|other
+command_line|nodisplay --reset|$KNOWN|-|0|$DEFAULTS|.*/\.config/Vantor Settings
+command_line|--config other 'other:0 640 480 0 0 2 22 22 22'|$KNOWN|g m f Escape $SAVE_KEYS|0|other:0 640 480 1 0 2 22 22 22|
+command_line|display nodisplay --help|$KNOWN|-|0|=|Usage: vantor-display-test .*;  --settings .*;  --confirm;  --config FILE;Exit status: .*
+command_line|display nodisplay --version|$KNOWN|-|0|=|vantor-display-test [0-9]*\.[0-9]*\.[0-9]*
+command_line|display nodisplay|$KNOWN|-|1|=|2:Vantor: no display found: DISPLAY and WAYLAND_DISPLAY are not set
+command_line|display nodisplay --reset|$KNOWN|-|2|=|Vantor: unknown option '--reset';Usage: vantor-display-test .*
+command_line|display nodisplay --settings|$KNOWN|-|2|=|Vantor: '--settings' needs a value.*;Usage: vantor-display-test .*
+command_line|display nodisplay --settings '1 2 3'|$KNOWN|-|2|=|Vantor: --settings needs nine integers.*;Usage: vantor-display-test .*
+command_line|display nodisplay --settings '1 640 480 0 0 2 22 22 22 9'|$KNOWN|-|2|=|Vantor: --settings needs nine.*
+command_line|display nodisplay --settings '1 640 480 0 0 2 22 22 2x'|$KNOWN|-|2|=|Vantor: --settings needs nine.*
+command_line|display --config other 'other:0 640 480 4 0 2 22 22 22'|1 640 480 4 0 2 22 22 22|Escape|0|=|Back-end: OpenGL;Display: 640x480, windowed
+command_line|display --settings ' +1 800 600 4 0 2 10 20 -5 '|0 800 600 1 0 2 22 22 22|Escape|0|=|Back-end: SDL;Display: 800x600, windowed;Gamma 1.0, 2.0, 0.1: corrected in software
+# "Test display" on the graphics page: "Keep" (the setup started through a
+# link from another folder finds the display test beside its real file),
+# "Revert" (the back-end tried goes back, the gamma changed since stays) and
+# the countdown running out. Failing, the tried fields go back and the reason
+# is on the status line: full screen at a size the display does not offer, in
+# each back-end; an accumulation buffer refused (software gamma stays as it
+# was); the display test missing; a display test that never answers, ended.
+# The settings file is untouched until "Save and exit".
+test_display|link|1 640 480 0 0 2 22 22 22|g b o t test:k $TESTED|0|0 640 480 0 0 2 22 22 22|Settings kept.
+test_display||1 640 480 0 0 2 22 22 22|g b o g d Escape t test:Return $TESTED|0|1 640 480 0 0 2 21 21 21|Settings reverted.
+test_display|VANTOR_COUNTDOWN_SECONDS=1|1 640 480 0 0 2 22 22 22|g b o t $TESTED|0|1 640 480 0 0 2 22 22 22|Settings reverted.
+test_display||1 1234 567 0 0 2 22 22 22|g m f t $TESTED|0|1 1234 567 0 0 2 22 22 22|$OFFERED
+test_display||0 1234 567 0 0 2 22 22 22|g m f t $TESTED|0|0 1234 567 0 0 2 22 22 22|$OFFERED
+test_display|no-accum|0 640 480 4 0 2 22 22 22|g a Down Return y Escape g d Escape t $TESTED|0|0 640 480 4 0 2 21 21 21|Display test failed: No accumulation buffer here: turn it off
+test_display|alone|$KNOWN|g t $TESTED|0|$KNOWN|Display test failed: vantor-display-test is missing
+test_display|hang VANTOR_TEST_SECONDS=1|$KNOWN|g t $TESTED|0|$KNOWN|Display test failed: no answer in 1 s
 # vantor-display-test says what it was granted and never writes the settings:
 # OpenGL with an accumulation buffer, its keys, a screenshot, Return on
 # "Close"; the SDL back-end, Escape; OpenGL scaling the user turned on stays
@@ -655,5 +557,17 @@ display_refused|display|7 800 600 0 0 2 22 22 22|-|1|=|2:Vantor: No backends ava
 display_refused|display|1 1234 567 1 0 2 22 22 22|-|1|=|2:Vantor: .\+;Vantor: Not offered in full screen. try 1024x768
 display_refused|display|0 1234 567 1 0 2 22 22 22|-|1|=|2:Vantor: .\+;Vantor: Not offered in full screen. try 1024x768
 display_refused|display|0 40000 30000 0 0 2 22 22 22|-|1|=|2:Vantor: .\+
+# The display test's --confirm: "Keep" ends with 0; "Revert" (highlighted
+# first), Escape, the quit key, closing the window and the countdown with 3; a
+# refused accumulation buffer with 1, after opening the display again without
+# it, and the advice. The display's gamma ramp stays as it was, though the
+# record asks for 1.8, 2.0 and 2.4.
+confirm|display --confirm|0 640 480 0 0 2 18 20 24|k|0|=|
+confirm|display --confirm|0 640 480 0 0 2 18 20 24|Return|3|=|
+confirm|display --confirm|0 640 480 0 0 2 18 20 24|Escape|3|=|
+confirm|display --confirm|0 640 480 0 0 2 18 20 24|ctrl+q|3|=|
+confirm|display --confirm|0 640 480 0 0 2 18 20 24|wmclose|3|=|
+confirm|display --confirm VANTOR_COUNTDOWN_SECONDS=1|0 640 480 0 0 2 18 20 24|wait:1|3|=|
+confirm|display --confirm no-accum|0 640 480 2 0 2 18 20 24|-|1|=|Vantor: No accumulation buffer here: turn it off
 END
 )"
