@@ -13,10 +13,7 @@ set -eu
 mode=${1:-} dir=${2:-}
 case_name=screenshots.$mode
 
-case $mode in
-    write | check) [ -n "$dir" ] || { echo "usage: $0 write|check DIR" >&2 && exit 2; } ;;
-    *) echo "usage: $0 write|check DIR" >&2 && exit 2 ;;
-esac
+[[ $mode == @(write|check) && -n $dir ]] || { echo "usage: $0 write|check DIR" >&2 && exit 2; }
 VANTOR_BUILD=$(realpath "${VANTOR_BUILD:?the build folder}")
 VANTOR_SETUP=$VANTOR_BUILD/vantor-setup
 VANTOR_FONT=$VANTOR_BUILD/vantor.ttf
@@ -42,8 +39,7 @@ expect_untouched
 # Each picture with the rectangle (window pixels) that changes with time: the
 # highlighted bar (column 10, 20 units wide, 15 pixels a unit) or the cursor.
 while IFS='|' read -r name rectangle; do
-    new=$out/$name.png
-    old=$dir/$name.png
+    new=$out/$name.png old=$dir/$name.png
     [ "$(identify -format %wx%h "$new")" = 600x375 ] || fail "the new $name.png is not 600x375"
     if [ "$mode" = write ]; then
         mkdir -p "$dir" && cp "$new" "$dir/"
@@ -51,9 +47,7 @@ while IFS='|' read -r name rectangle; do
     fi
     [ "$(identify -format %wx%h "$old" 2>/dev/null)" = 600x375 ] ||
         fail "$old is missing or not 600x375: run make screenshots"
-    convert "$old" -fill black -draw "rectangle $rectangle" "$tmp/old.png" || fail "cannot read $old"
-    convert "$new" -fill black -draw "rectangle $rectangle" "$tmp/new.png"
-    diff=$(compare -metric AE -fuzz 2% "$tmp/old.png" "$tmp/new.png" null: 2>&1) || true
+    diff=$(differing_pixels "$old" "$new" "$rectangle") || true
     [[ $diff =~ ^[0-9]+$ ]] || fail "compare $old: $diff"
     if [ "$diff" -gt 0 ]; then
         mkdir -p "$VANTOR_BUILD/screenshots-new"
