@@ -1,13 +1,11 @@
 #!/bin/bash
 # flows.sh CASE - whole-program flows of vantor-setup and vantor-display-test
-# in their own Xvfb, typed at and clicked with xdotool, judged by the exit
-# status, the settings file left behind and what they print. CASE names rows
-# of the table at the end. Also the library of the installation suites and
-# of the Windows flows. Environment, set by CTest: VANTOR_SETUP,
-# VANTOR_DISPLAY_TEST, VANTOR_FONT, VANTOR_LOGO, VANTOR_WM_CLOSE,
-# VANTOR_NO_ACCUM_GL (a libGL that grants no accumulation buffer);
-# VANTOR_SDL_LIBRARY_PATH, when set, runs the programs on the SDL 1.2 runtime
-# in that folder. Every wait has a deadline: a case never hangs, it fails.
+# in their own Xvfb, driven by xdotool, judged by the exit status, the
+# settings file and what they print: the rows named CASE of the table at the
+# end. Also the library of the other suites. Environment, set by CTest:
+# VANTOR_SETUP, VANTOR_DISPLAY_TEST, VANTOR_FONT, VANTOR_LOGO, VANTOR_WM_CLOSE,
+# VANTOR_NO_ACCUM_GL; VANTOR_SDL_LIBRARY_PATH, when set, runs the programs on
+# the SDL 1.2 runtime in that folder. Every wait has a deadline.
 
 # shellcheck disable=SC2086 # lists of keys are split into words on purpose
 set -u
@@ -27,8 +25,8 @@ program_args=()      # the program's arguments
 case_name=${1:-}
 tmp="" xvfb_pid="" setup_pid="" win=""
 
-# Where the program's output goes, what else a case started that must end
-# with it, and how a window is asked to close: the Windows flows say their own.
+# Where the output goes, what else ends with a case, how a window is asked to
+# close: the Windows flows say their own.
 stdout_path() { echo "$tmp/stdout"; }
 stderr_path() { echo "$tmp/stderr"; }
 stop_more() { :; }
@@ -123,8 +121,7 @@ brightest()
     convert "$1" -format "%[fx:int(255*max(max(p{$2,$3}.r,p{$2,$3}.g),p{$2,$3}.b))]" info:
 }
 
-# True when window "$title" shows its page. (A window found earlier, while the
-# program still sets up its display, has been seen to vanish.)
+# True when window "$title" shows its page (a window found earlier can vanish).
 page_shown()
 {
     local lit
@@ -163,9 +160,8 @@ wait_exit()
     [ "$status" -eq "$1" ] || fail "exit status $status, expected $1"
 }
 
-# Presses F11 and waits for the whole $shot: the screenshot is saved on the
-# next frame, which only a running page loop presents, so all input so far
-# was handled.
+# Presses F11 and waits for the whole $shot, saved on the next frame: so all
+# input so far was handled.
 shoot()
 {
     rm -f "$shot"
@@ -218,13 +214,12 @@ differing_pixels()
     compare -metric AE -fuzz 2% "$tmp/old.png" "$tmp/new.png" null: 2>&1
 }
 
-# Does what a road's words say once the page shows: xdotool key names, and
-# press|move|release|click:X,Y (window pixels), close (as a window manager
-# asks, once the input so far was handled; wmclose at once), test:KEYS (waits
-# for the display test's page and types KEYS there), focus (the setup's page
-# again), said (waits for the row's lines), untouched (the settings file so
-# far), save-fails (see save_fails), lost (the display goes away), shoot,
-# bright|dark:X,Y (a pixel of the last screenshot).
+# A road's words: xdotool key names; press|move|release|click:X,Y (window
+# pixels); close (as a window manager asks, once the input so far was
+# handled; wmclose at once); test:KEYS (KEYS in the display test's page);
+# focus (the setup's page again); said (the row's lines, once printed);
+# untouched; save-fails; lost (the display goes away); shoot; bright|dark:X,Y
+# (a pixel of the last screenshot).
 walk()
 {
     local word x y
@@ -262,10 +257,9 @@ walk()
     done
 }
 
-# A save that fails shows the status line (the library's bright green in row
-# 23) for about a second, which a busy machine may let go by unseen: "Save and
-# exit" by the mouse until it shows, at most three times. The program goes on,
-# with "Save and exit" still highlighted.
+# A failed save shows the status line (bright green, row 23) for about a
+# second, which a busy machine may miss: "Save and exit" up to three times.
+# The program goes on, "Save and exit" still highlighted.
 save_fails()
 {
     local try
@@ -316,8 +310,7 @@ run_case()
     echo "ok $case_name"
 }
 
-# ready_at W H: the pixel to wait for in a page of W x H pixels: in its last
-# bar (row 23, column 10), lit once the page shows.
+# ready_at W H: the pixel lit once a page of W x H pixels shows (row 23, column 10).
 ready_at()
 {
     local scale=$(($1 / 40 < $2 / 25 ? $1 / 40 : $2 / 25))
@@ -345,26 +338,20 @@ has_said()
     fi
 }
 
-# Each row of the table: CASE|HOW|BEFORE|ROAD|STATUS|AFTER|SAYS. HOW, words
-# of the shell: "display" runs vantor-display-test instead of the setup,
-# "-font" leaves the font out, "-logo" the logo, "badlogo" puts a damaged one,
-# "read-only" makes the settings unwritable, "fsize0" every write fail,
-# "no-accum" gives OpenGL without accumulation buffers (each runtime reads
-# its own variable), "nodisplay" no display
-# at all, "link" starts the setup through a symbolic link in another folder,
-# "alone" a copy alone in a folder, "hang" a copy beside a display test that
-# never answers, "other:LINE" writes the file "other"; NAME=VALUE is the
-# environment, other words are the program's arguments. BEFORE: the settings
-# line ("-": no file). ROAD: the walk once the page shows ("-": none is waited
-# for; "wait:N": none, and the program runs N seconds at least). STATUS: the
-# exit status. AFTER: the settings line then ("=": untouched, "-": no file
-# written at all, "other:LINE": "other" holds LINE and the settings are
-# untouched). SAYS: lines of the standard output (of the standard error when
-# STATUS is not 0), ";" between them, each a pattern; after "2:", exactly the
-# lines of the standard error. A display test
-# the road started must end with the setup, and every program leaves the
-# display's gamma ramp as it found it. Rows that turn sdl12-compat's OpenGL
-# scaling on run on that runtime only.
+# Rows CASE|HOW|BEFORE|ROAD|STATUS|AFTER|SAYS. HOW, shell words: "display"
+# (vantor-display-test), -font, -logo, badlogo (a damaged one), read-only,
+# fsize0 (every write fails), no-accum (OpenGL refuses accumulation buffers;
+# each runtime reads its own variable), nodisplay, link (the setup through a
+# link in another folder), alone (a copy alone in a folder), hang (a copy
+# beside a display test that never answers), other:LINE (the file "other"),
+# NAME=VALUE; other words are arguments. BEFORE: the settings line ("-": no
+# file). ROAD: see walk ("-": no page waited for; "wait:N": neither, and the
+# program runs N s at least). AFTER: the settings line ("=": untouched, "-":
+# no file written at all, other:LINE: "other" holds LINE). SAYS: ";" between
+# patterns of lines of the standard output (error, when STATUS is not 0);
+# after "2:", exactly the lines of the standard error. Every program leaves
+# the display's gamma ramp as it found it, and no display test behind. Rows
+# turning sdl12-compat's OpenGL scaling on run on that runtime only.
 run_rows()
 {
     local setup=$VANTOR_SETUP logo row how before road status after says words word env wrap start
@@ -426,8 +413,7 @@ run_rows()
     done
 }
 
-# The settings folder unwritable (for root, which writes there anyway, a
-# folder in the temporary file's place).
+# The settings folder unwritable (for root, a folder in the temporary file's place).
 make_read_only()
 {
     chmod a-w "$config"
