@@ -1,8 +1,8 @@
 // no-accum-gl - an OpenGL library for the flows that refuses every visual and
 // frame-buffer configuration with an accumulation buffer, as some drivers do
-// (Mesa's llvmpipe under Xvfb grants one). SDL loads it in place of libGL.so.1
-// (SDL_OPENGL_LIBRARY for sdl12-compat's SDL 2, SDL_VIDEO_GL_DRIVER for the
-// classic runtime); everything else is libGL's own, which it depends on.
+// (Mesa's llvmpipe under Xvfb grants one). SDL loads it in place of libGL.so.1;
+// everything else is libGL's own, which it depends on. Linked with -Bsymbolic,
+// so that the names it hands out are its own, not libGL's, loaded first.
 
 #include <GL/glx.h>
 
@@ -12,94 +12,59 @@
 
 namespace {
 
-void *RealGL()
-{
-    static void *gl = dlopen("libGL.so.1", RTLD_NOW | RTLD_GLOBAL);
-    return gl;
-}
-
 template <class F>
 F Real(const char *name)
 {
-    return reinterpret_cast<F>(dlsym(RealGL(), name));
+    static void *gl = dlopen("libGL.so.1", RTLD_NOW | RTLD_GLOBAL);
+    return reinterpret_cast<F>(dlsym(gl, name));
 }
 
-bool IsAccum(int attribute)
+// The attribute at `p` asks for accumulation bits.
+bool AsksAccum(const int *p)
 {
-    return attribute >= GLX_ACCUM_RED_SIZE && attribute <= GLX_ACCUM_ALPHA_SIZE;
-}
-
-// glXChooseVisual's list: GLX_RGBA, GLX_DOUBLEBUFFER and GLX_STEREO stand
-// alone, every other attribute is followed by its value.
-bool VisualAsksAccum(const int *list)
-{
-    for (; list && *list != None; ++list) {
-        if (*list == GLX_RGBA || *list == GLX_DOUBLEBUFFER || *list == GLX_STEREO) continue;
-        if (IsAccum(list[0]) && list[1] > 0) return true;
-        ++list;
-    }
-    return false;
-}
-
-// glXChooseFBConfig's list: pairs throughout.
-bool ConfigAsksAccum(const int *list)
-{
-    for (; list && *list != None; list += 2)
-        if (IsAccum(list[0]) && list[1] > 0) return true;
-    return false;
-}
-
-XVisualInfo *ChooseVisual(Display *display, int screen, int *list)
-{
-    if (VisualAsksAccum(list)) return nullptr;
-    return Real<XVisualInfo *(*)(Display *, int, int *)>("glXChooseVisual")(display, screen, list);
-}
-
-GLXFBConfig *ChooseFBConfig(Display *display, int screen, const int *list, int *count)
-{
-    if (ConfigAsksAccum(list)) {
-        if (count) *count = 0;
-        return nullptr;
-    }
-    return Real<GLXFBConfig *(*)(Display *, int, const int *, int *)>("glXChooseFBConfig")(
-        display, screen, list, count);
-}
-
-__GLXextFuncPtr GetProcAddress(const GLubyte *name)
-{
-    const char *text = reinterpret_cast<const char *>(name);
-    if (std::strcmp(text, "glXChooseVisual") == 0)
-        return reinterpret_cast<__GLXextFuncPtr>(ChooseVisual);
-    if (std::strcmp(text, "glXChooseFBConfig") == 0)
-        return reinterpret_cast<__GLXextFuncPtr>(ChooseFBConfig);
-    return Real<__GLXextFuncPtr (*)(const GLubyte *)>("glXGetProcAddressARB")(name);
+    return p[0] >= GLX_ACCUM_RED_SIZE && p[0] <= GLX_ACCUM_ALPHA_SIZE && p[1] > 0;
 }
 
 } // namespace
 
-// The exported names call the functions above, which are reached directly:
-// a reference to an exported name from inside this library could bind to
-// libGL's, loaded first.
 extern "C" {
 
+// The list: GLX_RGBA, GLX_DOUBLEBUFFER and GLX_STEREO stand alone, every
+// other attribute is followed by its value.
 XVisualInfo *glXChooseVisual(Display *display, int screen, int *list)
 {
-    return ChooseVisual(display, screen, list);
+    for (const int *p = list; p && *p != None; ++p) {
+        if (*p == GLX_RGBA || *p == GLX_DOUBLEBUFFER || *p == GLX_STEREO) continue;
+        if (AsksAccum(p)) return nullptr;
+        ++p;
+    }
+    return Real<decltype(&glXChooseVisual)>("glXChooseVisual")(display, screen, list);
 }
 
+// The list: pairs throughout.
 GLXFBConfig *glXChooseFBConfig(Display *display, int screen, const int *list, int *count)
 {
-    return ChooseFBConfig(display, screen, list, count);
+    for (const int *p = list; p && *p != None; p += 2) {
+        if (!AsksAccum(p)) continue;
+        if (count) *count = 0;
+        return nullptr;
+    }
+    return Real<decltype(&glXChooseFBConfig)>("glXChooseFBConfig")(display, screen, list, count);
 }
 
 __GLXextFuncPtr glXGetProcAddressARB(const GLubyte *name)
 {
-    return GetProcAddress(name);
+    const char *text = reinterpret_cast<const char *>(name);
+    if (std::strcmp(text, "glXChooseVisual") == 0)
+        return reinterpret_cast<__GLXextFuncPtr>(glXChooseVisual);
+    if (std::strcmp(text, "glXChooseFBConfig") == 0)
+        return reinterpret_cast<__GLXextFuncPtr>(glXChooseFBConfig);
+    return Real<decltype(&glXGetProcAddressARB)>("glXGetProcAddressARB")(name);
 }
 
 __GLXextFuncPtr glXGetProcAddress(const GLubyte *name)
 {
-    return GetProcAddress(name);
+    return glXGetProcAddressARB(name);
 }
 
 } // extern "C"
