@@ -36,7 +36,7 @@ fail()
 {
     local err
     err=$(stderr_path)
-    echo "FAIL $case_name: $*" >&2
+    echo "FAIL $case_name${road:+ (road: $road)}: $*" >&2
     [ ! -s "$err" ] || { echo "--- program's standard error:" && cat "$err"; } >&2
     exit 1
 }
@@ -429,9 +429,9 @@ leftovers() { expect_entries "$config" "Vantor Settings"; }
 # The logo is optional: absent, nothing is said; damaged, it is said once.
 first_run|-logo|-|Escape|0|$DEFAULTS|2:
 first_run|badlogo|-|Escape|0|$DEFAULTS|2:Vantor: Could not read image header
-# Every way out but "Save and exit" leaves the settings alone, also closing the
-# window on a question, an entry or while the display test runs (which ends
-# too, long before its countdown); losing the display is the X library's 1.
+# Every way out but "Save and exit" leaves the settings alone, also closing
+# the window on a question, an entry or while the display test runs (which
+# ends too); losing the display is the X library's 1.
 ways_out||$KNOWN|Escape|0|=|
 ways_out||$KNOWN|e|0|=|
 ways_out||$KNOWN|ctrl+q|0|=|
@@ -453,16 +453,14 @@ nothing_chosen||$KNOWN|Down Down space s shoot press:300,322 move:300,280 releas
 save||$KNOWN extra words|Up $SAVE_KEYS|0|$KNOWN|
 save||$KNOWN extra words|click:300,322|0|$KNOWN|
 save||$KNOWN extra words|press:300,352 move:300,322 release:300,322|0|$KNOWN|
-# A save that fails keeps the program and the old file: in a read-only folder,
-# and where a file-size limit of 0 fails every write, from the first start's
-# save of the defaults on (then no file is left at all).
+# A failed save keeps the program and the old file: in a read-only folder,
+# and where every write fails, from the first start's on (no file is left).
 save_fails|read-only|$KNOWN|save-fails Escape|0|=|
 save_fails|fsize0|-|save-fails Escape|0|-|
-# Roads through the pages: each list question sets its field and keeps the
-# other bits of the flags; "Cancel" and Escape change nothing ("r" is
-# "Resolution:", not "Return"); the entries append digits up to 9999 (64 for
-# the samples, stored as 2 at least; a height as 25 at least), Backspace drops
-# one, the keypad does nothing, Escape keeps the value (even one below 2).
+# Each list question sets its field and keeps the other flags; "Cancel" and
+# Escape change nothing ("r" is "Resolution:"); the entries append digits up
+# to 9999 (64 for the samples, stored as 2 at least; a height as 25 at least),
+# Backspace drops one, the keypad does nothing, Escape keeps the value.
 pages||$DEFAULTS unsaved|g m w Escape $SAVE_KEYS|0|0 800 600 0 0 2 22 22 22|
 pages||1 1024 768 4 1 8 18 20 24|g b o m f a a n Down Return y Escape Escape $SAVE_KEYS|0|0 1024 768 7 0 8 18 20 24|
 pages||$KNOWN unsaved|g b c b Escape o m c m Escape f a a c a Escape n Down Return c Down Return Escape y s 5 Escape Escape g Escape r Escape Escape Escape $SAVE_KEYS|0|$KNOWN|
@@ -476,16 +474,14 @@ pages||0 800 600 1 0 0 22 22 22|g a s 5 Escape Escape Escape $SAVE_KEYS|0|0 800 
 gamma||$DEFAULTS|g g d r l l b d Escape Escape $SAVE_KEYS|0|0 800 600 1 0 2 23 21 20|
 gamma||0 800 600 1 0 2 1 50 22|g g d l d Escape Escape $SAVE_KEYS|0|0 800 600 1 0 2 1 49 21|
 # Full screen lists each of the display's sizes once, then "Other..."; a digit
-# chooses the first size it begins. sdl12-compat's OpenGL scaling adds four to
-# Xvfb's one.
+# chooses the first it begins. sdl12-compat's OpenGL scaling adds four sizes.
 resolution_list||$DEFAULTS|g r 1 Escape $SAVE_KEYS|0|0 1024 768 1 0 2 22 22 22|
 resolution_list|SDL12COMPAT_OPENGL_SCALING=1|$DEFAULTS|g r Down Down Return r 7 Escape $SAVE_KEYS|0|0 720 480 1 0 2 22 22 22|
-# The command lines (parsed as the unit tests show), read before SDL starts:
-# --help, --version and mistakes (the reason and the usage, status 2) need no
-# display; without one, the setup writes nothing. --reset writes the defaults
-# to the settings file, or --config's, and prints its path; --config FILE is
-# the file the pages read and "Save and exit" writes. The display test reads
-# --config's file, or tests --settings instead.
+# The command lines (parsed as the unit tests show): --help, --version and
+# mistakes (the reason and the usage, status 2) need no display; without one,
+# the setup writes nothing. --reset writes the defaults to the settings file,
+# or --config's, and prints its path; --config FILE is the file the pages read
+# and save. The display test reads --config's file, or tests --settings.
 command_line|nodisplay|-|-|1|-|2:Vantor: no display found: DISPLAY and WAYLAND_DISPLAY are not set
 command_line|nodisplay --help|$KNOWN|-|0|=|Usage: vantor-setup .*;  --config FILE;  --reset;  --help;  --version
 command_line|nodisplay --version|$KNOWN|-|0|=|vantor-setup [0-9]*\.[0-9]*\.[0-9]*
@@ -505,14 +501,12 @@ command_line|display nodisplay --settings|$KNOWN|-|2|=|Vantor: '--settings' need
 command_line|display nodisplay --settings '1 2 3'|$KNOWN|-|2|=|Vantor: --settings needs nine integers.*;Usage: vantor-display-test .*
 command_line|display --config other 'other:0 640 480 4 0 2 22 22 22'|1 640 480 4 0 2 22 22 22|Escape|0|=|Back-end: OpenGL;Display: 640x480, windowed
 command_line|display --settings ' +1 800 600 4 0 2 10 20 -5 '|0 800 600 1 0 2 22 22 22|Escape|0|=|Back-end: SDL;Display: 800x600, windowed;Gamma 1.0, 2.0, 0.1: corrected in software
-# "Test display" on the graphics page: "Keep" (the setup started through a
-# link from another folder finds the display test beside its real file),
-# "Revert" (the back-end tried goes back, the gamma changed since stays) and
-# the countdown running out. Failing, the tried fields go back and the reason
-# is on the status line: full screen at a size the display does not offer, in
-# each back-end; an accumulation buffer refused (software gamma stays as it
-# was); the display test missing; a display test that never answers, ended.
-# The settings file is untouched until "Save and exit".
+# "Test display": "Keep" (through a link from another folder, the display
+# test is found beside the real file), "Revert" (the gamma changed since
+# stays), the countdown. Failing, the tried fields go back and the reason is
+# on the status line: a full-screen size not offered, in each back-end; an
+# accumulation buffer refused (software gamma stays); the display test
+# missing, or never answering. The file is untouched until "Save and exit".
 test_display|link|1 640 480 0 0 2 22 22 22|g b o t test:k $TESTED|0|0 640 480 0 0 2 22 22 22|Settings kept.
 test_display||1 640 480 0 0 2 22 22 22|g b o g d Escape t test:Return $TESTED|0|1 640 480 0 0 2 21 21 21|Settings reverted.
 test_display|VANTOR_COUNTDOWN_SECONDS=1|1 640 480 0 0 2 22 22 22|g b o t $TESTED|0|1 640 480 0 0 2 22 22 22|Settings reverted.
@@ -521,29 +515,25 @@ test_display||0 1234 567 0 0 2 22 22 22|g m f t $TESTED|0|0 1234 567 0 0 2 22 22
 test_display|no-accum|0 640 480 4 0 2 22 22 22|g a Down Return y Escape g d Escape t $TESTED|0|0 640 480 4 0 2 21 21 21|Display test failed: No accumulation buffer here: turn it off
 test_display|alone|$KNOWN|g t $TESTED|0|$KNOWN|Display test failed: vantor-display-test is missing
 test_display|hang VANTOR_TEST_SECONDS=1|$KNOWN|g t $TESTED|0|$KNOWN|Display test failed: no answer in 1 s
-# vantor-display-test says what it was granted and never writes the settings:
-# OpenGL with an accumulation buffer, its keys, a screenshot, Return on
-# "Close"; the SDL back-end, Escape; OpenGL scaling the user turned on stays
-# on and gives no accumulation buffer, Ctrl+Q.
+# vantor-display-test says what it was granted: OpenGL with an accumulation
+# buffer, its keys, a screenshot, Return on "Close"; the SDL back-end, Escape;
+# OpenGL scaling the user turned on stays on (no accumulation buffer), Ctrl+Q.
 display_backends|display|0 800 600 2 1 4 22 22 22|F1 F5 F6 shift+F6 F7 F8 F12 F1 F8 F12 shoot dark:5,480 bright:205,470 bright:40,50 Return|0|=|Back-end: OpenGL;Video driver: x11;Display: 800x600, windowed;Canvas: 20 pixels a unit;OpenGL is drawn in software: expect low frame rates;Accumulation buffer: present;glBlendColor: none;Gamma 2.2, 2.2, 2.2: hardware ramp;Renderer: llvmpipe.*
 display_backends|display|1 640 480 4 0 2 18 20 24|Escape|0|=|Back-end: SDL;Canvas: 16 pixels a unit;Gamma 1.8, 2.0, 2.4: corrected in software
 display_backends|display SDL12COMPAT_OPENGL_SCALING=1|0 800 600 2 0 2 22 22 22|ctrl+q|0|=|Accumulation buffer: none
-# Without a settings file: the defaults, nothing written, and without input
-# the page closes itself when its countdown (made 3 s) ends.
+# Without a settings file: the defaults, nothing written; the page closes
+# itself when its countdown (made 3 s) ends.
 display_countdown|display VANTOR_COUNTDOWN_SECONDS=3|-|wait:2|0|-|Display: 800x600, full screen
-# Displays that cannot be opened end at once with the library's reason, then
-# what would work instead where the display can say (a window wider than X
-# allows: whatever reason the runtime gives).
+# Displays that cannot be opened: the library's reason, then what would work
+# instead where the display can say (too wide for X: the runtime's reason).
 display_refused|display|0 39 25 0 0 2 22 22 22|-|1|=|2:Vantor: Screen size too small;Vantor: Too small: the minimum is 40 x 25
 display_refused|display|7 800 600 0 0 2 22 22 22|-|1|=|2:Vantor: No backends available
 display_refused|display|1 1234 567 1 0 2 22 22 22|-|1|=|2:Vantor: .\+;Vantor: Not offered in full screen. try 1024x768
 display_refused|display|0 1234 567 1 0 2 22 22 22|-|1|=|2:Vantor: .\+;Vantor: Not offered in full screen. try 1024x768
 display_refused|display|0 40000 30000 0 0 2 22 22 22|-|1|=|2:Vantor: .\+
-# The display test's --confirm: "Keep" ends with 0; "Revert" (highlighted
-# first), Escape, the quit key, closing the window and the countdown with 3; a
-# refused accumulation buffer with 1, after opening the display again without
-# it, and the advice. The display's gamma ramp stays as it was, though the
-# record asks for 1.8, 2.0 and 2.4.
+# --confirm: "Keep" ends with 0; "Revert" (highlighted first), Escape, the
+# quit key, closing the window and the countdown with 3; a refused
+# accumulation buffer with 1 and the advice. The gamma ramp is restored.
 confirm|display --confirm|0 640 480 0 0 2 18 20 24|k|0|=|
 confirm|display --confirm|0 640 480 0 0 2 18 20 24|Return|3|=|
 confirm|display --confirm|0 640 480 0 0 2 18 20 24|Escape|3|=|

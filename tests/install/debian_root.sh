@@ -1,28 +1,17 @@
 # shellcheck shell=bash
-# debian_root.sh - a fresh Debian 12 root to install into, for the suites that
-# source it (package.sh, minimal.sh). Needs root and the network.
-#
-#   make_root            makes $root: debootstrap bookworm, minbase, with
-#                        /proc, /sys, /dev/pts and /dev/shm mounted in it and
-#                        its package lists updated
-#   in_root SECONDS CMD  runs CMD in the root, as root, in a clean environment
-#   apt_install PKG...   apt-get install in the root, without recommends
-#   remove_root          ends what runs in the root, unmounts and removes it;
-#                        trap it on EXIT
-#
-# The caller provides fail MESSAGE and $tmp, a folder for logs.
-# Environment: VANTOR_DEBIAN_CACHE, where downloads and the bare root are kept
-# between runs and the root is made; VANTOR_DEBIAN_MIRROR, a mirror for
-# debootstrap. The bare root (minbase, just made by debootstrap) is kept as a
-# tar file for a week: unpacking it is much quicker than debootstrap. apt's
-# downloads folder in the root is the cache's, mounted there.
+# debian_root.sh - a fresh Debian 12 root (bookworm, minbase) for the suites
+# that source it (package.sh, minimal.sh): make_root, in_root SECONDS CMD,
+# apt_install PKG... (no recommends), remove_root (trap it on EXIT). Needs
+# root and the network; the caller provides fail MESSAGE and $tmp for logs.
+# VANTOR_DEBIAN_CACHE keeps downloads, apt's archives (mounted in the root)
+# and the bare root as a tar file for a week, far quicker than debootstrap;
+# VANTOR_DEBIAN_MIRROR is a mirror for debootstrap.
 
 root=""
 readonly ROOT_TAR_DAYS=7
 
-# Unmounts the root's mounts, deepest first, after ending what still runs in
-# it, then removes it; a root that keeps a mount stays: removing it could reach
-# into what is mounted.
+# Ends what runs in the root, unmounts deepest first, removes it; a root that
+# keeps a mount stays (removing it could reach into the mount).
 remove_root()
 {
     local m p
@@ -42,7 +31,7 @@ mounts_in_root()
     done | sort -r
 }
 
-# "$2"... in the root, as root, for at most "$1" seconds.
+# "$2"... in the root, as root, in a clean environment, for at most "$1" s.
 in_root()
 {
     local seconds=$1
@@ -51,7 +40,6 @@ in_root()
         HOME=/root LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive "$@"
 }
 
-# apt-get installs "$@" in the root, without recommends: Depends must be enough.
 apt_install()
 {
     in_root 900 apt-get install -y -qq --no-install-recommends "$@" >"$tmp/apt.log" 2>&1 ||

@@ -1,15 +1,13 @@
 #!/bin/bash
-# install.sh CASE - the installation: `cmake --install` of the build into a
-# temporary prefix, and the installed programs started through their launchers
-# from an unrelated folder under Xvfb, with the library of ../flows/flows.sh.
-# CASE is a case_* function, without "case_". Environment: VANTOR_BUILD, the
-# build folder; VANTOR_SETUP and VANTOR_FONT as for the flows.
+# install.sh CASE - `cmake --install` of the build into a temporary prefix,
+# the programs started through their launchers from an unrelated folder, with
+# the library of ../flows/flows.sh. CASE: a case_* function, without "case_".
+# Environment: VANTOR_BUILD; VANTOR_SETUP and VANTOR_FONT as for the flows.
 set -eu
 
 . "$(dirname "$(realpath "$0")")/../flows/flows.sh"
 
-# Installs the build into "$1"; the flows then start its launcher in $work,
-# which holds no data file.
+# Installs the build into "$1", to be started from $work, without data files.
 install_to()
 {
     prefix=$1
@@ -50,10 +48,9 @@ vantor-display-test|Vantor Display Test|Game;
 END
 }
 
-# The setup through its launcher from a folder without data files, then
-# through a link to the launcher: it runs in the user's data folder, linked to
-# the installed data. The display test through its launcher. A data file
-# missing from the installation: the program's own message and status 1.
+# The setup through its launcher, then through a link to it: it runs in the
+# user's data folder, linked to the installed data. The display test too. A
+# data file missing from the installation: the program's message, status 1.
 case_flows()
 {
     local data=$home/.local/share/vantor
@@ -78,8 +75,8 @@ case_flows()
     expect_untouched
 }
 
-# Installed into the user's own ~/.local, the data folder is the user's: the
-# launcher runs the program there and leaves the data files as they are.
+# Installed into the user's own ~/.local, the launcher leaves the data
+# folder's files as they are.
 case_own_prefix()
 {
     local data=$home/.local/share/vantor

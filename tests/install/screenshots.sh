@@ -1,11 +1,9 @@
 #!/bin/bash
 # screenshots.sh write|check DIR - the README's pictures of the pages, taken by
-# the program's own F11 in a flow (../flows/flows.sh) with the logo and known
-# settings: written into DIR (`make screenshots`: docs/), or compared with
-# DIR's. check fails when a picture is missing, not 600 x 375, or differs
-# anywhere but where the page changes with time (the flashing highlight, the
-# entry's blinking cursor); it then leaves the new ones in
-# $VANTOR_BUILD/screenshots-new. Environment: VANTOR_BUILD, the build folder.
+# the program's own F11 in a flow (../flows/flows.sh): written into DIR (`make
+# screenshots`: docs/), or compared with DIR's, failing when one is missing,
+# not 600 x 375, or differs but where the page changes with time (new ones
+# then in $VANTOR_BUILD/screenshots-new). Environment: VANTOR_BUILD.
 set -eu
 
 . "$(dirname "$(realpath "$0")")/../flows/flows.sh"
@@ -21,9 +19,7 @@ init
 out=$tmp/shots
 mkdir "$out"
 
-# Walks the pages from the main page down: OpenGL, 1024 x 768 windowed,
-# antialiasing with 4 samples; the question is the back-end's, the entry the
-# width's.
+# The pages from the main one down (the question: the back-end's; the entry: the width's).
 ln -s "$VANTOR_BUILD/logo.png" "$work/logo.png"
 write_settings "0 1024 768 0 1 4 22 22 22"$'\n'
 launch
@@ -36,8 +32,7 @@ keys Escape Escape Escape
 wait_exit 0
 expect_untouched
 
-# Each picture with the rectangle (window pixels) that changes with time: the
-# highlighted bar (column 10, 20 units wide, 15 pixels a unit) or the cursor.
+# Each picture with what changes with time: the highlighted bar or the cursor.
 while IFS='|' read -r name rectangle; do
     new=$out/$name.png old=$dir/$name.png
     [ "$(identify -format %wx%h "$new")" = 600x375 ] || fail "the new $name.png is not 600x375"

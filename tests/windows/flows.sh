@@ -1,15 +1,11 @@
 #!/bin/bash
-# flows.sh CASE - whole-program flows of the Windows programs under Wine: the
-# rows and the library of ../flows/flows.sh, with the settings file in the
-# Wine user's AppData\Roaming (a Windows text file: CR LF), the programs'
-# output in stdout.txt and stderr.txt in their current folder, and the window
-# closed as Windows' taskkill asks. CASE names rows of the table at the end,
-# or a wine_* function.
-#
-# Environment, set by CTest: VANTOR_WIN_BUILD (the Windows build folder: the
-# programs, their data files, the installer), VANTOR_WINE_RUN (wine-run),
-# VANTOR_WINE_PREFIX (the flows' Wine prefix, which the cases share one at a
-# time) and VANTOR_DOCS (the README's pictures, which the page must match).
+# flows.sh CASE - the Windows programs under Wine: rows (at the end) and
+# library of ../flows/flows.sh, with the settings in the Wine user's
+# AppData\Roaming (CR LF), the output in stdout.txt and stderr.txt in the
+# current folder, windows closed by taskkill; or a wine_* function.
+# Environment, set by CTest: VANTOR_WIN_BUILD (the Windows build folder),
+# VANTOR_WINE_RUN (wine-run), VANTOR_WINE_PREFIX (shared by the cases, one at
+# a time) and VANTOR_DOCS (the README's pictures).
 
 # shellcheck disable=SC2016 # what poll evaluates expands when it runs
 # shellcheck source-path=SCRIPTDIR
@@ -31,10 +27,8 @@ leftovers()
     [ ! -e "$(stdout_path)" ] && [ ! -e "$(stderr_path)" ] || fail "$(ls "$work")"
 }
 
-# An Xvfb with Wine's desktop process on it for the whole case, as Windows'
-# runs all the time (otherwise the first program with a window would start
-# it, and it would hold on to that program's stderr.txt); a working folder
-# with the font; the Wine user's folders.
+# Xvfb with Wine's desktop process for the whole case, as on Windows (else
+# the first program with a window starts it, holding on to its stderr.txt).
 init()
 {
     build=$(realpath "${VANTOR_WIN_BUILD:?the Windows build folder}") || exit 1
@@ -71,9 +65,8 @@ wine_do()
     timeout "$DEADLINE" "$VANTOR_WINE_RUN" "$prefix" "$@" >>"$tmp/wine.log" 2>&1 </dev/null
 }
 
-# Without the font, the fatal message box captioned "Vantor"; after OK the
-# program ends with status 1, the reason in stderr.txt, the settings untouched.
-# The box takes no keys in its first second: press until it goes.
+# Without the font, the fatal message box "Vantor"; after OK (pressed until
+# it goes: no keys in its first second) status 1, the reason in stderr.txt.
 wine_fatal()
 {
     write_settings "$KNOWN$EOL"
@@ -88,11 +81,11 @@ wine_fatal()
     expect_untouched
 }
 
-# The installer, silent: the programs in %LOCALAPPDATA%\Programs\Vantor, the
-# shortcuts, the "Apps & features" entry. The setup, started in its
-# shortcut's folder %LOCALAPPDATA%\Vantor, shows the README's main page and
-# saves its screenshot there; nothing is written where it is installed. The
-# silent uninstall removes all of it but the settings file and the screenshot.
+# The silent installer: the programs in %LOCALAPPDATA%\Programs\Vantor, the
+# shortcuts, the uninstall entry. The setup, in its shortcut's folder
+# %LOCALAPPDATA%\Vantor, shows the README's main page and saves its
+# screenshot there, writing nothing where it is installed. The silent
+# uninstall removes all but the settings file and the screenshot.
 wine_installer()
 {
     local programs=$home/AppData/Local/Programs/Vantor data=$home/AppData/Local/Vantor
@@ -132,11 +125,8 @@ wine_installer()
     expect_untouched
 }
 
-# Rows as in ../flows/flows.sh. The first run writes the defaults and F11
-# saves into the current folder. Changes saved by keys; Escape, "e", Ctrl+Q,
-# closing the window on the main page and in a question leave the file alone;
-# "Save and exit" into a read-only file fails and goes on. The display test in
-# each back-end says which, and "Close" (Return) ends it.
+# The first run writes the defaults, F11 saves into the current folder; the
+# ways out; a read-only file; the display test in each back-end.
 run_case wine_ "$(cat <<END
 first_run|-logo|-|shoot Escape|0|$DEFAULTS|
 roads||$KNOWN extra words|Up $SAVE_KEYS|0|$KNOWN|
