@@ -24,7 +24,7 @@ make_read_only() { chmod a-w "$settings"; }
 leftovers()
 {
     [ ! -e "$settings.new" ] || fail "a temporary file was left"
-    [ ! -e "$(stdout_path)" ] && [ ! -e "$(stderr_path)" ] || fail "$(ls "$work")"
+    [ ! -e "$(stdout_path)" ] && [ ! -e "$(stderr_path)" ] || fail "output files left: $(ls "$work" | tr "\n" " ")"
 }
 
 # Xvfb with Wine's desktop process for the whole case, as on Windows (else
