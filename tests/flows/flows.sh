@@ -279,22 +279,15 @@ save_fails()
 }
 
 # Through the installed launcher: a first start writes the defaults and F11
-# saves into the data folder "$1"; a second, of "$2" when given, saves.
+# saves into the data folder "$1"; a second (through a link in another folder
+# when "$2" is "link") saves.
 installed_flows()
 {
     shot=$1/screenshot.png
-    launch
-    expect_line "$settings" "$DEFAULTS"
-    shoot
-    keys Escape
-    wait_exit 0
-    expect_line "$settings" "$DEFAULTS"
-    write_settings "$KNOWN extra words$EOL"
-    VANTOR_SETUP=${2:-$VANTOR_SETUP}
-    launch
-    keys $SAVE_KEYS
-    wait_exit 0
-    expect_line "$settings" "$KNOWN"
+    run_rows <<END
+$case_name|-logo|-|shoot Escape|0|$DEFAULTS|
+$case_name|-logo ${2:-}|$KNOWN extra words|$SAVE_KEYS|0|$KNOWN|
+END
 }
 
 # Runs case $case_name: function "$1$case_name", or its rows of table "$2".
@@ -356,7 +349,7 @@ run_rows()
 {
     local setup=$VANTOR_SETUP logo row how before road status after says words word env wrap start
     local -a row_size
-    logo=$(realpath "${VANTOR_LOGO:?logo.png}")
+    logo=$(realpath "${VANTOR_LOGO:-${VANTOR_FONT%/*}/logo.png}")
     while IFS='|' read -r row how before road status after says; do
         [ "$row" = "$case_name" ] || continue
         [[ -z ${VANTOR_SDL_LIBRARY_PATH:-} || $how != *SDL12COMPAT_OPENGL_SCALING=1* ]] || continue
@@ -373,7 +366,7 @@ run_rows()
         for word in "${words[@]}"; do
             case $word in
                 display) VANTOR_SETUP=$VANTOR_DISPLAY_TEST title='Vantor Display Test' && ready_at "${row_size[@]}" ;;
-                -font) rm "$work/vantor.ttf" ;;
+                -font) mv "$work/vantor.ttf" "$tmp/" ;;
                 -logo) rm "$work/logo.png" ;;
                 badlogo) rm "$work/logo.png" && echo 'not a picture' >"$work/logo.png" ;;
                 read-only) make_read_only ;;
@@ -409,7 +402,7 @@ run_rows()
             fail "the display test outlived the setup"
         [ -z "$xvfb_pid" ] || [ "$(xrandr --verbose | grep Gamma)" = "$gamma_found" ] || fail "the gamma ramp changed"
         has_said || fail "not the lines '$says' in: $(out) $(err)"
-        [ -e "$work/vantor.ttf" ] || ln -s "$VANTOR_FONT" "$work/vantor.ttf"
+        [ ! -e "$tmp/vantor.ttf" ] || mv "$tmp/vantor.ttf" "$work/"
     done
 }
 

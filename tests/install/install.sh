@@ -13,7 +13,7 @@ install_to()
     prefix=$1
     cmake --install "${VANTOR_BUILD:?the build folder}" --prefix "$prefix" >"$tmp/install.log" 2>&1 ||
         fail "cmake --install: $(cat "$tmp/install.log")"
-    VANTOR_SETUP=$prefix/bin/vantor-setup
+    VANTOR_SETUP=$prefix/bin/vantor-setup VANTOR_DISPLAY_TEST=$prefix/bin/vantor-display-test
     rm -f "$work/vantor.ttf"
     unset XDG_DATA_HOME # the launcher's folder is then in the flows' HOME
 }
@@ -55,24 +55,13 @@ case_flows()
 {
     local data=$home/.local/share/vantor
     install_to "$tmp/a prefix"
-    mkdir "$tmp/bin"
-    ln -s "$prefix/bin/vantor-setup" "$tmp/bin/vantor-setup"
-    installed_flows "$data" "$tmp/bin/vantor-setup"
+    installed_flows "$data" link
     expect_entries "$work"
     [ "$(readlink "$data/logo.png")" = "$prefix/share/vantor/logo.png" ] ||
         fail "$data/logo.png links to $(readlink "$data/logo.png")"
-    write_settings '1 640 480 4 0 2 22 22 22'$'\n'
-    VANTOR_SETUP=$prefix/bin/vantor-display-test title='Vantor Display Test' ready=(165 416)
-    launch
-    keys Escape
-    wait_exit 0
-    expect_untouched
+    run_rows <<<"flows|display -logo|1 640 480 4 0 2 22 22 22|Escape|0|=|"
     rm "$prefix/share/vantor/vantor.ttf"
-    VANTOR_SETUP=$prefix/bin/vantor-setup
-    start_setup
-    wait_exit 1
-    grep -qx 'Vantor: vantor.ttf: could not read font' "$tmp/stderr" || fail "no message in: $(cat "$tmp/stderr")"
-    expect_untouched
+    run_rows <<<"flows|-logo|$KNOWN|-|1|=|2:Vantor: vantor.ttf: could not read font"
 }
 
 # Installed into the user's own ~/.local, the launcher leaves the data
