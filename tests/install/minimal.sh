@@ -14,12 +14,8 @@ here=$(dirname "$(realpath "$0")")
 readonly NO_DISPLAY='Vantor: no display found: DISPLAY and WAYLAND_DISPLAY are not set'
 # What only the tests, the benchmarks, the sanitizers or packaging use.
 readonly NOT_FOR_RUN='libgtest-dev xvfb xdotool imagemagick libbenchmark-dev libopencv-imgproc-dev clang debootstrap'
-
-fail()
-{
-    echo "FAIL minimal: $*" >&2
-    exit 1
-}
+. "$here/../flows/flows.sh" # its fail
+case_name=minimal
 
 # Runs "$2" in the clone, in the root, for at most "$1" seconds, logging to
 # $tmp/log; says how long it took.
