@@ -25,11 +25,12 @@ program_args=()      # the program's arguments
 case_name=${1:-}
 tmp="" xvfb_pid="" setup_pid="" win=""
 
-# Where the output goes, what else ends with a case, how a window is asked to
-# close: the Windows flows say their own.
+# Where the output goes, what else starts and ends with a case, how a window
+# is asked to close: the Windows flows say their own.
 stdout_path() { echo "$tmp/stdout"; }
 stderr_path() { echo "$tmp/stderr"; }
 stop_more() { :; }
+init_more() { :; }
 close_window() { "${VANTOR_WM_CLOSE:?wm-close}" "$win" || fail "wm-close failed"; }
 
 fail()
@@ -66,6 +67,7 @@ init()
     shot=$work/screenshot.png
     mkdir "$home" "$work"
     ln -s "$VANTOR_FONT" "$work/vantor.ttf"
+    init_more
 }
 
 # Runs "$@" every 20 ms until it succeeds; false after DEADLINE seconds.

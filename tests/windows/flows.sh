@@ -27,20 +27,15 @@ leftovers()
     [ ! -e "$(stdout_path)" ] && [ ! -e "$(stderr_path)" ] || fail "output files left: $(ls "$work" | tr "\n" " ")"
 }
 
+build=${VANTOR_WIN_BUILD:?the Windows build folder}
+prefix=${VANTOR_WINE_PREFIX:?the Wine prefix}
+VANTOR_SETUP=$build/vantor-setup.exe VANTOR_DISPLAY_TEST=$build/vantor-display-test.exe
+VANTOR_FONT=$build/vantor.ttf VANTOR_LOGO=$build/logo.png
+
 # Xvfb with Wine's desktop process for the whole case, as on Windows (else
 # the first program with a window starts it, holding on to its stderr.txt).
-init()
+init_more()
 {
-    build=$(realpath "${VANTOR_WIN_BUILD:?the Windows build folder}") || exit 1
-    prefix=${VANTOR_WINE_PREFIX:?the Wine prefix}
-    VANTOR_SETUP=$build/vantor-setup.exe VANTOR_DISPLAY_TEST=$build/vantor-display-test.exe
-    VANTOR_FONT=$build/vantor.ttf VANTOR_LOGO=$build/logo.png
-    tmp=$(mktemp -d "${TMPDIR:-/tmp}/vantor-wine-flow.XXXXXX") || exit 1
-    trap cleanup EXIT
-    trap 'exit 1' INT TERM HUP
-    work=$tmp/work shot=$tmp/work/screenshot.png
-    mkdir "$work"
-    cp "$VANTOR_FONT" "$work/"
     start_xvfb
     timeout "$DEADLINE_WINE" "$VANTOR_WINE_RUN" "$prefix" || fail "no Wine prefix (see $prefix.log)"
     WINEPREFIX=$prefix timeout "$DEADLINE" wineserver -w # the making's session ends
