@@ -15,54 +15,40 @@ case_name=example.${1:-}
 : "${VANTOR_BUILD:?the build folder}" "${VANTOR_SOURCE:?the source tree}"
 VANTOR_SETUP=$VANTOR_BUILD/vantor-setup VANTOR_FONT=$VANTOR_BUILD/vantor.ttf
 init
-prefix=$tmp/prefix out=$tmp/example
-for component in lib dev; do
-    cmake --install "$VANTOR_BUILD" --prefix "$prefix" --component $component >"$tmp/install.log" 2>&1 ||
-        fail "cmake --install: $(cat "$tmp/install.log")"
-done
-
-cmake_example()
-{
-    cmake -S "$VANTOR_SOURCE/examples" -B "$tmp/cmake" -DCMAKE_PREFIX_PATH="$prefix" \
-        -DCMAKE_C_FLAGS="-Wall -Wextra -Werror" "$@" >"$tmp/build.log" 2>&1 &&
-        cmake --build "$tmp/cmake" >>"$tmp/build.log" 2>&1 || fail "$(cat "$tmp/build.log")"
-    out=$tmp/cmake/vantor-example
-}
-
-# The names declared with VANTOR_IMAGE_API, comments and preprocessor lines
-# left out: a pointer's (*name) or a function's name(.
-declared()
-{
-    perl -0777 -ne 's{/\*.*?\*/}{}gs; s/^\s*#.*$//mg;
-        print "$+\n" while /VANTOR_IMAGE_API[^;(]*?(?:\(\*\s*(\w+)\s*\)|\b(\w+)\s*\((?!\*))/g' "$1" | sort
-}
+prefix=$tmp/prefix out=$tmp/cmake/vantor-example
+mkdir "$tmp/cmake"
+cmake --install "$VANTOR_BUILD" --prefix "$prefix" >"$tmp/log" 2>&1 || fail "$(cat "$tmp/log")"
+lib=$(find "$prefix" -name libvantor-image.so.0)
+export PKG_CONFIG_PATH=${lib%/*}/pkgconfig LD_LIBRARY_PATH=${lib%/*}
 
 case $1 in
     exports)
-        lib=$(find "$prefix" -name 'libvantor-image.so.0')
-        objdump -p "$lib" | grep -qx ' *SONAME *libvantor-image.so.0' || fail "SONAME: $(objdump -p "$lib" | grep SONAME)"
+        # Names declared with VANTOR_IMAGE_API (comments and preprocessor
+        # lines aside): a pointer's (*name) or a function's name(.
+        want=$(perl -0777 -ne 's{/\*.*?\*/}{}gs; s/^\s*#.*$//mg;
+            print "$+\n" while /VANTOR_IMAGE_API[^;(]*?(?:\(\*\s*(\w+)\s*\)|\b(\w+)\s*\((?!\*))/g' \
+            "$prefix/include/vantor/image.h" | sort)
         got=$(nm -D --defined-only "$lib" | awk '{ print $3 }' | sort)
-        want=$(declared "$prefix/include/vantor/image.h")
         [ "$(wc -l <<<"$want")" -gt 25 ] && [ "$got" = "$want" ] ||
             fail "exports:"$'\n'"$got"$'\n'"the header declares:"$'\n'"$want"
+        objdump -p "$lib" | grep -qx ' *SONAME *libvantor-image.so.0' || fail "no SONAME libvantor-image.so.0"
         echo "ok $case_name" && exit 0
         ;;
-    cmake) cmake_example ;;
-    static)
-        cmake_example -DVANTOR_IMAGE_TARGET=Vantor::image-static
-        ! ldd "$out" | grep -q vantor-image || fail "linked the shared library: $(ldd "$out")"
+    cmake | static)
+        target=Vantor::image && [ "$1" = cmake ] || target=Vantor::image-static
+        cmake -S "$VANTOR_SOURCE/examples" -B "$tmp/cmake" -DCMAKE_PREFIX_PATH="$prefix" \
+            -DCMAKE_C_FLAGS="-Wall -Wextra -Werror" -DVANTOR_IMAGE_TARGET=$target >"$tmp/log" 2>&1 &&
+            cmake --build "$tmp/cmake" >>"$tmp/log" 2>&1 || fail "$(cat "$tmp/log")"
         ;;
     pkg-config)
         # shellcheck disable=SC2046 # pkg-config's output is words
-        cc -Wall -Wextra -Werror -o "$out" "$VANTOR_SOURCE/examples/example.c" $(
-            PKG_CONFIG_PATH=$(dirname "$(find "$prefix" -name vantor-image.pc)") pkg-config --cflags --libs vantor-image) \
-            2>"$tmp/build.log" || fail "cc: $(cat "$tmp/build.log")"
-        export LD_LIBRARY_PATH=$(dirname "$(find "$prefix" -name 'libvantor-image.so.0')")
+        cc -Wall -Wextra -Werror -o "$out" "$VANTOR_SOURCE/examples/example.c" \
+            $(pkg-config --cflags --libs vantor-image) 2>"$tmp/log" || fail "$(cat "$tmp/log")"
         ;;
     *) echo "usage: $0 exports|cmake|static|pkg-config" >&2 && exit 2 ;;
 esac
-[ "$1" = static ] || ldd "$out" | grep -q "libvantor-image.so.0 => $prefix/" ||
-    fail "does not load the installed library: $(ldd "$out")"
+if [ "$1" = static ]; then ! ldd "$out" | grep -q vantor-image; else ldd "$out" | grep -q "so.0 => $lib"; fi ||
+    fail "not linked with the installed library as asked: $(ldd "$out")"
 
 # On each back-end, the menu page for a few frames, ended by the frame limit.
 cp "$VANTOR_BUILD/logo.png" "$work/"

@@ -45,40 +45,26 @@ check_control()
         fail "$deb: Depends names a development package: $names"
 }
 
-# The files of each package (the HTML reference's apart), laid out for /usr.
+# The files of package "$1" (the HTML reference's apart), laid out for /usr:
+# rows of package (or all), mode and paths, with the shell's {a,b} lists.
 want_files()
 {
-    local program size lib=./usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)
-    case $1 in
-        vantor-setup)
-            for program in vantor-setup vantor-display-test; do
-                echo "-rwxr-xr-x ./usr/bin/$program"
-                echo "-rwxr-xr-x ./usr/libexec/vantor/$program"
-                echo "-rw-r--r-- ./usr/share/applications/$program.desktop"
-                echo "-rw-r--r-- ./usr/share/man/man6/$program.6.gz"
-            done
-            for size in 48 64 128 256; do
-                echo "-rw-r--r-- ./usr/share/icons/hicolor/${size}x$size/apps/vantor.png"
-            done
-            echo '-rw-r--r-- ./usr/share/vantor/logo.png'
-            echo "lrwxrwxrwx ./usr/share/vantor/vantor.ttf -> ..${FONT_LINK#/usr/share}"
-            ;;
-        libvantor-image0)
-            echo "lrwxrwxrwx $lib/libvantor-image.so.0 -> libvantor-image.so.$version"
-            echo "-rw-r--r-- $lib/libvantor-image.so.$version"
-            ;;
-        libvantor-image-dev)
-            echo '-rw-r--r-- ./usr/include/vantor/image.h'
-            echo "-rw-r--r-- $lib/libvantor-image.a"
-            echo "lrwxrwxrwx $lib/libvantor-image.so -> libvantor-image.so.0"
-            echo "-rw-r--r-- $lib/pkgconfig/vantor-image.pc"
-            for p in Config ConfigVersion Targets Targets-relwithdebinfo; do
-                echo "-rw-r--r-- $lib/cmake/VantorImage/VantorImage$p.cmake"
-            done
-            ;;
-    esac
-    echo "-rw-r--r-- ./usr/share/doc/$1/changelog.gz"
-    echo "-rw-r--r-- ./usr/share/doc/$1/copyright"
+    local lib=./usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH) package mode paths
+    while read -r package mode paths; do
+        [ "$package" = "$1" ] || [ "$package" = all ] || continue
+        eval "printf -- '$mode %s\n' $paths"
+    done <<'END'
+vantor-setup -rwxr-xr-x ./usr/{bin,libexec/vantor}/{vantor-setup,vantor-display-test}
+vantor-setup -rw-r--r-- ./usr/share/{applications/{vantor-setup,vantor-display-test}.desktop,man/man6/{vantor-setup,vantor-display-test}.6.gz}
+vantor-setup -rw-r--r-- ./usr/share/icons/hicolor/{48x48,64x64,128x128,256x256}/apps/vantor.png ./usr/share/vantor/logo.png
+vantor-setup lrwxrwxrwx "./usr/share/vantor/vantor.ttf -> ..${FONT_LINK#/usr/share}"
+libvantor-image0 lrwxrwxrwx "$lib/libvantor-image.so.0 -> libvantor-image.so.$version"
+libvantor-image0 -rw-r--r-- $lib/libvantor-image.so.$version
+libvantor-image-dev -rw-r--r-- ./usr/include/vantor/image.h $lib/{libvantor-image.a,pkgconfig/vantor-image.pc}
+libvantor-image-dev -rw-r--r-- $lib/cmake/VantorImage/VantorImage{Config,ConfigVersion,Targets,Targets-$build_type}.cmake
+libvantor-image-dev lrwxrwxrwx "$lib/libvantor-image.so -> libvantor-image.so.0"
+all -rw-r--r-- ./usr/share/doc/$1/{changelog.gz,copyright}
+END
 }
 
 check_contents()
@@ -161,6 +147,8 @@ trap 'cleanup; remove_root' EXIT
 cpack -G DEB -B "$tmp/package" --config "$VANTOR_BUILD/CPackConfig.cmake" >"$tmp/cpack.log" 2>&1 ||
     fail "cpack: $(cat "$tmp/cpack.log")"
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$VANTOR_BUILD/CPackConfig.cmake")
+build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$VANTOR_BUILD/CMakeCache.txt" | tr '[:upper:]' '[:lower:]')
+build_type=${build_type:-noconfig}
 runtime="libc6 libstdc++6 libsdl1.2debian libfreetype6 libpng16-16 libopengl0 libglu1-mesa"
 while IFS='|' read -r name section needs; do
     deb=$(echo "$tmp/package/${name}_"*.deb)
