@@ -41,8 +41,9 @@
 
 /**
  * Marks the library's public names: exported from the shared library, which
- * hides everything else. Empty for the static library, whose users define
- * VANTOR_IMAGE_STATIC (the build files do).
+ * hides everything else. Users of a static library define
+ * VANTOR_IMAGE_STATIC (CMake's Vantor::image-static does), which leaves it
+ * empty; that matters on Windows, where a DLL's names are imported.
  */
 #if defined(VANTOR_IMAGE_STATIC)
 #define VANTOR_IMAGE_API
