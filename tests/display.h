@@ -38,16 +38,6 @@ inline void Open(int backend = BACKEND_SDL, int width = 600, int height = 375,
     ImageClear(); // a new screen surface holds whatever its memory held
 }
 
-// A scratch folder, the working folder for the object's lifetime. Made after
-// the display is open, which reads vantor.ttf from the build folder.
-struct scratch_dir {
-    std::filesystem::path before = std::filesystem::current_path();
-    std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("vantor-test-" + std::to_string(process_id()));
-    scratch_dir() { std::filesystem::create_directories(dir), std::filesystem::current_path(dir); }
-    ~scratch_dir() { std::filesystem::current_path(before), std::filesystem::remove_all(dir); }
-};
-
 // A frame as 0xRRGGBB pixels, top row first.
 struct frame {
     int width = 0, height = 0;

@@ -60,11 +60,7 @@ int AreaAverage(F at, int x, int y, int xscale, int yscale)
 
 // OpenGL wants bottom-up rows padded to powers of two and never enlarges;
 // SDL wants top-down rows without padding, at the place's size.
-struct caller {
-    const char *name;
-    int pad2, interpolate, top_down;
-};
-constexpr caller GL{"gl", 1, 0, 0}, SDLC{"sdl", 0, 1, 1};
+constexpr vimage::png_options GL{.pad2 = true}, SDLC{.interpolate = true, .top_row_first = true};
 
 // The screen LoadPNG decodes for, without opening a display.
 void SetScreen(int scale, double screen_gamma)
@@ -86,10 +82,11 @@ struct corpus_files {
     }
 };
 
-picture Load(const std::string &path, caller c, int alpha, int width = 0, int height = 0)
+picture Load(const std::string &path, vimage::png_options o, bool alpha, int width = 0,
+             int height = 0)
 {
-    return vimage::LoadPNG(path.c_str(), {width, height, alpha != 0, c.pad2 != 0,
-                                          c.interpolate != 0, c.top_down != 0});
+    o.alpha = alpha, o.width = width, o.height = height;
+    return vimage::LoadPNG(path.c_str(), o);
 }
 
 } // namespace
@@ -103,7 +100,7 @@ TEST(PngLoad, EveryColourTypeAndDepthDecodesToItsPixels)
     for (double gamma : {2.2, 1.0}) {
         const corpus_files files(gamma);
         for (const corpus_entry &e : files.entries)
-            for (caller c : {GL, SDLC})
+            for (vimage::png_options c : {GL, SDLC})
                 for (int alpha : {0, 1}) {
                     const picture l = Load(e.name, c, alpha, e.valid ? 0 : 8, e.valid ? 0 : 4);
                     if (!e.valid && e.message.empty() && l.pixels) continue; // zlib did not notice
@@ -117,7 +114,8 @@ TEST(PngLoad, EveryColourTypeAndDepthDecodesToItsPixels)
                             << e.name;
                         continue;
                     }
-                    ASSERT_TRUE(l.pixels) << e.name << " " << c.name << ": " << ImageError();
+                    ASSERT_TRUE(l.pixels)
+                        << e.name << (c.pad2 ? " gl: " : " sdl: ") << ImageError();
                     const int w2 = c.pad2 ? vimage::NextPowerOfTwo(e.width) : e.width;
                     const int h2 = c.pad2 ? vimage::NextPowerOfTwo(e.height) : e.height;
                     ASSERT_EQ(std::vector({l.width, l.height, l.width2, l.height2}),
@@ -125,14 +123,16 @@ TEST(PngLoad, EveryColourTypeAndDepthDecodesToItsPixels)
                         << e.name;
                     for (int row = 0; row < h2; ++row)
                         for (int x = 0; x < w2 * l.bpp; ++x) {
-                            const int y = c.top_down ? row : e.height - 1 - row, ch = x % l.bpp;
+                            const int y = c.top_row_first ? row : e.height - 1 - row,
+                                      ch = x % l.bpp;
                             const bool pad = x >= e.width * l.bpp || row >= e.height;
                             const size_t at =
                                 (static_cast<size_t>(y) * e.width + x / l.bpp) * 4 + ch;
                             ASSERT_NEAR(At(l, x / l.bpp, row, ch), pad ? 0 : e.rgba[at],
                                         pad || ch == 3 ? 0 : e.tolerance)
-                                << e.name << " gamma " << gamma << " " << c.name << " alpha "
-                                << alpha << " at " << x / l.bpp << "," << row << " byte " << ch;
+                                << e.name << " gamma " << gamma << (c.pad2 ? " gl" : " sdl")
+                                << " alpha " << alpha << " at " << x / l.bpp << "," << row
+                                << " byte " << ch;
                         }
                 }
     }
@@ -152,7 +152,7 @@ TEST(PngLoad, ThePlaceDecidesTheSizeWithinTheLimits)
 {
     const corpus_files files;
     // clang-format off
-    const std::tuple<const char *, caller, int, int, std::vector<int>> cases[] = {
+    const std::tuple<const char *, vimage::png_options, int, int, std::vector<int>> cases[] = {
         {"cells-512x256.png", GL, 8, 4, {120, 60, 128, 64}}, {"rgb8-100x50.png", GL, 0, 4, {100, 50, 128, 64}},
         {"rgb8-100x50.png", SDLC, 8, 0, {100, 50, 100, 50}}, {"rgb8-100x50.png", GL, 8, 4, {100, 50, 128, 64}},
         {"rgb8-100x50.png", GL, 2000000, 2000000, {100, 50, 128, 64}}, // kept at its own size
@@ -162,7 +162,8 @@ TEST(PngLoad, ThePlaceDecidesTheSizeWithinTheLimits)
     for (const auto &[path, c, width, height, sizes] : cases) {
         const picture l = Load(path, c, 0, width, height);
         ASSERT_TRUE(l.pixels) << path;
-        EXPECT_EQ(std::vector({l.width, l.height, l.width2, l.height2}), sizes) << path << c.name;
+        EXPECT_EQ(std::vector({l.width, l.height, l.width2, l.height2}), sizes)
+            << path << (c.pad2 ? " gl" : " sdl");
         // The padding is 0, so a bottom-up picture starts at buffer row 0.
         for (int row = 0; row < l.height2; ++row)
             for (int x = row < l.height ? l.width * 3 : 0; x < l.width2 * 3; ++x)
@@ -174,7 +175,7 @@ TEST(PngLoad, ThePlaceDecidesTheSizeWithinTheLimits)
     }
     // At 64 pixels a unit a 64-per-unit picture is already at its size.
     SetScreen(64, 2.2);
-    for (caller c : {GL, SDLC}) {
+    for (vimage::png_options c : {GL, SDLC}) {
         const picture placed = Load("cells-512x256.png", c, 0, 8, 4),
                       own = Load("cells-512x256.png", c, 0);
         EXPECT_EQ(std::vector(placed.pixels.get(), placed.pixels.get() + 512 * 256 * 3),

@@ -23,8 +23,6 @@ namespace {
 
 class SettingsFile : public testing::Test {
   protected:
-    void SetUp() override { fs::create_directories(dir); }
-    void TearDown() override { fs::remove_all(dir); }
     void Write(const std::string &text) { std::ofstream(path, std::ios::binary) << text; }
     std::string Read() const
     {
@@ -32,8 +30,9 @@ class SettingsFile : public testing::Test {
         ss << std::ifstream(path, std::ios::binary).rdbuf();
         return ss.str();
     }
-    fs::path dir = fs::temp_directory_path() / ("vantor-settings-" + std::to_string(process_id()));
-    std::string path = (dir / "Vantor Settings").string();
+    const scratch_dir scratch{false};
+    const fs::path dir = scratch.dir;
+    const std::string path = (dir / "Vantor Settings").string();
 };
 
 const std::string DEFAULT_LINE = "0 800 600 1 0 2 22 22 22\n";
