@@ -24,17 +24,42 @@ void OpenGL(int width, int height, int flags)
     Open(BACKEND_GL, width, height, flags);
 }
 
+// Two units by one at 64 pixels a unit: blue above red in the first unit,
+// white at alpha 0x80 in the second.
+std::string TwoUnits(const scratch_dir &scratch)
+{
+    png_desc d;
+    d.color_type = PNG_COLOR_TYPE_RGBA, d.width = 128, d.height = 64;
+    std::vector<std::vector<unsigned char>> rows(64);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 128; ++x)
+            rows[y].insert(rows[y].end(),
+                           x >= 64  ? std::initializer_list<unsigned char>{255, 255, 255, 128}
+                           : y < 32 ? std::initializer_list<unsigned char>{0, 0, 255, 255}
+                                    : std::initializer_list<unsigned char>{255, 0, 0, 255});
+    const std::string path = (scratch.dir / "two.png").string();
+    EXPECT_TRUE(WriteBytes(path, EncodePng(d, rows)));
+    return path;
+}
+
 // The canvas of the main page as ImageMenu draws it in a back-end, with no
 // item highlighted (the highlight flashes with time), and what the page
-// lacks: bytes without glyphs, the frame rate and the status line. The odd
-// pixel of the vertical margin is below the canvas in SDL, above it in OpenGL.
-frame MainPage(int backend, int width, int height)
+// lacks: a picture drawn opaque and blended, bytes without glyphs, the frame
+// rate and the status line. The odd pixel of the vertical margin is below
+// the canvas in SDL, above it in OpenGL.
+frame MainPage(int backend, int width, int height, const std::string &picture)
 {
     EXPECT_EQ(ImageInit(backend, width, height, 0, 2, 22, 22, 22, IMAGE_SOFTWARE_GAMMA), 0)
         << ImageError();
     logo_loaded = ImageLoad(&logo, "logo.png", 8, 4, 0) == 0;
     EXPECT_TRUE(logo_loaded) << ImageError();
     vimage::DrawMenuFrame(DrawMainMenu, static_cast<int>(main_items.size()), main_items.data(), -1);
+    image opaque{}, blended{};
+    EXPECT_EQ(ImageLoad(&opaque, picture.c_str(), 2, 1, 0), 0) << ImageError();
+    EXPECT_EQ(ImageLoad(&blended, picture.c_str(), 2, 1, 1), 0) << ImageError();
+    ImageDraw(&opaque, 30, 5);
+    ImageRect(30, 7, 3, 1, 0x00FF00);
+    ImageDraw(&blended, 30, 7);
     TextL(1, 24, "A\x01\xff\x42", WHITE); // 0x42: B
     vimage::overlay = {.show_fps = 1, .fps = 60, .fps_start = SDL_GetTicks()};
     ImageRect(0, 23, 40, 1, 0); // the back-ends round the band's fractional edges apart
@@ -89,11 +114,13 @@ GLint Filter(const image &pic, GLenum which)
 TEST(GLPage, MainPageAsInTheSDLBackEnd)
 {
     StartX11();
+    const scratch_dir scratch(false);
+    const std::string picture = TwoUnits(scratch);
     for (auto [width, height] : {std::pair{600, 375}, {1024, 768}}) { // uneven margins
         SCOPED_TRACE(width);
-        const frame sdl = MainPage(BACKEND_SDL, width, height);
+        const frame sdl = MainPage(BACKEND_SDL, width, height, picture);
         EXPECT_EQ(ImageGLState(), nullptr); // the SDL back-end has no gl record
-        const frame gl = MainPage(BACKEND_GL, width, height);
+        const frame gl = MainPage(BACKEND_GL, width, height, picture);
         GLint depth = 0; // every matrix pushed was popped
         glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
         EXPECT_EQ(depth, 1);
@@ -170,58 +197,35 @@ TEST(GLDraw, RectanglesMarginsAndPan)
     EXPECT_EQ(Frame().Lit(), "37,72 987x625");
 }
 
+// Pixels as in the SDL back-end (see above) from textures: nearest texels at
+// the picture's place, magnified linearly when it has fewer pixels than its
+// place, mipmapped at its own size (where it covers nothing).
 TEST(GLDraw, PicturesAreTexturesOfTheirPlace)
 {
     OpenGL(600, 375, 0); // 15 pixels a unit
     const scratch_dir scratch;
-    // Two units by one at 64 pixels a unit: blue above red in the first
-    // unit, white at alpha 0x80 in the second; reduced exactly to 30 x 15.
+    const std::string two = TwoUnits(scratch);
     png_desc d;
-    d.color_type = PNG_COLOR_TYPE_RGBA, d.width = 128, d.height = 64;
-    std::vector<std::vector<unsigned char>> rows(64);
-    for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 128; ++x)
-            rows[y].insert(rows[y].end(),
-                           x >= 64  ? std::initializer_list<unsigned char>{255, 255, 255, 128}
-                           : y < 32 ? std::initializer_list<unsigned char>{0, 0, 255, 255}
-                                    : std::initializer_list<unsigned char>{255, 0, 0, 255});
-    ASSERT_TRUE(WriteBytes("two.png", EncodePng(d, rows)));
-    image opaque{}, blended{};
-    ASSERT_EQ(ImageLoad(&opaque, "two.png", 2, 1, 0), 0) << ImageError();
-    ASSERT_EQ(ImageLoad(&blended, "two.png", 2, 1, 1), 0) << ImageError();
-    EXPECT_EQ(std::pair(opaque.tex.texwidth, opaque.tex.texheight),
-              std::pair(30.0f / 32, 15.0f / 16));
-    EXPECT_EQ(Filter(opaque, GL_TEXTURE_MAG_FILTER), GL_NEAREST);
-    ImageRect(0, 4, 40, 1, 0x00FF00);
-    ImageDraw(&opaque, 4, 2);
-    ImageDraw(&blended, 4, 4);
-    const frame f = Frame();
-    EXPECT_EQ(f.Lit(), "0,30 600x45");
-    // clang-format off
-    for (auto [x, y, colour] : {std::tuple{60, 30, 0x0000FFu}, {74, 44, 0xFF0000u}, {89, 30, WHITE},
-             {90, 30, 0u}}) // the picture's top row on top, its right edge
-        EXPECT_EQ(f.At(x, y), colour) << x << "," << y;
-    // clang-format on
-    EXPECT_NEAR(f.At(89, 60) >> 16, 0x80, 1); // alpha: white over green
-    EXPECT_EQ(f.At(89, 60) >> 8 & 0xff, 0xFFu);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND) || glIsEnabled(GL_TEXTURE_2D));
-    ImageFree(&opaque);
-    EXPECT_FALSE(glIsTexture(opaque.tex.name));
-    // Fewer pixels than its place: magnified linearly. Its own size:
-    // mipmapped, and without a place it covers nothing.
-    d.width = 20, d.height = 10;
+    d.color_type = PNG_COLOR_TYPE_RGB, d.width = 20, d.height = 10;
     ASSERT_TRUE(WriteBytes("small.png",
-                           EncodePng(d, std::vector(10, std::vector<unsigned char>(80, 128)))));
-    image small{}, own{};
+                           EncodePng(d, std::vector(10, std::vector<unsigned char>(60, 128)))));
+    image exact{}, small{}, own{}, none{};
+    ASSERT_EQ(ImageLoad(&exact, two.c_str(), 2, 1, 1), 0) << ImageError();
     ASSERT_EQ(ImageLoad(&small, "small.png", 2, 1, 0), 0);
-    EXPECT_EQ(Filter(small, GL_TEXTURE_MIN_FILTER), GL_NEAREST);
-    EXPECT_EQ(Filter(small, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
-    ASSERT_EQ(ImageLoad(&own, "two.png", 0, 0, 0), 0);
-    EXPECT_EQ(Filter(own, GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
+    ASSERT_EQ(ImageLoad(&own, two.c_str(), 0, 0, 0), 0);
+    EXPECT_EQ(std::pair(exact.tex.texwidth, exact.tex.texheight),
+              std::pair(30.0f / 32, 15.0f / 16));
+    EXPECT_EQ(
+        std::vector({Filter(exact, GL_TEXTURE_MAG_FILTER), Filter(small, GL_TEXTURE_MIN_FILTER),
+                     Filter(small, GL_TEXTURE_MAG_FILTER), Filter(own, GL_TEXTURE_MIN_FILTER)}),
+        std::vector<GLint>({GL_NEAREST, GL_NEAREST, GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR}));
+    ImageDraw(&exact, 4, 4);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND) || glIsEnabled(GL_TEXTURE_2D));
+    ImageFree(&exact);
+    EXPECT_FALSE(glIsTexture(exact.tex.name));
     ImageClear();
     ImageDraw(&own, 1, 1);
     EXPECT_EQ(Frame().Lit(), "none");
-    image none{};
     EXPECT_EQ(ImageDraw(&none, 0, 0), -1);
 }
 
