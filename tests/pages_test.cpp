@@ -85,13 +85,13 @@ TEST(TestDisplay, VerdictRevertAndAdvice)
     RestoreDisplayFields(rec, {1, 640, 480, 4 | 8, 0, 2, 22, 22, 22});
     EXPECT_EQ(FormatSettings(rec), "1 640 480 -4 0 2 6 7 8\n"); // flag bits 0 and 1 only
 
-    for (const char *soft : {"llvmpipe (LLVM 15.0.6, 256 bits)", "Gallium 0.4 on softpipe",
-                             "Mesa DRI swrast", "GDI Generic", "Microsoft Basic Render Driver"})
-        EXPECT_TRUE(SoftwareRenderer(soft)) << soft;
-    constexpr const char *NO_NAME = nullptr;
-    for (const char *card :
-         {"AMD Radeon RX 6600 (radeonsi, navi23)", "NVIDIA GeForce GTX 1060", "", NO_NAME})
-        EXPECT_FALSE(SoftwareRenderer(card)) << (card ? card : "null");
+    // clang-format off
+    for (auto [name, software] : {std::pair{"llvmpipe (LLVM 15.0.6, 256 bits)", true},
+             {"Gallium 0.4 on softpipe", true}, {"Mesa DRI swrast", true}, {"GDI Generic", true},
+             {"Microsoft Basic Render Driver", true}, {"AMD Radeon RX 6600 (radeonsi, navi23)", false},
+             {"NVIDIA GeForce GTX 1060", false}, {"", false}, {nullptr, false}})
+        EXPECT_EQ(SoftwareRenderer(name), software) << (name ? name : "null");
+    // clang-format on
 
     const int modes[][2] = {{1920, 1080}, {1024, 768}, {800, 600}, {640, 480}, {320, 200}};
     constexpr int FULL = IMAGE_FULLSCREEN;

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -71,10 +70,8 @@ TEST_F(SettingsFile, ReadsNumbersUntilTheFirstThatIsNot)
         EXPECT_EQ(LoadSettingsFrom(path.c_str(), &rec), 0);
         EXPECT_EQ(FormatSettings(rec), line) << text;
     }
-    // What is written reads back; a missing file gives the defaults.
-    settings back = defaults;
-    EXPECT_EQ(ParseSettings(FormatSettings({-1, INT_MIN, INT_MAX, 7, 1, 64, 1, 50, -3}), back), 9);
-    EXPECT_EQ(FormatSettings(back), "-1 -2147483648 2147483647 7 1 64 1 50 -3\n");
+    // A missing file gives the defaults.
+    settings back{};
     fs::remove(path);
     EXPECT_EQ(LoadSettingsFrom(path.c_str(), &back), -1);
     EXPECT_EQ(FormatSettings(back), DEFAULT_LINE);
