@@ -1,7 +1,5 @@
-// display.h - what the tests share: a back-end opened afresh in this process
-// (SDL under the dummy driver, or OpenGL on an Xvfb of its own), the frame
-// read back, events made by hand, a scratch folder, and libpng's own reading
-// of a PNG file.
+// display.h - what the display tests share: a back-end opened in this
+// process, the frame read back, events made by hand, a PNG file read back.
 #pragma once
 
 #include "image_internal.h"

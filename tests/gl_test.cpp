@@ -1,7 +1,5 @@
-// The OpenGL back-end on Xvfb with Mesa, frames read back from the back
-// buffer: the setup's main page as the SDL back-end draws it, what the
-// context was granted, rectangles with margins and pan, textured pictures,
-// the library's keys and overlays, and the screenshot.
+// The OpenGL back-end on Xvfb with Mesa, frames read from the back buffer:
+// the main page as the SDL back-end draws it, and what only OpenGL has.
 
 #include "display.h"
 #include "png_write.h"
@@ -108,9 +106,8 @@ GLint Filter(const image &pic, GLenum which)
 
 } // namespace
 
-// Both back-ends on the same X server may differ only by their rounding:
-// every pixel of one has its like within one pixel of its place in the
-// other, and almost all at the very place.
+// Both back-ends may differ only by rounding: every pixel has its like within
+// one pixel of its place in the other, almost all at the very place.
 TEST(GLPage, MainPageAsInTheSDLBackEnd)
 {
     StartX11();
@@ -197,9 +194,8 @@ TEST(GLDraw, RectanglesMarginsAndPan)
     EXPECT_EQ(Frame().Lit(), "37,72 987x625");
 }
 
-// Pixels as in the SDL back-end (see above) from textures: nearest texels at
-// the picture's place, magnified linearly when it has fewer pixels than its
-// place, mipmapped at its own size (where it covers nothing).
+// Textures: nearest texels at the place's size, magnified linearly when
+// smaller, mipmapped at its own size (where it covers nothing).
 TEST(GLDraw, PicturesAreTexturesOfTheirPlace)
 {
     OpenGL(600, 375, 0); // 15 pixels a unit
@@ -229,9 +225,8 @@ TEST(GLDraw, PicturesAreTexturesOfTheirPlace)
     EXPECT_EQ(ImageDraw(&none, 0, 0), -1);
 }
 
-// In a context with an accumulation buffer and without glBlendColor, as
-// Mesa gives: the help screen's backdrop and descriptions, bright or dim by
-// what it has.
+// The help screen in Mesa's context (accumulation buffer, no glBlendColor):
+// its backdrop, and descriptions bright or dim by what the context has.
 TEST(GLOverlays, HelpInAContextWithAccumulationBufferWithoutBlendColor)
 {
     OpenGL(600, 375, IMAGE_ACCUM);

@@ -1,6 +1,5 @@
-// Opening the display: the canvas geometry and unit conversions, the gamma
-// tables, refusals and what a second initialisation replaces, and the helpers
-// behind ImageModes and the OpenGL checks.
+// Opening the display: canvas geometry, gamma tables, refusals and a second
+// initialisation, and the helpers behind ImageModes and the OpenGL checks.
 
 #include "display.h"
 
@@ -95,10 +94,8 @@ TEST(Gamma, RampReadBackMatchesOnlyTheCurveAsked)
         EXPECT_EQ(vimage::RampMatches(ramp.data(), gamma), matches) << gamma;
 }
 
-// A refused initialisation, first or after ones that worked (OpenGL under
-// the dummy driver fails with some message), leaves every entry failing with
-// a message instead of drawing on a screen its video mode replaced. A second
-// one that works replaces the first: canvas, glyphs and table.
+// A refused initialisation, also after ones that worked, leaves every entry
+// failing with a message; a second that works replaces canvas and glyphs.
 TEST(Init, RefusalsLeaveNoDisplayASecondReplacesTheFirst)
 {
     StartSDL();

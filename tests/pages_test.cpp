@@ -1,7 +1,5 @@
-// The setup's pages where the flows cannot reach: values a hand-edited file
-// can hold, the entries at the int limits, the gamma page's levels and steps
-// and its test picture, the size list's rows, and how "Test display" reads
-// the display test's end and report.
+// The setup's pages where the flows cannot reach: hand-edited values, entries
+// at the int limits, the size list, "Test display", and the gamma page.
 
 #include "display.h"
 #include "display_report.h"
@@ -58,10 +56,8 @@ TEST(Pages, EveryItemOfTheSizeListHasARowOfItsOwn)
     }
 }
 
-// "Test display": the display test's end (exit status and output) as the
-// status line reads it, what a revert puts back, and the test's own report:
-// software OpenGL named, and advice for a refused record only where the
-// display can confirm it.
+// "Test display": the status line for the test's end, what a revert puts
+// back, software OpenGL named, and advice only where the display confirms it.
 TEST(TestDisplay, VerdictRevertAndAdvice)
 {
     const std::pair<test_verdict, std::string> verdicts[] = {
@@ -138,9 +134,8 @@ TEST(GammaPage, LevelsAndSteps)
     EXPECT_EQ(FormatSettings(rec), "0 800 600 1 0 2 59 -4 49\n");
 }
 
-// The gamma page's test picture on the setup's own window, 600 x 120 pixels
-// from y 95, drawn without the library's correction: four bands (white, red,
-// green, blue) of a flat field over half-lit patterns.
+// The gamma page's picture, 600 x 120 pixels from y 95, uncorrected: bands of
+// white, red, green and blue, a flat field over half-lit patterns.
 TEST(GammaPicture, BandsOfFlatFieldsAndHalfLitPatterns)
 {
     Open();

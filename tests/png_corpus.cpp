@@ -1,7 +1,6 @@
 // png_corpus.cpp - see png_corpus.h. The expected pixels are worked out from
-// the samples written by the rules of the PNG format, not by decoding; where
-// the file's gamma and the screen's differ by more than libpng's threshold
-// (5%), they are the power law in double precision, within 1.
+// the samples written by the PNG format's rules, not by decoding; where the
+// gammas differ by more than libpng's 5%, the power law, within 1.
 
 #include "png_corpus.h"
 
@@ -169,8 +168,7 @@ std::vector<corpus_entry> MakeCorpus(double screen_gamma)
         if (fix_crc) FixCrc(b, idat);
         return b;
     };
-    // Headers that must be refused before any pixel is read, over the 1 x 1
-    // picture's data.
+    // Headers refused before any pixel is read, over the 1 x 1 picture.
     auto header = [&](uint32_t width, uint32_t height, int depth, int type) {
         std::vector<unsigned char> b = tiny;
         for (int i = 0; i < 4; ++i) {
@@ -202,9 +200,8 @@ std::vector<corpus_entry> MakeCorpus(double screen_gamma)
     for (const auto &[file, bytes, message] : damage)
         corpus.push_back({file, bytes, false, 0, 0, {}, 0, message});
 
-    // Damage libpng passes over: no IEND chunk (the loader stops after the
-    // pixels), and a bad CRC in an ancillary chunk (dropped; this gAMA
-    // changes nothing at a screen gamma of 2.2 anyway).
+    // Damage libpng passes over: no IEND chunk, and a bad CRC in an
+    // ancillary chunk (this gAMA changes nothing at 2.2 anyway).
     corpus_entry no_iend = corpus[cases.size() - 1];
     no_iend.name = "no-iend.png";
     no_iend.bytes = prefix(rgb.size() - 12);

@@ -1,8 +1,6 @@
-// Pictures: PNG loading through both callers' argument sets (pixels, sizes,
-// row order, padding) against the generated corpus, damaged and missing
-// files, the size chosen for a place and the limits; the cell resampler and
-// the logo against a direct area sum, and the float resampler's worked
-// examples.
+// Pictures: PNG loading for both callers against the generated corpus, the
+// size chosen for a place and the limits; the cell resampler and the logo
+// against a direct area sum; the float resampler's worked examples.
 
 #include "display.h"
 #include "png_corpus.h"
@@ -41,8 +39,8 @@ int At(const picture &p, int x, int y, int c)
 
 // Byte (x, y) of a picture of 64 pixels a unit, `at`, reduced to xscale x
 // yscale pixels a unit: the exact area average, rounded half up. In 1/scale
-// source pixels, screen pixel i of a unit is [64 i, 64 (i + 1)) and source
-// pixel j is [scale j, scale (j + 1)).
+// source pixels, screen pixel i is [64 i, 64 (i + 1)), source pixel j
+// [scale j, scale (j + 1)).
 template <class F>
 int AreaAverage(F at, int x, int y, int xscale, int yscale)
 {
@@ -91,10 +89,9 @@ picture Load(const std::string &path, vimage::png_options o, bool alpha, int wid
 
 } // namespace
 
-// Every byte of the picture and of the padding, at the file's own size. At a
-// screen gamma of 1.0 (the hardware ramp) files without gAMA are converted
-// from 0.45455 to linear intensities. Damaged files fail with their message
-// and write no size.
+// Every byte of the picture and of the padding, at the file's own size, for
+// a screen gamma of 2.2 and of 1.0 (the hardware ramp). Damaged files fail
+// with their message and write no size.
 TEST(PngLoad, EveryColourTypeAndDepthDecodesToItsPixels)
 {
     for (double gamma : {2.2, 1.0}) {
@@ -145,9 +142,8 @@ TEST(PngLoad, EveryColourTypeAndDepthDecodesToItsPixels)
 }
 
 // A place of 8 x 4 units at 15 pixels a unit: a 64-per-unit picture is
-// reduced by the cell resampler whatever the caller; a smaller one is
-// enlarged only by the SDL caller, a larger one reduced by both. Places no
-// screen can hold, and a screen never set up, fail.
+// reduced exactly; a smaller one enlarged only for SDL, a larger one reduced
+// for both. Places no screen can hold, and a screen never set up, fail.
 TEST(PngLoad, ThePlaceDecidesTheSizeWithinTheLimits)
 {
     const corpus_files files;
@@ -194,9 +190,8 @@ TEST(PngLoad, ThePlaceDecidesTheSizeWithinTheLimits)
         EXPECT_EQ(vimage::NextPowerOfTwo(v), p);
 }
 
-// The SDL back-end's loader: the picture in the display's format, drawn with
-// its own pixels (pictures are not gamma-corrected); with alpha, opaque
-// pixels replace and transparent ones leave what was there.
+// The SDL back-end draws a picture's own pixels (not gamma-corrected); with
+// alpha, opaque pixels replace and transparent ones leave what was there.
 TEST(ImageLoadSDL, LoadsIntoTheDisplayFormat)
 {
     Open();
@@ -221,8 +216,8 @@ TEST(ImageLoadSDL, LoadsIntoTheDisplayFormat)
     EXPECT_EQ(img.surfp, reinterpret_cast<SDL_Surface *>(&img));
 }
 
-// At every scale (other scales down, to keep the axes apart), RGB and RGBA,
-// with garbage in the row padding.
+// At every scale (the other axis at 64 minus it), RGB and RGBA, with garbage
+// in the row padding.
 TEST(ResampleCells, EqualsTheDirectAreaSumAtEveryScale)
 {
     for (int bpp : {3, 4}) {
@@ -251,9 +246,8 @@ TEST(ResampleCells, EqualsTheDirectAreaSumAtEveryScale)
     }
 }
 
-// The logo (staged in the build folder) on the main page: 8 x 4 units at
-// (0, 0.5), reduced exactly to 120 x 60 pixels from y 7, and nothing outside
-// its place; without it, the page draws all the same.
+// The logo on the main page: 8 x 4 units at (0, 0.5), reduced exactly to
+// 120 x 60 pixels from y 7, nothing outside; without it, the page draws.
 TEST(Logo, MainPageShowsTheLogoReducedExactly)
 {
     Open();
@@ -299,9 +293,8 @@ TEST(ResampleFloat, WorkedExamples)
             for (int k : {0, 1, 2, 3}) sum += At(src, 2 * (x / 3) + k % 2, 2 * y + k / 2, x % 3);
             ASSERT_EQ(At(half, x / 3, y, x % 3), sum / 4) << x / 3 << "," << y;
         }
-    // 2 x 1 to 4 x 1: column 0 is source column 0, column 1 the mean of the
-    // two (15.5 rounds up), columns 2 and 3 source column 1. An opaque red
-    // pixel and a transparent black one: half the alpha, the colour stays red.
+    // 2 x 1 to 4 x 1 interpolates (15.5 rounds up); opaque red and
+    // transparent black give half the alpha, and red stays red.
     const picture four = vimage::ResampleFloat(
         Make(2, 1, 3, 2, [](int x, int, int c) { return x == 0 ? 10 + c : 21; }), 4, 1, false);
     const picture one = vimage::ResampleFloat(
@@ -311,10 +304,8 @@ TEST(ResampleFloat, WorkedExamples)
               std::vector<unsigned char>({10, 11, 12, 16, 16, 17, 21, 21, 21, 21, 21, 21}));
     EXPECT_EQ(std::vector(one.pixels.get(), one.pixels.get() + 4),
               std::vector<unsigned char>({255, 0, 0, 128}));
-    // Wholly transparent areas become transparent black; reduced in one
-    // direction and enlarged in the other, rows and columns weigh no more
-    // than the part they cover, so a uniform picture stays uniform; the
-    // padding is 0 in every byte.
+    // Transparent areas become transparent black; a uniform picture stays
+    // uniform, whichever way each axis goes; the padding is 0.
     // clang-format off
     for (auto [w, h, value, nw, nh, pad, w2, h2] : {std::tuple{4, 4, 0, 2, 2, false, 2, 2},
              {37, 23, 60, 10, 7, false, 10, 7}, {40, 10, 60, 20, 30, false, 20, 30},

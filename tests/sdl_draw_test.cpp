@@ -1,6 +1,5 @@
-// Pixels drawn by the SDL back-end under the dummy driver: rectangles with
-// and without margins, text against FreeType's own metrics, the overlays and
-// the screenshot file.
+// The SDL back-end under the dummy driver: rectangles, text against
+// FreeType's own metrics, the overlays and the screenshot file.
 
 #include "display.h"
 
@@ -62,10 +61,9 @@ TEST(SDLDraw, RectanglesFillTheCanvasNotTheMarginsAndClip)
     EXPECT_NE(ImageError(), nullptr);
 }
 
-// Glyphs against FreeType's own rendering at the library's size: on the
-// baseline at their bearings, in the corrected colour where fully covered,
-// and measured by their advances. Bytes without a glyph measure three
-// quarters of a unit, rounded down, and draw nothing.
+// Glyphs on the baseline at FreeType's bearings, corrected colour where fully
+// covered, measured by their advances; bytes without a glyph draw nothing
+// and measure three quarters of a unit, rounded down.
 TEST(SDLText, GlyphsWidthsAlignmentAndBytesWithoutGlyphs)
 {
     Open(); // 15 pixels a unit
@@ -148,9 +146,8 @@ TEST(Overlays, HelpBackdropFrameRateAndStatusLine)
     }
 }
 
-// A second closes when it is over: the rate shown is its count of frames,
-// the next second starts 1000 ms after it (after a pause, one closes per
-// frame), and the count starts again. Tick counts wrap around after 49 days.
+// A second closes when it is over: its count of frames is shown, the next
+// starts 1000 ms after it, also across the tick counter's wrap-around.
 TEST(FrameCounter, ClosesASecondWhenItIsOver)
 {
     // The second's start, its frames so far, now; then the rate shown (-1:
@@ -168,8 +165,8 @@ TEST(FrameCounter, ClosesASecondWhenItIsOver)
     }
 }
 
-// Screenshots, written in a scratch folder: the canvas without its margins,
-// top row first, gAMA 1/2.2 for software correction; each replaces the last.
+// The canvas without its margins, top row first, gAMA 1/2.2 for software
+// correction; each replaces the last, a failure none.
 TEST(Screenshot, HoldsTheCanvasOrReportsAFailure)
 {
     Open(BACKEND_SDL, 800, 600);
@@ -190,8 +187,7 @@ TEST(Screenshot, HoldsTheCanvasOrReportsAFailure)
     for (int y = 0; y < 500; ++y)
         for (int x = 0; x < 800; x += 7) ASSERT_EQ(png.At(x, y), f.At(x, y + 50)) << x << "," << y;
     EXPECT_EQ(std::pair(png.At(0, 0), png.At(799, 499)), std::pair(0xFF0000u, 0x0000FFu));
-    // A failure leaves that screenshot and no temporary file: the temporary
-    // file's name taken by a folder (in the way even of root), a full disk.
+    // The temporary file's name taken by a folder (even for root), a full disk.
     ImageClear();
     for (const bool full : {false, true}) {
         if (full && !no_file_growth::supported) continue;

@@ -77,10 +77,9 @@ TEST_F(SettingsFile, ReadsNumbersUntilTheFirstThatIsNot)
     EXPECT_EQ(FormatSettings(back), DEFAULT_LINE);
 }
 
-// The file is replaced whole by one text line, as the system writes text
-// (on Windows ending in CR LF); through a link, the file it points to, keeping
-// its mode. When the temporary file cannot be made or written (a folder in its
-// way, even for root; a full disk), the previous file stays and nothing is left.
+// One text line (CR LF on Windows) replaces the file whole, through a link
+// the file it points to, keeping its mode; when the temporary file cannot be
+// made or written, the previous file stays and nothing is left.
 TEST_F(SettingsFile, SavingReplacesTheFileWholeOrNotAtAll)
 {
     Write("1 2 3 4 5 6 7 8 9 and a much longer tail than the new line has\n");
@@ -126,9 +125,8 @@ TEST_F(SettingsFile, TheFileLivesInTheApplicationDataFolder)
     EXPECT_TRUE(fs::is_directory(appdata));
 }
 #else
-// In $XDG_CONFIG_HOME when absolute, else $HOME/.config, made with its parents when
-// missing; when no folder can be had, the bare name. ConfFile keeps the
-// first answer.
+// In $XDG_CONFIG_HOME when absolute, else $HOME/.config, made when missing;
+// else the bare name. ConfFile keeps the first answer.
 TEST_F(SettingsFile, TheFileLivesInTheConfigFolder)
 {
     const fs::path home = dir / std::string(200, 'h') / std::string(200, 'o');
@@ -161,9 +159,8 @@ TEST_F(SettingsFile, TheFileLivesInTheConfigFolder)
 }
 #endif
 
-// Each program's command line: its arguments and what they ask for, as help,
-// version, reset, confirm, the --config file and the record tested; "error"
-// when refused. The help lists each program's own options, no other.
+// Each program's options: help, version, reset, confirm, --config and the
+// record tested, or "error"; the help lists the program's own options only.
 TEST(CommandLine, OptionsOfEachProgram)
 {
     constexpr auto SETUP = program_id::setup, TEST = program_id::display_test;
