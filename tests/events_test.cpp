@@ -102,8 +102,6 @@ TEST(Status, LongMessagesAreCutAndTheLastErrorKept)
     const std::string long_text(100, 'x');
     ImageStatus("%s", long_text.c_str());
     EXPECT_EQ(overlay.status.data(), long_text.substr(0, 63));
-    ImageStatus("%dx supersampling.", 12);
-    EXPECT_STREQ(overlay.status.data(), "12x supersampling.");
     EXPECT_EQ(ImageError(), nullptr);
     SDL_SetError("first");
     EXPECT_EQ(vimage::SetError("%s", SDL_GetError()), -1);
