@@ -150,7 +150,7 @@ TEST(Helpers, ModesExtensionsAndVersions)
              {ext, "", 0}, {nullptr, "GL_ARB_imaging", 0}})
         EXPECT_EQ(vimage::ExtensionListed(text, name), listed) << name << " in " << text;
     // OpenGL 1.1 or newer runs; 1.2 brings glDrawRangeElements.
-    for (auto [text, usable, gl12] : {std::tuple{"1.1", true, false}, {"1.2", true, true},
+    for (auto [text, usable, gl12] : {std::tuple{"1.1", true, false}, {"1.2", true, true}, {"2.0", true, true},
              {"4.5 (Compatibility Profile) Mesa 22.3.6", true, true}, {"1.0 Mesa", false, false},
              {nullptr, false, false}}) {
         // clang-format on
