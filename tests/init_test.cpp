@@ -151,7 +151,7 @@ TEST(Helpers, ModesExtensionsAndVersions)
         EXPECT_EQ(vimage::ExtensionListed(text, name), listed) << name << " in " << text;
     // OpenGL 1.1 or newer runs; 1.2 brings glDrawRangeElements.
     for (auto [text, usable, gl12] : {std::tuple{"1.1", true, false}, {"1.2", true, true}, {"2.0", true, true},
-             {"4.5 (Compatibility Profile) Mesa 22.3.6", true, true}, {"1.0 Mesa", false, false},
+             {"4.5 (Compatibility Profile) Mesa 22.3.6", true, true}, {"1.0 Mesa", false, false}, {"0.9", false, false},
              {nullptr, false, false}}) {
         // clang-format on
         vimage::gl_version v;

@@ -178,6 +178,7 @@ TEST(CommandLine, OptionsOfEachProgram)
         {SETUP, {"--confirm"}, "error"},
         {TEST, {"--reset"}, "error"},
         {SETUP, {"-h"}, "error"},
+        {SETUP, {"help"}, "error"},
         {SETUP, {"--config"}, "error"},
         {SETUP, {"--config="}, "error"},
         {SETUP, {"--reset=1"}, "error"},
