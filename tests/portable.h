@@ -71,7 +71,8 @@ class no_file_growth {
 };
 
 // A scratch folder named after the process, and the working folder for the
-// object's lifetime unless `enter` is false.
+// object's lifetime unless `enter` is false: entered after opening a display,
+// which reads vantor.ttf from the build folder.
 struct scratch_dir {
     std::filesystem::path before = std::filesystem::current_path();
     std::filesystem::path dir =
