@@ -59,9 +59,13 @@ frame MainPage(int backend, int width, int height, const std::string &picture)
     ImageDraw(&opaque, 30, 5);
     ImageRect(30, 7, 3, 1, 0x00FF00);
     ImageDraw(&blended, 30, 7);
+    ImageFree(&opaque);
+    ImageFree(&blended);
     TextL(1, 24, "A\x01\xff\x42", WHITE); // 0x42: B
     vimage::overlay = {.show_fps = 1, .fps = 60, .fps_start = SDL_GetTicks()};
-    ImageRect(0, 23, 40, 1, 0); // the back-ends round the band's fractional edges apart
+    // The status band's fractional edges round apart in the back-ends: over
+    // black they look alike.
+    ImageRect(0, 23, 40, 1, 0);
     ImageStatus("Status");
     vimage::DrawOverlays();
     const vimage::canvas_state &c = vimage::canvas;
