@@ -17,6 +17,7 @@ first = $(if $(wildcard $(BUILD)/CMakeCache.txt),,$(1))
 
 .PHONY: run test build build-matrix sanitize fuzz bench classic-flows format clean
 .PHONY: package package-test minimal-test screenshots windows windows-test deps
+.PHONY: docs abi-lib abi-check abi-baseline
 
 # The programs alone: no test or benchmark tools are needed to see the setup.
 run:
@@ -85,12 +86,43 @@ bench:
 	$(BUILD)/frame-bench
 	$(BUILD)/resample-bench
 
-# The Debian package, $(BUILD)/vantor-setup_VERSION_ARCH.deb.
+# The Debian packages in $(BUILD): vantor-setup (the programs),
+# libvantor-image0 (the shared library) and libvantor-image-dev (header,
+# static library, CMake and pkg-config files, the reference), each checked by
+# lintian, which fails on an error and lists its warnings.
 package:
 	tools/install-deps run package
 	$(CONFIGURE) $(call first,-DVANTOR_TESTS=OFF)
-	cmake --build $(BUILD) -j $(JOBS)
+	cmake --build $(BUILD) -j $(JOBS) --target all docs
 	cd $(BUILD) && cpack -G DEB
+	cd $(BUILD) && for deb in vantor-setup_*.deb libvantor-image0_*.deb libvantor-image-dev_*.deb; do \
+	  lintian --fail-on error $$deb || exit 1; done
+
+# The display library's reference, from its header: $(BUILD)/docs/html.
+# Fails on an undocumented public name.
+docs:
+	tools/install-deps run docs
+	$(CONFIGURE) $(call first,-DVANTOR_TESTS=OFF)
+	cmake --build $(BUILD) --target docs
+
+# The shared library's ABI, compared with the baseline abi/libvantor-image.abi:
+# any change fails. After a deliberate change, `make abi-baseline` writes the
+# baseline anew, to be committed with the change; an incompatible one (a name
+# removed, a type changed) also raises the SONAME's major, the project's major
+# version. Both read the Makefile's build (RelWithDebInfo, with g++), whose
+# debug information abidw needs.
+ABI_LIB = $(BUILD)/image/libvantor-image.so.0
+ABIDW_FLAGS = --no-corpus-path --no-comp-dir-path --no-show-locs \
+  --no-elf-needed --drop-undefined-syms --type-id-style hash
+abi-lib:
+	tools/install-deps run abi
+	$(CONFIGURE) $(call first,-DVANTOR_TESTS=OFF)
+	cmake --build $(BUILD) -j $(JOBS) --target vantor-image
+abi-check: abi-lib
+	abidiff abi/libvantor-image.abi $(ABI_LIB) || \
+	  { echo "The library's ABI changed: see abi-check in the Makefile" >&2; exit 1; }
+abi-baseline: abi-lib
+	abidw $(ABIDW_FLAGS) --out-file abi/libvantor-image.abi $(ABI_LIB)
 
 # The package installed into a fresh Debian 12 root (debootstrap; needs root
 # and the network), where the installed program passes a short flow.

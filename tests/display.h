@@ -1,18 +1,13 @@
-// display.h - what the tests share: a back-end opened afresh in this process
-// (SDL under the dummy driver, or OpenGL on an Xvfb of its own), the frame
-// read back, events made by hand, a scratch folder, and two oracles that do
-// not go through the library: FreeType's own glyph metrics and libpng's own
-// reading of a PNG file.
+// display.h - what the display tests share: a back-end opened in this
+// process, the frame read back, events made by hand, a PNG file read back.
 #pragma once
 
 #include "image_internal.h"
 #include "portable.h"
 
 #include <SDL_opengl.h>
-#include <ft2build.h>
 #include <gtest/gtest.h>
 #include <png.h>
-#include FT_FREETYPE_H
 
 #include <algorithm>
 #include <filesystem>
@@ -40,16 +35,6 @@ inline void Open(int backend = BACKEND_SDL, int width = 600, int height = 375,
     ASSERT_EQ(ImageInit(backend, width, height, 0, 2, 22, 22, 22, flags), 0) << ImageError();
     ImageClear(); // a new screen surface holds whatever its memory held
 }
-
-// A scratch folder, the working folder for the object's lifetime. Made after
-// the display is open, which reads vantor.ttf from the build folder.
-struct scratch_dir {
-    std::filesystem::path before = std::filesystem::current_path();
-    std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("vantor-test-" + std::to_string(process_id()));
-    scratch_dir() { std::filesystem::create_directories(dir), std::filesystem::current_path(dir); }
-    ~scratch_dir() { std::filesystem::current_path(before), std::filesystem::remove_all(dir); }
-};
 
 // A frame as 0xRRGGBB pixels, top row first.
 struct frame {
@@ -103,30 +88,6 @@ inline frame Frame()
     return f;
 }
 
-// The status line on row 23, drawn over a bar of colour `bar` at columns 10
-// to 30: pure green text, on black for a third of a unit around it, and the
-// bar beyond. The canvas's top is its top margin in both back-ends here (an
-// even margin, or none).
-inline void ExpectStatusOnBand(const frame &f, Uint32 bar)
-{
-    const vimage::canvas_state &c = vimage::canvas;
-    const int s = c.xscale, x0 = c.xoffset + 10 * s, x1 = c.xoffset + 30 * s,
-              y0 = c.yoffset + 23 * s;
-    auto text_or_black = [&](int x, int y) { return (f.At(x, y) & 0xFF00FF) == 0; };
-    int left = x1, right = x0;
-    for (int y = y0; y < y0 + s; ++y)
-        for (int x = x0; x < x1; ++x)
-            if (f.At(x, y) && text_or_black(x, y))
-                left = std::min(left, x), right = std::max(right, x);
-    ASSERT_LT(left, right) << "no status text";
-    for (int y = y0; y < y0 + s; ++y) {
-        for (int x = left - s / 3; x <= right + s / 3; ++x)
-            ASSERT_TRUE(text_or_black(x, y)) << std::hex << f.At(x, y) << " at " << x << "," << y;
-        ASSERT_EQ(f.At(x0 + 1, y), bar);
-        ASSERT_EQ(f.At(x1 - 2, y), bar);
-    }
-}
-
 inline SDL_Event KeyEvent(SDLKey sym, SDLMod mod = KMOD_NONE, Uint8 type = SDL_KEYDOWN)
 {
     SDL_Event ev{};
@@ -142,26 +103,7 @@ inline SDL_Event OfType(Uint8 type)
     return KeyEvent(SDLK_UNKNOWN, KMOD_NONE, type);
 }
 
-// A glyph as FreeType renders it at the size the library uses for a scale:
-// left and top bearings, width, rows, advance.
-inline std::vector<int> RenderedGlyph(unsigned long code, int scale)
-{
-    FT_Library lib;
-    FT_Face face;
-    EXPECT_EQ(FT_Init_FreeType(&lib), 0);
-    EXPECT_EQ(FT_New_Face(lib, "vantor.ttf", 0, &face), 0);
-    EXPECT_EQ(FT_Set_Char_Size(face, 0, scale * 320 / 6, 0, 0), 0);
-    EXPECT_EQ(FT_Load_Char(face, code, FT_LOAD_RENDER), 0);
-    const FT_GlyphSlot g = face->glyph;
-    const std::vector<int> m{g->bitmap_left, g->bitmap_top, static_cast<int>(g->bitmap.width),
-                             static_cast<int>(g->bitmap.rows),
-                             static_cast<int>((g->advance.x + 32) >> 6)};
-    FT_Done_Face(face);
-    FT_Done_FreeType(lib);
-    return m;
-}
-
-// A PNG file read back: its pixels, top row first, and its gAMA value.
+// A PNG file read back by libpng: its pixels, top row first, and its gAMA value.
 inline std::tuple<frame, double> ReadPng(const char *path)
 {
     png_image img{};

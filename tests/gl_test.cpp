@@ -1,7 +1,6 @@
-// The OpenGL back-end on Xvfb with Mesa, frames read back from the back
-// buffer: what the context was granted, the setup's main page as the SDL
-// back-end draws it, rectangles with margins and pan, text, textured
-// pictures, the library's keys and overlays, and the screenshot.
+// The OpenGL back-end on Xvfb with Mesa, frames read from the back buffer:
+// the main page as the SDL back-end draws it, and its screenshot; what only
+// OpenGL has.
 
 #include "display.h"
 #include "png_write.h"
@@ -24,16 +23,51 @@ void OpenGL(int width, int height, int flags)
     Open(BACKEND_GL, width, height, flags);
 }
 
+// Two units by one at 64 pixels a unit: blue above red in the first unit,
+// white at alpha 0x80 in the second.
+std::string TwoUnits(const scratch_dir &scratch)
+{
+    png_desc d;
+    d.color_type = PNG_COLOR_TYPE_RGBA, d.width = 128, d.height = 64;
+    std::vector<std::vector<unsigned char>> rows(64);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 128; ++x)
+            rows[y].insert(rows[y].end(),
+                           x >= 64  ? std::initializer_list<unsigned char>{255, 255, 255, 128}
+                           : y < 32 ? std::initializer_list<unsigned char>{0, 0, 255, 255}
+                                    : std::initializer_list<unsigned char>{255, 0, 0, 255});
+    const std::string path = (scratch.dir / "two.png").string();
+    EXPECT_TRUE(WriteBytes(path, EncodePng(d, rows)));
+    return path;
+}
+
 // The canvas of the main page as ImageMenu draws it in a back-end, with no
-// item highlighted (the highlight flashes with time). The odd pixel of the
-// vertical margin is below the canvas in SDL, above it in OpenGL.
-frame MainPage(int backend, int width, int height)
+// item highlighted (the highlight flashes with time), and what the page
+// lacks: a picture drawn opaque and blended, bytes without glyphs, the frame
+// rate and the status line. The odd pixel of the vertical margin is below
+// the canvas in SDL, above it in OpenGL.
+frame MainPage(int backend, int width, int height, const std::string &picture)
 {
     EXPECT_EQ(ImageInit(backend, width, height, 0, 2, 22, 22, 22, IMAGE_SOFTWARE_GAMMA), 0)
         << ImageError();
     logo_loaded = ImageLoad(&logo, "logo.png", 8, 4, 0) == 0;
     EXPECT_TRUE(logo_loaded) << ImageError();
     vimage::DrawMenuFrame(DrawMainMenu, static_cast<int>(main_items.size()), main_items.data(), -1);
+    image opaque{}, blended{};
+    EXPECT_EQ(ImageLoad(&opaque, picture.c_str(), 2, 1, 0), 0) << ImageError();
+    EXPECT_EQ(ImageLoad(&blended, picture.c_str(), 2, 1, 1), 0) << ImageError();
+    ImageDraw(&opaque, 30, 5);
+    ImageRect(30, 7, 3, 1, 0x00FF00);
+    ImageDraw(&blended, 30, 7);
+    ImageFree(&opaque);
+    ImageFree(&blended);
+    TextL(1, 24, "A\x01\xff\x42", WHITE); // 0x42: B
+    vimage::overlay = {.show_fps = 1, .fps = 60, .fps_start = SDL_GetTicks()};
+    // The status band's fractional edges round apart in the back-ends: over
+    // black they look alike.
+    ImageRect(0, 23, 40, 1, 0);
+    ImageStatus("Status");
+    vimage::DrawOverlays();
     const vimage::canvas_state &c = vimage::canvas;
     const int top = backend == BACKEND_GL ? c.yremain : c.yoffset;
     const frame all = Frame();
@@ -77,17 +111,28 @@ GLint Filter(const image &pic, GLenum which)
 
 } // namespace
 
-// Both back-ends on the same X server may differ only by their rounding:
-// every pixel of one has its like within one pixel of its place in the
-// other, and almost all at the very place.
+// Both back-ends may differ only by rounding: every pixel has its like within
+// one pixel of its place in the other, almost all at the very place.
 TEST(GLPage, MainPageAsInTheSDLBackEnd)
 {
     StartX11();
+    const scratch_dir scratch(false);
+    const std::string picture = TwoUnits(scratch);
     for (auto [width, height] : {std::pair{600, 375}, {1024, 768}}) { // uneven margins
         SCOPED_TRACE(width);
-        const frame sdl = MainPage(BACKEND_SDL, width, height);
+        const frame sdl = MainPage(BACKEND_SDL, width, height, picture);
         EXPECT_EQ(ImageGLState(), nullptr); // the SDL back-end has no gl record
-        const frame gl = MainPage(BACKEND_GL, width, height);
+        const frame gl = MainPage(BACKEND_GL, width, height, picture);
+        GLint depth = 0; // every matrix pushed was popped
+        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+        EXPECT_EQ(depth, 1);
+        // The screenshot holds what was compared, top row first.
+        std::filesystem::current_path(scratch.dir);
+        ASSERT_EQ(vimage::SaveScreenshot(), 0);
+        std::filesystem::current_path(scratch.before);
+        EXPECT_TRUE(
+            std::get<0>(ReadPng((scratch.dir / "screenshot.png").string().c_str())).pixels ==
+            gl.pixels);
         ASSERT_EQ(sdl.pixels.size(), gl.pixels.size());
         EXPECT_EQ(Unmatched(gl, sdl), 0);
         EXPECT_EQ(Unmatched(sdl, gl), 0);
@@ -107,13 +152,14 @@ TEST(GLInit, TheRecordSaysWhatTheContextHas)
     // sdl12-compat saw the variable before SDL started, so the context is the
     // window's own, with its accumulation buffer.
     EXPECT_STREQ(std::getenv("SDL12COMPAT_OPENGL_SCALING"), "0");
+    EXPECT_EQ(vimage::gammas.screen_gamma, 1.0); // the ramp corrects: linear pixels
     const image_gl *gl = ImageGLState();
     ASSERT_EQ(gl, &vimage::backend.gl);
     EXPECT_EQ(
         std::vector<int>({gl->antialias, gl->accum, gl->have_accum, gl->samples, gl->rescale}),
         std::vector<int>({1, 1, 1, 64, GL_RESCALE_NORMAL_EXT}));
-    EXPECT_EQ(gl->glBlendColorp, nullptr); // Mesa has no GL_ARB_imaging
-    EXPECT_NE(gl->glDrawRangeElementsp, nullptr);
+    EXPECT_EQ(std::pair(gl->glBlendColorp == nullptr, gl->glDrawRangeElementsp != nullptr),
+              std::pair(true, true)); // Mesa has no GL_ARB_imaging
     GLint value = 0;
     glGetIntegerv(GL_LIGHT_MODEL_COLOR_CONTROL, &value);
     EXPECT_EQ(value, GL_SEPARATE_SPECULAR_COLOR);
@@ -145,9 +191,6 @@ TEST(GLInit, OpenGL10IsRefused)
 TEST(GLDraw, RectanglesMarginsAndPan)
 {
     OpenGL(1024, 768, 0); // scale 25; margins 12 | 12 across, 71 | 72 down
-    ImageRect(0, 0, 40, 25, WHITE);
-    EXPECT_EQ(Frame().Lit(), "12,72 1000x625"); // the odd pixel above the canvas
-    ImageClear();
     ImageRect(3, 3, 0, 5, WHITE);
     EXPECT_EQ(Frame().Lit(), "none");
     // 274.75 to 282.25 pixels across: the pixels whose centres lie inside
@@ -172,98 +215,45 @@ TEST(GLDraw, RectanglesMarginsAndPan)
     EXPECT_EQ(Frame().Lit(), "37,72 987x625");
 }
 
-TEST(GLText, GlyphsAtTheirBearingsAndOtherBytesAsMeasured)
-{
-    OpenGL(600, 375, 0);
-    const std::vector<int> h = RenderedGlyph('H', 15);
-    TextL(2, 3, "H", WHITE);
-    EXPECT_EQ(Frame().Bounds(), std::vector({30 + h[0], 45 + 12 - h[1], h[2], h[3]})); // baseline
-    // Bytes outside 32..126 draw nothing and move the pen by what they measure.
-    const int a = vimage::font.font_width['A' - 32], failed = (3 * 15) >> 2;
-    ImageClear();
-    TextL(2, 5, "A\x01\xff\x42", WHITE); // 0x42: B
-    const frame mixed = Frame();
-    ImageClear();
-    TextL(2, 5, "A", WHITE);
-    TextL(static_cast<float>(30 + a + 2 * failed) / 15 + 0.01f, 5, "B", WHITE);
-    EXPECT_TRUE(mixed.pixels == Frame().pixels);
-    GLint depth = 0;
-    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
-    EXPECT_EQ(depth, 1);
-}
-
+// Textures: nearest texels at the place's size, magnified linearly when
+// smaller, mipmapped at its own size (where it covers nothing).
 TEST(GLDraw, PicturesAreTexturesOfTheirPlace)
 {
     OpenGL(600, 375, 0); // 15 pixels a unit
     const scratch_dir scratch;
-    // Two units by one at 64 pixels a unit: blue above red in the first
-    // unit, white at alpha 0x80 in the second; reduced exactly to 30 x 15.
+    const std::string two = TwoUnits(scratch);
     png_desc d;
-    d.color_type = PNG_COLOR_TYPE_RGBA, d.width = 128, d.height = 64;
-    std::vector<std::vector<unsigned char>> rows(64);
-    for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 128; ++x)
-            rows[y].insert(rows[y].end(),
-                           x >= 64  ? std::initializer_list<unsigned char>{255, 255, 255, 128}
-                           : y < 32 ? std::initializer_list<unsigned char>{0, 0, 255, 255}
-                                    : std::initializer_list<unsigned char>{255, 0, 0, 255});
-    ASSERT_TRUE(WriteBytes("two.png", EncodePng(d, rows)));
-    image opaque{}, blended{};
-    ASSERT_EQ(ImageLoad(&opaque, "two.png", 2, 1, 0), 0) << ImageError();
-    ASSERT_EQ(ImageLoad(&blended, "two.png", 2, 1, 1), 0) << ImageError();
-    EXPECT_EQ(std::pair(opaque.tex.texwidth, opaque.tex.texheight),
-              std::pair(30.0f / 32, 15.0f / 16));
-    EXPECT_EQ(Filter(opaque, GL_TEXTURE_MAG_FILTER), GL_NEAREST);
-    ImageRect(0, 4, 40, 1, 0x00FF00);
-    ImageDraw(&opaque, 4, 2);
-    ImageDraw(&blended, 4, 4);
-    const frame f = Frame();
-    EXPECT_EQ(f.Lit(), "0,30 600x45");
-    // clang-format off
-    for (auto [x, y, colour] : {std::tuple{60, 30, 0x0000FFu}, {74, 44, 0xFF0000u}, {89, 30, WHITE},
-             {90, 30, 0u}}) // the picture's top row on top, its right edge
-        EXPECT_EQ(f.At(x, y), colour) << x << "," << y;
-    // clang-format on
-    EXPECT_NEAR(f.At(89, 60) >> 16, 0x80, 1); // alpha: white over green
-    EXPECT_EQ(f.At(89, 60) >> 8 & 0xff, 0xFFu);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND) || glIsEnabled(GL_TEXTURE_2D));
-    ImageFree(&opaque);
-    EXPECT_FALSE(glIsTexture(opaque.tex.name));
-    // Fewer pixels than its place: magnified linearly. Its own size:
-    // mipmapped, and without a place it covers nothing.
-    d.width = 20, d.height = 10;
+    d.color_type = PNG_COLOR_TYPE_RGB, d.width = 20, d.height = 10;
     ASSERT_TRUE(WriteBytes("small.png",
-                           EncodePng(d, std::vector(10, std::vector<unsigned char>(80, 128)))));
-    image small{}, own{};
+                           EncodePng(d, std::vector(10, std::vector<unsigned char>(60, 128)))));
+    image exact{}, small{}, own{}, none{};
+    ASSERT_EQ(ImageLoad(&exact, two.c_str(), 2, 1, 1), 0) << ImageError();
     ASSERT_EQ(ImageLoad(&small, "small.png", 2, 1, 0), 0);
-    EXPECT_EQ(Filter(small, GL_TEXTURE_MIN_FILTER), GL_NEAREST);
-    EXPECT_EQ(Filter(small, GL_TEXTURE_MAG_FILTER), GL_LINEAR);
-    ASSERT_EQ(ImageLoad(&own, "two.png", 0, 0, 0), 0);
-    EXPECT_EQ(Filter(own, GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
+    ASSERT_EQ(ImageLoad(&own, two.c_str(), 0, 0, 0), 0);
+    EXPECT_EQ(std::pair(exact.tex.texwidth, exact.tex.texheight),
+              std::pair(30.0f / 32, 15.0f / 16));
+    EXPECT_EQ(
+        std::vector({Filter(exact, GL_TEXTURE_MAG_FILTER), Filter(small, GL_TEXTURE_MIN_FILTER),
+                     Filter(small, GL_TEXTURE_MAG_FILTER), Filter(own, GL_TEXTURE_MIN_FILTER)}),
+        std::vector<GLint>({GL_NEAREST, GL_NEAREST, GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR}));
+    ImageDraw(&exact, 4, 4);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND) || glIsEnabled(GL_TEXTURE_2D));
+    ImageFree(&exact);
+    EXPECT_FALSE(glIsTexture(exact.tex.name));
     ImageClear();
     ImageDraw(&own, 1, 1);
     EXPECT_EQ(Frame().Lit(), "none");
-    image none{};
     EXPECT_EQ(ImageDraw(&none, 0, 0), -1);
 }
 
-// In a context with an accumulation buffer and without glBlendColor, as
-// Mesa gives: a library key as a page gets it through ImageWaitEvent, and the
-// help screen's backdrop and descriptions, bright or dim by what it has.
-TEST(GLKeys, AccumulationBufferWithoutBlendColor)
+// The help screen in Mesa's context (accumulation buffer, no glBlendColor):
+// its backdrop, and descriptions bright or dim by what the context has.
+TEST(GLOverlays, HelpInAContextWithAccumulationBufferWithoutBlendColor)
 {
     OpenGL(600, 375, IMAGE_ACCUM);
     const image_gl *gl = ImageGLState();
     ASSERT_TRUE(gl->have_accum && !gl->glBlendColorp);
-    SDL_Event key = KeyEvent(SDLK_F5), other = KeyEvent(SDLK_a), got{};
-    SDL_PushEvent(&key);
-    SDL_PushEvent(&other);
-    while (ImageWaitEvent(&got) && got.type != SDL_KEYDOWN) {
-    }
-    EXPECT_EQ(got.key.keysym.sym, SDLK_a); // the library's key was consumed
-    EXPECT_EQ(std::pair(gl->antialias, gl->accum), std::pair(1, 1));
     vimage::overlay.show_help = 1;
-    vimage::overlay.status[0] = '\0';
     ImageRect(0, 0, 40, 25, WHITE);
     vimage::DrawOverlays();
     const frame f = Frame();
@@ -282,7 +272,7 @@ TEST(GLKeys, AccumulationBufferWithoutBlendColor)
               std::vector<Uint32>({0xFF, 0x60, 0xFF}));
 }
 
-TEST(GLOverlays, GammaSampleStipplesHalfThePixelsStatusLineOnItsBand)
+TEST(GLOverlays, GammaSampleStipplesHalfThePixels)
 {
     OpenGL(600, 375, 0);
     vimage::DrawGammaSample();
@@ -301,31 +291,4 @@ TEST(GLOverlays, GammaSampleStipplesHalfThePixelsStatusLineOnItsBand)
         }
     EXPECT_EQ(f.At(0, 12 * 15), 0xFF0000u); // row 12 in red; window row 194 lit
     EXPECT_FALSE(glIsEnabled(GL_POLYGON_STIPPLE));
-    ImageClear();
-    ImageRect(10, 23, 20, 1, 0x19450d);
-    ImageStatus("Hello");
-    vimage::DrawOverlays();
-    ExpectStatusOnBand(Frame(), 0x19450d);
-}
-
-// The canvas without its margins, top row first, gAMA 1.0 under the gamma
-// ramp (a linear frame buffer).
-TEST(GLOverlays, ScreenshotReadsTheBackBufferTopRowFirst)
-{
-    OpenGL(1024, 768, 0);
-    const scratch_dir scratch;
-    ImageRect(0, 0, 40, 1, 0xFF0000);  // top row of units
-    ImageRect(0, 24, 40, 1, 0x0000FF); // bottom row
-    ImageRect(-1, 0, 1, 25, WHITE);    // the left margin, not in the file
-    const frame drawn = Frame();
-    vimage::overlay.save_screenshot = 1;
-    ImageUpdate();
-    EXPECT_STREQ(vimage::overlay.status.data(), "Screenshot saved.");
-    const auto [png, gamma] = ReadPng("screenshot.png");
-    ASSERT_EQ(std::pair(png.width, png.height), std::pair(1000, 625));
-    EXPECT_NEAR(gamma, 1.0, 1e-5);
-    for (int y = 0; y < 625; y += 3)
-        for (int x = 0; x < 1000; x += 7)
-            ASSERT_EQ(png.At(x, y), drawn.At(x + 12, y + 72)) << x << "," << y;
-    EXPECT_EQ(png.At(0, 0), 0xFF0000u);
 }

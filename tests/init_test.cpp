@@ -1,6 +1,5 @@
-// Opening the display: the canvas geometry and unit conversions, the gamma
-// tables, refusals and what a second initialisation replaces, and the helpers
-// behind ImageModes and the OpenGL checks.
+// Opening the display: canvas geometry, gamma tables, refusals and a second
+// initialisation, and the helpers behind ImageModes and the OpenGL checks.
 
 #include "display.h"
 
@@ -65,9 +64,6 @@ TEST(Gamma, TablesTruncateThePowerCurvePerChannel)
     EXPECT_EQ(ImageGamma(c), c);
 }
 
-// A refused initialisation, first or after one that worked (OpenGL under the
-// dummy driver fails with some message), leaves every entry failing with a
-// message instead of drawing on a screen its video mode replaced.
 // The display's ramp read back after SDL_SetGamma: SDL's own curve, or one a
 // display rounded to fewer bits, is the gamma asked for; an identity ramp
 // (nothing applied), another gamma's curve or one entry astray is not.
@@ -98,7 +94,9 @@ TEST(Gamma, RampReadBackMatchesOnlyTheCurveAsked)
         EXPECT_EQ(vimage::RampMatches(ramp.data(), gamma), matches) << gamma;
 }
 
-TEST(Init, RefusalsLeaveNoDisplayAndTheLimitOpens)
+// A refused initialisation, also after ones that worked, leaves every entry
+// failing with a message; a second that works replaces canvas and glyphs.
+TEST(Init, RefusalsLeaveNoDisplayASecondReplacesTheFirst)
 {
     StartSDL();
     auto no_display = [] {
@@ -122,25 +120,17 @@ TEST(Init, RefusalsLeaveNoDisplayAndTheLimitOpens)
     EXPECT_EQ(std::pair(canvas.xscale, gammas.gamma_required), std::pair(1, 1));
     int out[16][2];
     EXPECT_EQ(ImageModes(BACKEND_SDL, 0, out, 16), 0); // the dummy driver allows any size
+    const int m_at_1 = vimage::font.font_width['M' - 32];
+    ASSERT_EQ(ImageInit(BACKEND_SDL, 800, 600, 0, 2, 10, 10, 10, IMAGE_SOFTWARE_GAMMA), 0);
+    EXPECT_EQ(std::pair(vimage::backend.sdl.surfp, canvas.yoffset),
+              std::pair(SDL_GetVideoSurface(), 50));
+    EXPECT_GT(vimage::font.font_width['M' - 32], m_at_1);
+    // The SDL back-end neither pans nor paints borders.
+    EXPECT_EQ(std::tuple(TextL(1, 1, "M", WHITE), ImagePan(64, 0), ImageClearBorder(), canvas.xpan),
+              std::tuple(0, -1, -1, 0));
     EXPECT_EQ(ImageInit(BACKEND_GL, 600, 375, 0, 2, 22, 22, 22, IMAGE_SOFTWARE_GAMMA), -1);
     EXPECT_NE(std::string(ImageError() ? ImageError() : ""), "");
     no_display();
-}
-
-TEST(Init, ASecondInitialisationReplacesTheFirst)
-{
-    Open(BACKEND_SDL, 600, 375);
-    const int m_at_15 = vimage::font.font_width['M' - 32];
-    ASSERT_EQ(ImageInit(BACKEND_SDL, 800, 600, 0, 2, 10, 10, 10, IMAGE_SOFTWARE_GAMMA), 0)
-        << ImageError();
-    EXPECT_EQ(vimage::bound, &vimage::sdl_backend);
-    EXPECT_EQ(vimage::backend.sdl.surfp, SDL_GetVideoSurface());
-    EXPECT_EQ(canvas.yoffset, 50);
-    EXPECT_GT(vimage::font.font_width['M' - 32], m_at_15); // glyphs rebuilt for the new scale
-    EXPECT_EQ(TextL(1, 1, "Text", 0xffffff), 0);
-    // The SDL back-end neither pans nor paints borders.
-    EXPECT_EQ(std::pair(ImagePan(64, 0), ImageClearBorder()), std::pair(-1, -1));
-    EXPECT_EQ(canvas.xpan, 0);
 }
 
 TEST(Helpers, ModesExtensionsAndVersions)
@@ -157,15 +147,12 @@ TEST(Helpers, ModesExtensionsAndVersions)
     // clang-format off
     for (auto [text, name, listed] : {std::tuple{ext, "GL_ARB_imaging", 1}, {ext, "GL_EXT_rescale_normal", 1},
              {"GL_ARB_imaging_extra", "GL_ARB_imaging", 0}, {"XGL_ARB_imaging", "GL_ARB_imaging", 0},
-             {"GL_A GL_B", "GL_A GL_B", 0}, {ext, "", 0}, {nullptr, "GL_ARB_imaging", 0}})
+             {ext, "", 0}, {nullptr, "GL_ARB_imaging", 0}})
         EXPECT_EQ(vimage::ExtensionListed(text, name), listed) << name << " in " << text;
-    // clang-format on
     // OpenGL 1.1 or newer runs; 1.2 brings glDrawRangeElements.
-    // clang-format off
     for (auto [text, usable, gl12] : {std::tuple{"1.1", true, false}, {"1.2", true, true}, {"2.0", true, true},
-             {"4.5 (Compatibility Profile) Mesa 22.3.6", true, true}, {"99999999999.2", true, true},
-             {"1.0 Mesa", false, false}, {"0.9", false, false}, {"OpenGL ES 3.0", false, false},
-             {"", false, false}, {nullptr, false, false}}) {
+             {"4.5 (Compatibility Profile) Mesa 22.3.6", true, true}, {"1.0 Mesa", false, false}, {"0.9", false, false},
+             {nullptr, false, false}}) {
         // clang-format on
         vimage::gl_version v;
         const bool parsed = vimage::ParseGLVersion(text, v);

@@ -1,10 +1,12 @@
 // portable.h - what the tests need from the system, the same on POSIX
 // systems and on Windows (where the unit tests run under Wine): setting the
-// environment, the process id, and making every write that would grow a file
-// fail, as on a full disk, where the system can.
+// environment, a scratch folder of the process's own, and making every write
+// that would grow a file fail, as on a full disk, where the system can.
 #pragma once
 
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 
 #ifdef _WIN32
 inline constexpr bool on_windows = true;
@@ -24,10 +26,6 @@ inline int setenv(const char *name, const char *value, int overwrite)
 {
     if (!overwrite && std::getenv(name)) return 0;
     return _putenv_s(name, value);
-}
-inline int unsetenv(const char *name)
-{
-    return _putenv_s(name, ""); // an empty value removes the variable
 }
 #else
 #include <csignal>
@@ -70,4 +68,19 @@ class no_file_growth {
     bool on_;
     rlimit before_{};
 #endif
+};
+
+// A scratch folder named after the process, and the working folder for the
+// object's lifetime unless `enter` is false: entered after opening a display,
+// which reads vantor.ttf from the build folder.
+struct scratch_dir {
+    std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("vantor-test-" + std::to_string(process_id()));
+    explicit scratch_dir(bool enter = true)
+    {
+        std::filesystem::create_directories(dir);
+        if (enter) std::filesystem::current_path(dir);
+    }
+    ~scratch_dir() { std::filesystem::current_path(before), std::filesystem::remove_all(dir); }
 };

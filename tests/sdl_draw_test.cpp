@@ -1,8 +1,10 @@
-// Pixels drawn by the SDL back-end under the dummy driver: rectangles with
-// and without margins, text against FreeType's own metrics, the overlays and
-// the screenshot file.
+// The SDL back-end under the dummy driver: rectangles, text against
+// FreeType's own metrics, the overlays and the screenshot file.
 
 #include "display.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
 
 #include <functional>
 
@@ -11,6 +13,25 @@ using vimage::overlay;
 namespace {
 
 constexpr Uint32 GREY = 0x4f4f4f, WHITE = 0xFFFFFF;
+
+// A glyph as FreeType renders it at the size the library uses for a scale:
+// left and top bearings, width, rows, advance.
+std::vector<int> RenderedGlyph(unsigned long code, int scale)
+{
+    FT_Library lib;
+    FT_Face face;
+    EXPECT_EQ(FT_Init_FreeType(&lib), 0);
+    EXPECT_EQ(FT_New_Face(lib, "vantor.ttf", 0, &face), 0);
+    EXPECT_EQ(FT_Set_Char_Size(face, 0, scale * 320 / 6, 0, 0), 0);
+    EXPECT_EQ(FT_Load_Char(face, code, FT_LOAD_RENDER), 0);
+    const FT_GlyphSlot g = face->glyph;
+    const std::vector<int> m{g->bitmap_left, g->bitmap_top, static_cast<int>(g->bitmap.width),
+                             static_cast<int>(g->bitmap.rows),
+                             static_cast<int>((g->advance.x + 32) >> 6)};
+    FT_Done_Face(face);
+    FT_Done_FreeType(lib);
+    return m;
+}
 
 } // namespace
 
@@ -40,40 +61,32 @@ TEST(SDLDraw, RectanglesFillTheCanvasNotTheMarginsAndClip)
     EXPECT_NE(ImageError(), nullptr);
 }
 
-TEST(SDLText, GlyphsSitOnTheBaselineAtTheirBearingsInTheirColour)
+// Glyphs on the baseline at FreeType's bearings, corrected colour where fully
+// covered, measured by their advances; bytes without a glyph draw nothing
+// and measure three quarters of a unit, rounded down.
+TEST(SDLText, GlyphsWidthsAlignmentAndBytesWithoutGlyphs)
 {
-    Open(BACKEND_SDL, 800, 500);
-    const std::vector<int> h = RenderedGlyph('H', 20);
+    Open(); // 15 pixels a unit
+    const std::vector<int> h = RenderedGlyph('H', 15);
     TextL(2, 3, "H", WHITE);
     const frame f = Frame();
-    // The baseline 16 pixels below the line's top.
-    EXPECT_EQ(f.Bounds(), std::vector({40 + h[0], 60 + 16 - h[1], h[2], h[3]}));
-    // Fully covered pixels take the corrected colour exactly; drawn again in
-    // another colour, the glyph keeps its shape.
+    EXPECT_EQ(f.Bounds(), std::vector({30 + h[0], 45 + 12 - h[1], h[2], h[3]}));
     EXPECT_EQ(*std::max_element(f.pixels.begin(), f.pixels.end()), WHITE);
     ImageClear();
     TextL(2, 3, "H", 0x808080);
     const frame grey = Frame();
     EXPECT_EQ(*std::max_element(grey.pixels.begin(), grey.pixels.end()), 0xBABABAu);
     EXPECT_EQ(grey.Lit(), f.Lit());
-}
-
-TEST(SDLText, WidthsAlignmentAndBytesWithoutGlyphs)
-{
-    Open();
-    const int left = RenderedGlyph('H', 15)[0];
-    // "HH", a blank (no failure), an arrow for the underscore.
+    // "HH", a blank, an arrow for the underscore.
     auto units = [](int pixels) { return static_cast<float>(pixels) / 15.0f; };
-    EXPECT_EQ(std::vector({TextWidth("HH"), TextWidth(" "), TextWidth("_")}),
-              std::vector({units(2 * RenderedGlyph('H', 15)[4]), units(RenderedGlyph(' ', 15)[4]),
-                           units(RenderedGlyph(0x2190, 15)[4])}));
-    // Bytes without a glyph measure three quarters of a unit, rounded down,
-    // draw nothing and advance the pen.
-    EXPECT_FLOAT_EQ(TextWidth("\x01\xff"), units(22));
+    EXPECT_EQ(std::vector({TextWidth("HH"), TextWidth(" "), TextWidth("_"), TextWidth("\x01\xff")}),
+              std::vector({units(2 * h[4]), units(RenderedGlyph(' ', 15)[4]),
+                           units(RenderedGlyph(0x2190, 15)[4]), units(2 * 11)}));
+    ImageClear();
     TextL(2, 3, "\x7f\x80\xff\n", WHITE);
     EXPECT_EQ(Frame().Lit(), "none");
     TextL(2, 3, "\x01H", WHITE);
-    EXPECT_EQ(Frame().Bounds()[0], 30 + 11 + left);
+    EXPECT_EQ(Frame().Bounds()[0], 30 + 11 + h[0]);
     // Right and centre alignment, to within the glyphs' side bearings.
     ImageClear();
     TextR(39, 1, "Right", WHITE);
@@ -94,8 +107,22 @@ TEST(Overlays, HelpBackdropFrameRateAndStatusLine)
     ImageStatus("Hello");
     ImageRect(10, 23, 20, 1, 0x19450d); // an item's bar on the status line's row
     ImageUpdate();
-    frame f = Frame();
-    ExpectStatusOnBand(f, vimage::ImageGammaRGB(0x19450d));
+    const frame f = Frame();
+    // The status text in pure green, on black for a third of a unit around
+    // it, and the bar beyond.
+    const Uint32 bar = vimage::ImageGammaRGB(0x19450d);
+    auto text_or_black = [&](int x, int y) { return (f.At(x, y) & 0xFF00FF) == 0; };
+    int left = 600, right = 200;
+    for (int y = 510; y < 530; ++y)
+        for (int x = 200; x < 600; ++x)
+            if (f.At(x, y) && text_or_black(x, y))
+                left = std::min(left, x), right = std::max(right, x);
+    ASSERT_LT(left, right) << "no status text";
+    for (int y = 510; y < 530; ++y) {
+        for (int x = left - 6; x <= right + 6; ++x)
+            ASSERT_TRUE(text_or_black(x, y)) << std::hex << f.At(x, y) << " at " << x << "," << y;
+        EXPECT_EQ(std::pair(f.At(201, y), f.At(598, y)), std::pair(bar, bar));
+    }
     // From canvas point (2.5, 2.5), 35 x 20 units, plain dark grey: not
     // gamma-corrected. On it the key names in bright green.
     // clang-format off
@@ -119,9 +146,8 @@ TEST(Overlays, HelpBackdropFrameRateAndStatusLine)
     }
 }
 
-// A second closes when it is over: the rate shown is its count of frames,
-// the next second starts 1000 ms after it (after a pause, one closes per
-// frame), and the count starts again. Tick counts wrap around after 49 days.
+// A second closes when it is over: its count of frames is shown, the next
+// starts 1000 ms after it, also across the tick counter's wrap-around.
 TEST(FrameCounter, ClosesASecondWhenItIsOver)
 {
     // The second's start, its frames so far, now; then the rate shown (-1:
@@ -139,8 +165,8 @@ TEST(FrameCounter, ClosesASecondWhenItIsOver)
     }
 }
 
-// Screenshots, written in a scratch folder: the canvas without its margins,
-// top row first, gAMA 1/2.2 for software correction; each replaces the last.
+// The canvas without its margins, top row first, gAMA 1/2.2 for software
+// correction; each replaces the last, a failure none.
 TEST(Screenshot, HoldsTheCanvasOrReportsAFailure)
 {
     Open(BACKEND_SDL, 800, 600);
@@ -161,8 +187,7 @@ TEST(Screenshot, HoldsTheCanvasOrReportsAFailure)
     for (int y = 0; y < 500; ++y)
         for (int x = 0; x < 800; x += 7) ASSERT_EQ(png.At(x, y), f.At(x, y + 50)) << x << "," << y;
     EXPECT_EQ(std::pair(png.At(0, 0), png.At(799, 499)), std::pair(0xFF0000u, 0x0000FFu));
-    // A failure leaves that screenshot and no temporary file: the temporary
-    // file's name taken by a folder (in the way even of root), a full disk.
+    // The temporary file's name taken by a folder (even for root), a full disk.
     ImageClear();
     for (const bool full : {false, true}) {
         if (full && !no_file_growth::supported) continue;

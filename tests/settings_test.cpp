@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -23,8 +22,6 @@ namespace {
 
 class SettingsFile : public testing::Test {
   protected:
-    void SetUp() override { fs::create_directories(dir); }
-    void TearDown() override { fs::remove_all(dir); }
     void Write(const std::string &text) { std::ofstream(path, std::ios::binary) << text; }
     std::string Read() const
     {
@@ -32,8 +29,9 @@ class SettingsFile : public testing::Test {
         ss << std::ifstream(path, std::ios::binary).rdbuf();
         return ss.str();
     }
-    fs::path dir = fs::temp_directory_path() / ("vantor-settings-" + std::to_string(process_id()));
-    std::string path = (dir / "Vantor Settings").string();
+    const scratch_dir scratch{false};
+    const fs::path dir = scratch.dir;
+    const std::string path = (dir / "Vantor Settings").string();
 };
 
 const std::string DEFAULT_LINE = "0 800 600 1 0 2 22 22 22\n";
@@ -72,19 +70,16 @@ TEST_F(SettingsFile, ReadsNumbersUntilTheFirstThatIsNot)
         EXPECT_EQ(LoadSettingsFrom(path.c_str(), &rec), 0);
         EXPECT_EQ(FormatSettings(rec), line) << text;
     }
-    // What is written reads back; a missing file gives the defaults.
-    settings back = defaults;
-    EXPECT_EQ(ParseSettings(FormatSettings({-1, INT_MIN, INT_MAX, 7, 1, 64, 1, 50, -3}), back), 9);
-    EXPECT_EQ(FormatSettings(back), "-1 -2147483648 2147483647 7 1 64 1 50 -3\n");
+    // A missing file gives the defaults.
+    settings back{};
     fs::remove(path);
     EXPECT_EQ(LoadSettingsFrom(path.c_str(), &back), -1);
     EXPECT_EQ(FormatSettings(back), DEFAULT_LINE);
 }
 
-// The file is replaced whole by one text line, as the system writes text
-// (on Windows ending in CR LF); through a link, the file it points to, keeping
-// its mode. When the temporary file cannot be made or written (a folder in its
-// way, even for root; a full disk), the previous file stays and nothing is left.
+// One text line (CR LF on Windows) replaces the file whole, through a link
+// the file it points to, keeping its mode; when the temporary file cannot be
+// made or written, the previous file stays and nothing is left.
 TEST_F(SettingsFile, SavingReplacesTheFileWholeOrNotAtAll)
 {
     Write("1 2 3 4 5 6 7 8 9 and a much longer tail than the new line has\n");
@@ -130,9 +125,8 @@ TEST_F(SettingsFile, TheFileLivesInTheApplicationDataFolder)
     EXPECT_TRUE(fs::is_directory(appdata));
 }
 #else
-// In $XDG_CONFIG_HOME when absolute, else $HOME/.config, made with its parents when
-// missing; when no folder can be had, the bare name. ConfFile keeps the
-// first answer.
+// In $XDG_CONFIG_HOME when absolute, else $HOME/.config, made when missing;
+// else the bare name. ConfFile keeps the first answer.
 TEST_F(SettingsFile, TheFileLivesInTheConfigFolder)
 {
     const fs::path home = dir / std::string(200, 'h') / std::string(200, 'o');
@@ -165,9 +159,8 @@ TEST_F(SettingsFile, TheFileLivesInTheConfigFolder)
 }
 #endif
 
-// Each program's command line: its arguments and what they ask for, as help,
-// version, reset, confirm, the --config file and the record tested; "error"
-// when refused. The help lists each program's own options, no other.
+// Each program's options: help, version, reset, confirm, --config and the
+// record tested, or "error"; the help lists the program's own options only.
 TEST(CommandLine, OptionsOfEachProgram)
 {
     constexpr auto SETUP = program_id::setup, TEST = program_id::display_test;
@@ -193,8 +186,7 @@ TEST(CommandLine, OptionsOfEachProgram)
         {TEST, {"--settings", "1 2 3 4 5 6 7 8"}, "error"},
         {TEST, {"--settings", "1 2 3 4 5 6 7 8 9 10"}, "error"},
         {TEST, {"--settings", "1 2 3 4 5 6 7 8 9x"}, "error"},
-        {TEST, {"--settings", "1 2 3 4 5 6 7 8 - 9"}, "error"},
-        {TEST, {"--settings", "1,2,3,4,5,6,7,8,9"}, "error"},
+        {TEST, {"--settings", "1 2 3 4 5 6 7 8 -"}, "error"},
     };
     for (const auto &[program, args, want] : rows) {
         std::vector<const char *> argv{"program"};

@@ -1,11 +1,15 @@
 #!/bin/bash
-# package.sh contents|debian - the Debian package (cpack from the build): its
-# control fields and contents; with debian (`make package-test`, as root), also
-# installed with apt-get into a fresh Debian 12 root (debootstrap, minbase),
-# where the installed vantor-setup passes the installed flows under the host's
-# Xvfb (reached through its abstract socket) on both SDL 1.2 runtimes.
+# package.sh contents|debian - the Debian packages (cpack from the build):
+# vantor-setup, libvantor-image0 and libvantor-image-dev, their control fields
+# and contents; with debian (`make package-test`, as root), also installed
+# with apt-get into a fresh Debian 12 root (debootstrap, minbase), where the
+# installed vantor-setup passes the installed flows under the host's Xvfb
+# (reached through its abstract socket) on both SDL 1.2 runtimes, and the
+# example program, built there against the -dev package with CMake and with
+# pkg-config, runs a few frames on each back-end.
 #
-# Environment: VANTOR_BUILD, the build folder; VANTOR_DEBIAN_CACHE (default
+# Environment: VANTOR_BUILD, the build folder; VANTOR_SOURCE, the source tree
+# (default: this script's); VANTOR_DEBIAN_CACHE (default
 # $VANTOR_BUILD/debian-cache) and VANTOR_DEBIAN_MIRROR as for debian_root.sh.
 # The root is made anew and removed, after its mounts, on every way out.
 set -eu
@@ -19,49 +23,60 @@ VANTOR_BUILD=$(realpath "${VANTOR_BUILD:?the build folder}")
 VANTOR_DEBIAN_CACHE=${VANTOR_DEBIAN_CACHE:-$VANTOR_BUILD/debian-cache}
 readonly FONT_LINK=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 
+# Each package's section and the packages it must depend on; only the -dev
+# package may depend on development packages.
 check_control()
 {
-    local field names p
-    for field in Package:vantor-setup Section:games Priority:optional \
+    local deb=$1 section=$2 needs=$3 field names p
+    for field in "Section:$section" Priority:optional Source:vantor \
         "Architecture:$(dpkg --print-architecture)"; do
         [ "$(dpkg-deb -f "$deb" "${field%%:*}")" = "${field#*:}" ] ||
-            fail "${field%%:*} is '$(dpkg-deb -f "$deb" "${field%%:*}")', expected '${field#*:}'"
+            fail "$deb: ${field%%:*} is '$(dpkg-deb -f "$deb" "${field%%:*}")', expected '${field#*:}'"
     done
     dpkg-deb -f "$deb" Version | grep -qx '[0-9][0-9.]*' || fail "Version: $(dpkg-deb -f "$deb" Version)"
     dpkg-deb -f "$deb" Maintainer | grep -qx '[^<]\+ <[^@>]\+@[^>]\+>' ||
         fail "Maintainer: $(dpkg-deb -f "$deb" Maintainer)"
-    [ "$(dpkg-deb -f "$deb" Description | wc -l)" -gt 2 ] || fail "no long description"
-    # The runtime libraries' packages and the font's, and nothing to build with.
+    [ "$(dpkg-deb -f "$deb" Description | wc -l)" -gt 2 ] || fail "$deb: no long description"
     names=$(dpkg-deb -f "$deb" Depends | tr ',|' '\n\n' | sed 's/^ *//; s/[ (].*//' | sort -u)
-    for p in libc6 libstdc++6 libsdl1.2debian libfreetype6 libpng16-16 libopengl0 libglu1-mesa \
-        "$(dpkg -S "$FONT_LINK" | cut -d: -f1)"; do
-        grep -qx "$p" <<<"$names" || fail "Depends lacks $p: $(dpkg-deb -f "$deb" Depends)"
+    for p in $needs; do
+        grep -qx "$p" <<<"$names" || fail "$deb: Depends lacks $p: $(dpkg-deb -f "$deb" Depends)"
     done
-    ! grep -q -- '-dev$' <<<"$names" || fail "Depends names a development package: $names"
+    [ "$section" = libdevel ] || ! grep -q -- '-dev$' <<<"$names" ||
+        fail "$deb: Depends names a development package: $names"
 }
 
-# Exactly the installation's files, laid out for /usr: the entry starts
-# /usr/bin/vantor-setup, which starts /usr/libexec/vantor's in /usr/share/vantor.
+# The files of package "$1" (the HTML reference's apart), laid out for /usr:
+# rows of package (or all), mode and paths, with the shell's {a,b} lists.
+want_files()
+{
+    local lib=./usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH) package mode paths
+    while read -r package mode paths; do
+        [ "$package" = "$1" ] || [ "$package" = all ] || continue
+        eval "printf -- '$mode %s\n' $paths"
+    done <<'END'
+vantor-setup -rwxr-xr-x ./usr/{bin,libexec/vantor}/{vantor-setup,vantor-display-test}
+vantor-setup -rw-r--r-- ./usr/share/{applications/{vantor-setup,vantor-display-test}.desktop,man/man6/{vantor-setup,vantor-display-test}.6.gz}
+vantor-setup -rw-r--r-- ./usr/share/icons/hicolor/{48x48,64x64,128x128,256x256}/apps/vantor.png ./usr/share/vantor/logo.png
+vantor-setup lrwxrwxrwx "./usr/share/vantor/vantor.ttf -> ..${FONT_LINK#/usr/share}"
+libvantor-image0 lrwxrwxrwx "$lib/libvantor-image.so.0 -> libvantor-image.so.$version"
+libvantor-image0 -rw-r--r-- $lib/libvantor-image.so.$version
+libvantor-image-dev -rw-r--r-- ./usr/include/vantor/image.h $lib/{libvantor-image.a,pkgconfig/vantor-image.pc}
+libvantor-image-dev -rw-r--r-- $lib/cmake/VantorImage/VantorImage{Config,ConfigVersion,Targets,Targets-$build_type}.cmake
+libvantor-image-dev lrwxrwxrwx "$lib/libvantor-image.so -> libvantor-image.so.0"
+all -rw-r--r-- ./usr/share/doc/$1/{changelog.gz,copyright}
+END
+}
+
 check_contents()
 {
-    local got want size program launcher=$tmp/unpacked/usr/bin/vantor-setup
-    got=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { $3 = $4 = $5 = ""; print }' | tr -s ' ' | sort)
-    want=$(
-        for program in vantor-setup vantor-display-test; do
-            echo "-rwxr-xr-x root/root ./usr/bin/$program"
-            echo "-rwxr-xr-x root/root ./usr/libexec/vantor/$program"
-            echo "-rw-r--r-- root/root ./usr/share/applications/$program.desktop"
-            echo "-rw-r--r-- root/root ./usr/share/man/man6/$program.6.gz"
-        done
-        for size in 48 64 128 256; do
-            echo "-rw-r--r-- root/root ./usr/share/icons/hicolor/${size}x$size/apps/vantor.png"
-        done
-        echo '-rw-r--r-- root/root ./usr/share/vantor/logo.png'
-        echo "lrwxrwxrwx root/root ./usr/share/vantor/vantor.ttf -> $FONT_LINK"
-    )
-    want=$(sort <<<"$want")
-    [ "$got" = "$want" ] || fail "package holds:"$'\n'"$got"$'\n'"expected:"$'\n'"$want"
+    local deb=$1 name=$2 got want
+    got=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ && $6 !~ /\/html\// { $2 = $3 = $4 = $5 = ""; print }' |
+        tr -s ' ' | sort)
+    want=$(want_files "$name" | sort)
+    [ "$got" = "$want" ] || fail "$name holds:"$'\n'"$got"$'\n'"expected:"$'\n'"$want"
+    [ "$name" = vantor-setup ] || return 0
     dpkg-deb -x "$deb" "$tmp/unpacked"
+    local launcher=$tmp/unpacked/usr/bin/vantor-setup
     desktop-file-validate "$tmp/unpacked/usr/share/applications/vantor-setup.desktop" >"$tmp/validate.log" 2>&1 ||
         fail "$(cat "$tmp/validate.log")"
     grep -qx 'Exec="/usr/bin/vantor-setup"' "$tmp/unpacked/usr/share/applications/vantor-setup.desktop" ||
@@ -71,15 +86,34 @@ check_contents()
         fail "the launcher does not start /usr/libexec/vantor/vantor-setup in /usr/share/vantor"
 }
 
-# The package installed into a fresh root.
+# Package "$1" installed into the root, with the packages "$@" after it.
 install_package()
 {
-    make_root
+    local deb=$tmp/package/$1_${version}_$(dpkg --print-architecture).deb
+    shift
     cp "$deb" "$root/tmp/"
-    apt_install "/tmp/$(basename "$deb")"
-    [ "$(in_root 10 sh -c 'command -v vantor-setup')" = /usr/bin/vantor-setup ] ||
-        fail "vantor-setup is not on PATH in the root"
+    apt_install "/tmp/$(basename "$deb")" "$@"
     echo "package.sh: $(grep -c '^Setting up' "$tmp/apt.log") packages installed" >&2
+}
+
+# The example built in the root against the installed -dev package, with CMake
+# and with pkg-config, each run for a few frames on each back-end in the
+# installed data folder (vantor.ttf, logo.png), on the host's Xvfb.
+example_in_root()
+{
+    local program backend
+    cp -r "$VANTOR_SOURCE/examples" "$root/tmp/example"
+    in_root 300 sh -c 'cmake -S /tmp/example -B /tmp/example/build && cmake --build /tmp/example/build &&
+        cc -Wall -Werror -o /tmp/example/pc /tmp/example/example.c $(pkg-config --cflags --libs vantor-image)' \
+        >"$tmp/example.log" 2>&1 || fail "building the example in the root: $(tail -n 30 "$tmp/example.log")"
+    [ -n "$xvfb_pid" ] || start_xvfb
+    for program in /tmp/example/build/vantor-example /tmp/example/pc; do
+        for backend in 0 1; do
+            in_root 30 env DISPLAY="$DISPLAY" SDL_VIDEODRIVER=x11 VANTOR_EXAMPLE_FRAMES=5 \
+                sh -c "cd /usr/share/vantor && exec $program '$backend 640 400 0 4 22 22 22 0'" \
+                >"$tmp/example.log" 2>&1 || fail "$program on back-end $backend: $(cat "$tmp/example.log")"
+        done
+    done
 }
 
 # The installed flows, on the runtime that gives the root its libSDL-1.2.so.0,
@@ -105,23 +139,41 @@ case $mode in
     contents | debian) ;;
     *) echo "usage: $0 contents|debian" >&2 && exit 2 ;;
 esac
+VANTOR_SOURCE=$(realpath "${VANTOR_SOURCE:-$(dirname "$(realpath "$0")")/../..}")
 VANTOR_SETUP=$VANTOR_BUILD/vantor-setup
 VANTOR_FONT=$VANTOR_BUILD/vantor.ttf
 init
 trap 'cleanup; remove_root' EXIT
 cpack -G DEB -B "$tmp/package" --config "$VANTOR_BUILD/CPackConfig.cmake" >"$tmp/cpack.log" 2>&1 ||
     fail "cpack: $(cat "$tmp/cpack.log")"
-deb=$(echo "$tmp"/package/vantor-setup_*.deb)
-[ -f "$deb" ] || fail "no package in $tmp/package: $(ls "$tmp/package")"
-check_control
-check_contents
+version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$VANTOR_BUILD/CPackConfig.cmake")
+build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$VANTOR_BUILD/CMakeCache.txt" | tr '[:upper:]' '[:lower:]')
+build_type=${build_type:-noconfig}
+runtime="libc6 libstdc++6 libsdl1.2debian libfreetype6 libpng16-16 libopengl0 libglu1-mesa"
+while IFS='|' read -r name section needs; do
+    deb=$(echo "$tmp/package/${name}_"*.deb)
+    [ -f "$deb" ] || fail "no $name package in $tmp/package: $(ls "$tmp/package")"
+    check_control "$deb" "$section" "$(eval echo "$needs")"
+    check_contents "$deb" "$name"
+done <<'END'
+vantor-setup|misc|$runtime $(dpkg -S "$FONT_LINK" | cut -d: -f1)
+libvantor-image0|libs|$runtime
+libvantor-image-dev|libdevel|libvantor-image0 libsdl1.2-compat-dev libfreetype-dev libpng-dev libgl-dev libglu1-mesa-dev
+END
 if [ "$mode" = debian ]; then
     [ "$(id -u)" -eq 0 ] || fail "needs root (debootstrap, chroot, mount)"
     start=$SECONDS
-    install_package
+    make_root
+    install_package vantor-setup
+    [ "$(in_root 10 sh -c 'command -v vantor-setup')" = /usr/bin/vantor-setup ] ||
+        fail "vantor-setup is not on PATH in the root"
     flows_in_root
-    apt_install libsdl1.2-compat-shim # the other runtime that satisfies the dependency
+    # The -dev package brings sdl12-compat's development files, and so its
+    # runtime: the other one that satisfies vantor-setup's dependency.
+    install_package libvantor-image0
+    install_package libvantor-image-dev cmake make gcc pkg-config
+    example_in_root
     flows_in_root
-    echo "package.sh: the package passed in a fresh Debian 12 root in $((SECONDS - start)) s" >&2
+    echo "package.sh: the packages passed in a fresh Debian 12 root in $((SECONDS - start)) s" >&2
 fi
 echo "ok package.$mode"
