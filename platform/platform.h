@@ -45,8 +45,10 @@ const char *MissingDisplay();
 // Tells the user about a failure the program cannot go on after, just before
 // it ends: on Windows a message box with no owner window, captioned "Vantor",
 // with an error icon and an OK button, returning when the user closes it;
-// elsewhere the line "Vantor: <msg>" on the standard error stream, unless
-// `on_stderr_already` says the message has been written there.
+// elsewhere "Vantor: <msg>" on the standard error stream, ended by a newline
+// unless `msg` ends with one, and not at all when `on_stderr_already` says
+// the message has been written there. Programs on Windows have no console,
+// so this is also how a mistaken command line is told.
 void ShowFatalError(const char *msg, bool on_stderr_already);
 
 // A file written whole or not at all. The new content goes to a temporary

@@ -15,6 +15,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -67,7 +68,9 @@ std::string AppDataFolder()
 
 void ShowFatalError(const char *msg, bool on_stderr_already)
 {
-    if (!on_stderr_already) std::fprintf(stderr, "Vantor: %s\n", msg);
+    if (on_stderr_already) return;
+    const size_t length = std::strlen(msg);
+    std::fprintf(stderr, length && msg[length - 1] == '\n' ? "Vantor: %s" : "Vantor: %s\n", msg);
 }
 
 void IgnoreFileSizeLimitSignal()

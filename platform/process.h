@@ -25,11 +25,6 @@ inline constexpr char program_suffix[] = "";
 // beside it whatever the current folder. Empty when the system cannot tell.
 std::string OwnPath();
 
-// Tells the user about a failure before any window exists: the text on the
-// standard error stream, or, where programs have no console (Windows), in a
-// message box with the caption.
-void ShowError(const char *caption, const char *text);
-
 // A program started by this one and watched without blocking: the caller
 // polls it between its own work (a window to keep alive) and ends it when it
 // takes too long. The child's standard input is empty; its standard output

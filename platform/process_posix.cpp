@@ -65,12 +65,6 @@ std::string OwnPath()
     return path;
 }
 
-void ShowError(const char *, const char *text)
-{
-    const size_t length = std::strlen(text);
-    std::fprintf(stderr, length && text[length - 1] == '\n' ? "%s" : "%s\n", text);
-}
-
 bool child_process::Start(const std::string &program, const std::vector<std::string> &args,
                           std::string &error)
 {

@@ -70,11 +70,6 @@ std::string OwnPath()
     }
 }
 
-void ShowError(const char *caption, const char *text)
-{
-    MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR);
-}
-
 bool child_process::Start(const std::string &program, const std::vector<std::string> &args,
                           std::string &error)
 {

@@ -11,7 +11,7 @@
 
 #include "command_line.h"
 
-#include "process.h"
+#include "platform.h"
 
 #include <array>
 #include <cstdio>
@@ -207,7 +207,7 @@ std::string VersionLine(program_id program)
 std::optional<int> FollowCommandLine(program_id program, const command_line &cl)
 {
     if (!cl.error.empty()) {
-        platform::ShowError("Vantor", ("Vantor: " + cl.error + "\n" + Usage(program)).c_str());
+        platform::ShowFatalError((cl.error + "\n" + Usage(program)).c_str(), false);
         return 2;
     }
     if (cl.help) {
