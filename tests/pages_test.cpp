@@ -108,12 +108,13 @@ TEST(GammaPage, LevelsAndSteps)
              {-7, 0}, {INT_MIN, 0}, {INT_MAX, 254}})
         EXPECT_EQ(GammaLevel(g), level) << g;
     // clang-format on
-    // Values beyond 1 to 50 (from a hand-edited file) step back toward them.
+    // Steps stop at 1 and 50, one channel or all; values beyond (from a
+    // hand-edited file) step back toward them.
     settings rec = defaults;
-    rec.gamma_r = 60, rec.gamma_g = -5, rec.gamma_b = 50;
-    StepGamma(rec, MODE_ALL, +1);
-    StepGamma(rec, MODE_ALL, -1);
-    EXPECT_EQ(FormatSettings(rec), "0 800 600 1 0 2 59 -4 49\n");
+    rec.gamma_r = 1, rec.gamma_g = -5, rec.gamma_b = 50;
+    for (auto [mode, step] : {std::pair{MODE_ALL, +1}, {MODE_ALL, -1}, {MODE_R, -1}})
+        StepGamma(rec, mode, step);
+    EXPECT_EQ(FormatSettings(rec), "0 800 600 1 0 2 1 -4 49\n");
 }
 
 // The gamma page's picture, 600 x 120 pixels from y 95, uncorrected: bands of
