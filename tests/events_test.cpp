@@ -61,6 +61,8 @@ TEST(Events, LibraryKeysAreSwallowedOthersHandedBack)
     EXPECT_STREQ(overlay.status.data(), "FPS display enabled.");
     for (SDLKey sym : {SDLK_q, SDLK_F2, SDLK_F9, SDLK_F10, SDLK_PAUSE, SDLK_RETURN})
         EXPECT_EQ(WaitAfter({KeyEvent(sym, KMOD_LSHIFT)}).key.keysym.sym, sym);
+    for (SDLMod mod : {KMOD_RCTRL, KMOD_LALT, KMOD_LMETA}) // Q with these ends the process
+        EXPECT_EXIT(vimage::LibraryKey({0, SDLK_q, mod, 0}), testing::ExitedWithCode(0), "");
 }
 
 // The OpenGL back-end's antialiasing keys on its record alone, for each mix

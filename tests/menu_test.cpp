@@ -76,11 +76,9 @@ TEST(Menu, EventsStepChooseAndTrack)
     // overlapping items wins.
     vimage::canvas = vimage::CanvasFor(800, 600); // 50-pixel bands above and below
     const menuitem overlapping[] = {{0, 0, 5, "A", 1}, {2, 0, 5, "B", 2}};
-    for (auto [x, y, item] : {std::tuple{50, 50, 0},
-                              {110, 50, 1},
-                              {139, 69, 1},
-                              {140, 50, -1},
-                              {50, 70, -1},
-                              {50, 49, -1}}) // a pixel into the top margin is row -1
+    // clang-format off
+    for (auto [x, y, item] : {std::tuple{50, 50, 0}, {110, 50, 1}, {139, 69, 1}, {140, 50, -1},
+             {50, 70, -1}, {50, 49, -1}}) // a pixel into the top margin is row -1
         EXPECT_EQ(vimage::MenuItem(2, overlapping, x, y), item) << x << "," << y;
+    // clang-format on
 }

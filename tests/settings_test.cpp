@@ -159,6 +159,7 @@ TEST(CommandLine, OptionsOfEachProgram)
         {TEST, {"--reset"}, "error"},
         {TEST, {"--settings", "1 2 3 4 5 6 7 8 9 10"}, "error"},
         {TEST, {"--settings", "1 2 3 4 5 6 7 8 9x"}, "error"},
+        {TEST, {"--settings", "1 2 3 4 5 6 7 8 -"}, "error"},
     };
     for (const auto &[program, args, want] : rows) {
         std::vector<const char *> argv{"program"};
