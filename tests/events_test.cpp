@@ -1,5 +1,4 @@
-// Waiting for input, the library's own keys, the status line, the flash
-// colour and the error record.
+// Waiting for input, the library's keys, the status line, flash, error record.
 
 #include "display.h"
 
@@ -7,8 +6,7 @@ using vimage::overlay;
 
 namespace {
 
-// Pushes the events after emptying SDL's queue; returns what ImageWaitEvent
-// hands back first.
+// What ImageWaitEvent hands back first after these events alone.
 SDL_Event WaitAfter(std::vector<SDL_Event> events)
 {
     SDL_Event ev;
@@ -32,8 +30,7 @@ TEST(Events, TickGivesWayToInputWaitingBehindIt)
         EXPECT_EQ(WaitAfter({OfType(SDL_USEREVENT), OfType(type)}).type, type);
     // Motion alone never overtakes a tick.
     EXPECT_EQ(WaitAfter({OfType(SDL_USEREVENT), OfType(SDL_MOUSEMOTION)}).type, SDL_USEREVENT);
-    // The timer keeps one tick waiting, not one per interval: six intervals
-    // after the first tick (which a busy machine may be late with).
+    // One tick waits, not one per interval: six intervals after the first.
     SDL_Event ticks[8];
     auto waiting = [&ticks] {
         SDL_PumpEvents();
@@ -45,8 +42,7 @@ TEST(Events, TickGivesWayToInputWaitingBehindIt)
     EXPECT_TRUE(ticks[0].user.code == 0 && !ticks[0].user.data1 && !ticks[0].user.data2);
 }
 
-// Modifier keys alone, F1, F8, F11, F12 and, in this back-end, F5 to F7 are
-// the library's.
+// Modifiers alone, F1, F8, F11, F12 and here F5 to F7 are the library's.
 TEST(Events, LibraryKeysAreSwallowedOthersHandedBack)
 {
     Open();
@@ -65,8 +61,7 @@ TEST(Events, LibraryKeysAreSwallowedOthersHandedBack)
         EXPECT_EXIT(vimage::LibraryKey({0, SDLK_q, mod, 0}), testing::ExitedWithCode(0), "");
 }
 
-// The OpenGL back-end's antialiasing keys on its record alone, for each mix
-// of accumulation buffer and blend colour.
+// OpenGL's antialiasing keys for each mix of accumulation buffer and blend colour.
 TEST(AntialiasKeys, MessagesFollowWhatTheContextHas)
 {
     vimage::Bind(vimage::gl_backend); // its keys alone, without a context

@@ -1,5 +1,4 @@
-// The menu widget's behaviour, event by event, on the gamma page's items at
-// 15 pixels a unit; what a whole page does is left to the flows.
+// The menu widget event by event, on the gamma page's items at 15 pixels a unit.
 
 #include "display.h"
 
@@ -33,8 +32,7 @@ TEST(Menu, EventsStepChooseAndTrack)
                    CHOOSE = menu_action::choose;
     constexpr Uint8 DOWN = SDL_MOUSEBUTTONDOWN, UP = SDL_MOUSEBUTTONUP, MOVE = SDL_MOUSEMOTION;
     auto key = [](SDLKey sym) { return KeyEvent(sym); };
-    // The highlight first, the events, then what the last event does (and
-    // the code it chooses) and the highlight after it.
+    // Highlight, events; what the last does, the code chosen, the highlight.
     const struct {
         int selected;
         std::vector<SDL_Event> events;
@@ -72,8 +70,7 @@ TEST(Menu, EventsStepChooseAndTrack)
     for (SDL_Event ev : {key(SDLK_RETURN), key(SDLK_SPACE), key(SDLK_ESCAPE), Mouse(DOWN, 1, 1)})
         EXPECT_EQ(vimage::MenuReact(m, ev, 0, nullptr).action, CHOOSE);
     EXPECT_EQ(vimage::MenuReact(m, key(SDLK_a), 0, nullptr).action, REDRAW);
-    // Hit testing counts whole cells from the canvas's corner; the earlier of
-    // overlapping items wins.
+    // Whole cells from the canvas's corner; the earlier of overlapping items wins.
     vimage::canvas = vimage::CanvasFor(800, 600); // 50-pixel bands above and below
     const menuitem overlapping[] = {{0, 0, 5, "A", 1}, {2, 0, 5, "B", 2}};
     // clang-format off

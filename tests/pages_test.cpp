@@ -1,5 +1,4 @@
-// The setup's pages where the flows cannot reach: hand-edited values, entries
-// at the int limits, the size list, "Test display", and the gamma page.
+// The setup's pages where the flows cannot reach: hand-edited values and limits.
 
 #include "display.h"
 #include "display_report.h"
@@ -33,8 +32,7 @@ TEST(Pages, ValuesFromAHandEditedFile)
     }
 }
 
-// Every size listed, "Other..." and "Cancel" have rows of their own; "Cancel"
-// on the last.
+// Every size listed, "Other..." and "Cancel" have rows of their own.
 TEST(Pages, EveryItemOfTheSizeListHasARowOfItsOwn)
 {
     int sizes[20][2];
@@ -49,8 +47,7 @@ TEST(Pages, EveryItemOfTheSizeListHasARowOfItsOwn)
     }
 }
 
-// "Test display": the status line for the test's end, what a revert puts
-// back, software OpenGL named, and advice only where the display confirms it.
+// "Test display": the status line, what a revert puts back, the advice.
 TEST(TestDisplay, VerdictRevertAndAdvice)
 {
     const std::pair<test_verdict, std::string> verdicts[] = {
@@ -83,8 +80,7 @@ TEST(TestDisplay, VerdictRevertAndAdvice)
     auto rec_of = [](int backend, int width, int height, int flags) {
         return settings{backend, width, height, flags, 0, 2, 22, 22, 22};
     };
-    // The record's back-end, size and flags; modes listed; whether it opens
-    // without the accumulation buffer; the advice.
+    // The record; modes listed; whether it opens without accumulation; advice.
     const std::tuple<settings, int, bool, std::string> advice[] = {
         {rec_of(0, 1234, 567, FULL | IMAGE_ACCUM), 5, false,
          "Not offered in full screen; try 1920x1080, 1024x768, 800x600, 640x480"},
@@ -103,12 +99,11 @@ TEST(TestDisplay, VerdictRevertAndAdvice)
 TEST(GammaPage, LevelsAndSteps)
 {
     // clang-format off
-    for (auto [g, level] : {std::pair{1, 0}, {5, 63}, {10, 127}, {22, 186}, {50, 221}, {60, 227}, {0, 0},
-             {-7, 0}, {INT_MIN, 0}, {INT_MAX, 254}})
+    for (auto [g, level] : {std::pair{1, 0}, {5, 63}, {10, 127}, {22, 186}, {50, 221}, {60, 227},
+             {0, 0}, {-7, 0}, {INT_MIN, 0}, {INT_MAX, 254}})
         EXPECT_EQ(GammaLevel(g), level) << g;
     // clang-format on
-    // Steps stop at 1 and 50, one channel or all; values beyond (from a
-    // hand-edited file) step back toward them.
+    // Steps stop at 1 and 50; values beyond (hand-edited) step back toward them.
     settings rec = defaults;
     rec.gamma_r = 1, rec.gamma_g = -5, rec.gamma_b = 50;
     for (auto [mode, step] : {std::pair{MODE_ALL, +1}, {MODE_ALL, -1}, {MODE_R, -1}})
@@ -116,8 +111,7 @@ TEST(GammaPage, LevelsAndSteps)
     EXPECT_EQ(FormatSettings(rec), "0 800 600 1 0 2 1 -4 49\n");
 }
 
-// The gamma page's picture, 600 x 120 pixels from y 95, uncorrected: bands of
-// white, red, green and blue, a flat field over half-lit patterns.
+// 600 x 120 pixels from y 95: white, red, green, blue bands, flat over half-lit.
 TEST(GammaPicture, BandsOfFlatFieldsAndHalfLitPatterns)
 {
     Open();
@@ -127,9 +121,7 @@ TEST(GammaPicture, BandsOfFlatFieldsAndHalfLitPatterns)
     auto at = [&](int x, int y) { return f.At(x, 95 + y); };
     const Uint32 flat[4] = {0xBABABA, 0xBA0000, 0x00BA00, 0x0000BA}; // 186: gamma 2.2
     const Uint32 lit[4] = {0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF};
-    // Rows 0 to 13 of a band flat; then, in thirds across, horizontal lines
-    // on odd rows, a checkerboard lit where x + y is odd, vertical lines on
-    // odd columns.
+    // Rows 0 to 13 flat; then in thirds: odd rows, odd x + y, odd columns lit.
     for (int band = 0; band < 4; ++band)
         for (int y = 0; y < 30; ++y)
             for (int x = 0; x < 600; ++x) {
@@ -139,8 +131,7 @@ TEST(GammaPicture, BandsOfFlatFieldsAndHalfLitPatterns)
                                                        : 0u)
                     << band << ": " << x << "," << y;
             }
-    // It follows the values, each channel kept within its range; only the
-    // values of the chosen channels stand under their items.
+    // It follows the values, kept in range; the chosen channels' values shown.
     for (auto [g, b, mode, rgb, shown] :
          {std::tuple{10, 22, MODE_G, 0xBA7FBAu, 2}, {10, 500, MODE_ALL, 0xBA7FFBu, 7}}) {
         s.gamma_g = g, s.gamma_b = b, gamma_mode = mode;

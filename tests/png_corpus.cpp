@@ -1,6 +1,5 @@
-// png_corpus.cpp - see png_corpus.h. The expected pixels are worked out from
-// the samples written by the PNG format's rules, not by decoding; where the
-// gammas differ by more than libpng's 5%, the power law, within 1.
+// png_corpus.cpp - expected pixels from the samples written, by the format's rules;
+// where the gammas differ by more than libpng's 5%, the power law, within 1.
 
 #include "png_corpus.h"
 
@@ -21,8 +20,7 @@ struct picture_case {
     double gamma = 0; // gAMA written; 0 for none
 };
 
-// A sample, 0 .. 2^depth - 1: every value of small depths and both extremes
-// of large ones appear in all but the smallest pictures.
+// A sample, 0 .. 2^depth - 1, each small depth's every value and both extremes.
 unsigned Sample(int x, int y, int c, int depth)
 {
     const unsigned max = (1u << depth) - 1;
@@ -125,8 +123,7 @@ std::vector<corpus_entry> MakeCorpus(double screen_gamma)
     // gAMA values taken in turn: none, linear, the usual one stated, another.
     constexpr double gammas[] = {0, 1.0, 0.45455, 0, 0.8};
     std::vector<picture_case> cases;
-    // Every colour type at every bit depth, plain and interlaced, with tRNS
-    // where there is no alpha channel, at odd sizes.
+    // Every colour type and depth, plain and interlaced, tRNS where no alpha.
     for (int type : {G, PNG_COLOR_TYPE_GRAY_ALPHA, P, RGB, RGBA})
         for (int depth : {1, 2, 4, 8, 16})
             for (bool trns : {false, true})
@@ -146,8 +143,7 @@ std::vector<corpus_entry> MakeCorpus(double screen_gamma)
     // clang-format on
     std::vector<corpus_entry> corpus;
     for (const picture_case &pc : cases) corpus.push_back(Build(pc, screen_gamma));
-    // Files refused, and the message of each: by the signature, cut short,
-    // over the side and byte limits.
+    // Refused: by the signature, cut short, over the side and byte limits.
     const std::vector<unsigned char> rgb = corpus.back().bytes;
     std::vector<unsigned char> bad_signature = rgb;
     bad_signature[1] ^= 0x20;

@@ -1,6 +1,5 @@
-// png_corpus.h - PNG files made with libpng's writer and what each must
-// decode to (every colour type and bit depth, interlaced and not, tRNS, gAMA),
-// and files to refuse. The loader's tests and its fuzz target's seeds.
+// png_corpus.h - PNG files and what each decodes to, or why it is refused:
+// the loader's tests and its fuzz target's seeds.
 #pragma once
 
 #include <string>

@@ -1,6 +1,4 @@
-// Pictures: PNG loading for both callers against the generated corpus, the
-// size chosen for a place and the limits; the cell resampler and the logo
-// against a direct area sum; the float resampler's worked examples.
+// Pictures: PNG loading against the corpus, places and limits; the resamplers.
 
 #include "display.h"
 #include "png_corpus.h"
@@ -36,8 +34,7 @@ int At(const picture &p, int x, int y, int c)
     return p.pixels.get()[(static_cast<size_t>(y) * p.width2 + x) * p.bpp + c];
 }
 
-// Byte (x, y) of a picture of 64 pixels a unit, `at`, reduced to xscale x
-// yscale pixels a unit: the exact area average, rounded half up.
+// Byte (x, y) of `at` reduced from 64 to xscale x yscale: the exact area average.
 template <class F>
 int AreaAverage(F at, int x, int y, int xscale, int yscale)
 {
@@ -85,9 +82,7 @@ picture Load(const std::string &path, vimage::png_options o, bool alpha, int wid
 
 } // namespace
 
-// Every byte of the picture and of the padding, at the file's own size, for
-// a screen gamma of 2.2 and of 1.0 (the hardware ramp); refused files leave
-// their message and no size.
+// Every byte and the padding for screen gammas 2.2 and 1.0; refusals leave no size.
 TEST(PngLoad, EveryColourTypeAndDepthDecodesToItsPixels)
 {
     for (double gamma : {2.2, 1.0}) {
@@ -126,19 +121,16 @@ TEST(PngLoad, EveryColourTypeAndDepthDecodesToItsPixels)
     EXPECT_STREQ(ImageError(), std::strerror(EINVAL));
 }
 
-// A place of 8 x 4 units at 15 pixels a unit: a 64-per-unit picture is
-// reduced exactly; a smaller one enlarged only for SDL, a larger one reduced
-// for both, with zero padding. Places beyond the limits, and a screen never
-// set up, fail.
+// Reduced for both callers, enlarged for SDL alone, padded with 0, within limits.
 TEST(PngLoad, ThePlaceDecidesTheSizeWithinTheLimits)
 {
     const corpus_files files;
-    // clang-format off
     const std::tuple<const char *, vimage::png_options, int, int, std::vector<int>> cases[] = {
-        {"cells-512x256.png", GL, 8, 4, {120, 60, 128, 64}}, {"rgb8-100x50.png", GL, 0, 4, {100, 50, 128, 64}},
-        {"rgb8-100x50.png", GL, 8, 4, {100, 50, 128, 64}}, {"rgb8-100x50.png", SDLC, 8, 4, {120, 60, 120, 60}},
+        {"cells-512x256.png", GL, 8, 4, {120, 60, 128, 64}},
+        {"rgb8-100x50.png", GL, 0, 4, {100, 50, 128, 64}},
+        {"rgb8-100x50.png", GL, 8, 4, {100, 50, 128, 64}},
+        {"rgb8-100x50.png", SDLC, 8, 4, {120, 60, 120, 60}},
         {"tall.png", GL, 1, 4, {15, 60, 16, 64}}};
-    // clang-format on
     for (const auto &[path, c, width, height, sizes] : cases) {
         const picture l = Load(path, c, 0, width, height);
         ASSERT_TRUE(l.pixels) << path;
@@ -162,16 +154,15 @@ TEST(PngLoad, ThePlaceDecidesTheSizeWithinTheLimits)
     // Buffers up to 16384 pixels a side and 256 MiB, padding included.
     EXPECT_EQ(vimage::PictureBytes(16384, 4096, 4), size_t{256} << 20);
     // clang-format off
-    for (auto [w, h, bpp] : {std::tuple{16384LL, 4097LL, 4}, {16385, 1, 3}, {1, 16385, 3}, {0, 5, 3},
-             {5, -1, 3}, {1LL << 40, 1LL << 40, 4}})
+    for (auto [w, h, bpp] : {std::tuple{16384LL, 4097LL, 4}, {16385, 1, 3}, {1, 16385, 3},
+             {0, 5, 3}, {5, -1, 3}, {1LL << 40, 1LL << 40, 4}})
         EXPECT_EQ(vimage::PictureBytes(w, h, bpp), 0u) << w << "x" << h;
     // clang-format on
     for (auto [v, p] : {std::pair{1, 1}, {3, 4}, {16384, 16384}, {16385, 32768}})
         EXPECT_EQ(vimage::NextPowerOfTwo(v), p);
 }
 
-// At every scale (the other axis at 64 minus it), RGB and RGBA, with garbage
-// in the row padding.
+// At every scale (the other axis at 64 minus it), RGB and RGBA, padding unread.
 TEST(ResampleCells, EqualsTheDirectAreaSumAtEveryScale)
 {
     for (int bpp : {3, 4}) {
@@ -200,8 +191,7 @@ TEST(ResampleCells, EqualsTheDirectAreaSumAtEveryScale)
     }
 }
 
-// The logo on the main page: 8 x 4 units at (0, 0.5), reduced exactly to
-// 120 x 60 pixels from y 7, nothing outside; without it, the page draws.
+// 8 x 4 units at (0, 0.5): 120 x 60 pixels from y 7; without it, the page draws.
 TEST(Logo, MainPageShowsTheLogoReducedExactly)
 {
     Open();
@@ -246,8 +236,7 @@ TEST(ResampleFloat, WorkedExamples)
             for (int k : {0, 1, 2, 3}) sum += At(src, 2 * (x / 3) + k % 2, 2 * y + k / 2, x % 3);
             ASSERT_EQ(At(half, x / 3, y, x % 3), sum / 4) << x / 3 << "," << y;
         }
-    // 2 x 1 to 4 x 1 interpolates (15.5 rounds up); opaque red and
-    // transparent black give half the alpha, and red stays red.
+    // Enlarging interpolates; opaque red and transparent black: red, half alpha.
     const picture four = vimage::ResampleFloat(
         Make(2, 1, 3, 2, [](int x, int, int c) { return x == 0 ? 10 + c : 21; }), 4, 1, false);
     const picture one = vimage::ResampleFloat(
@@ -257,8 +246,7 @@ TEST(ResampleFloat, WorkedExamples)
               std::vector<unsigned char>({10, 11, 12, 16, 16, 17, 21, 21, 21, 21, 21, 21}));
     EXPECT_EQ(std::vector(one.pixels.get(), one.pixels.get() + 4),
               std::vector<unsigned char>({255, 0, 0, 128}));
-    // Transparent areas become transparent black; a uniform picture stays
-    // uniform, reduced across and enlarged along.
+    // Transparent becomes black; uniform stays uniform, reduced across, enlarged along.
     for (auto [w, h, value, nw, nh] : {std::tuple{4, 4, 0, 2, 2}, {40, 10, 60, 20, 30}}) {
         auto fill = [v = value](int, int, int c) { return v ? v : c < 3 ? 200 : 0; };
         const picture p = vimage::ResampleFloat(Make(w, h, 4, w, fill), nw, nh, false);

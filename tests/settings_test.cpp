@@ -1,5 +1,4 @@
-// The settings file: reading forgiving input, writing without ever losing the
-// previous file, and where the file lives; the programs' command lines.
+// The settings file: read, saved whole or not at all, found; the command lines.
 
 #include "command_line.h"
 #include "platform.h"
@@ -39,8 +38,7 @@ const std::string BOM = "\xEF\xBB\xBF"; // UTF-8's byte-order mark
 
 } // namespace
 
-// The record read from a text, and from a file holding it, over the
-// defaults, as the line it saves: numbers until the first that is not one.
+// A text, and a file holding it, over the defaults: numbers until a non-number.
 TEST_F(SettingsFile, ReadsNumbersUntilTheFirstThatIsNot)
 {
     const std::tuple<std::string, int, std::string> cases[] = {
@@ -74,9 +72,7 @@ TEST_F(SettingsFile, ReadsNumbersUntilTheFirstThatIsNot)
     EXPECT_EQ(FormatSettings(back), DEFAULT_LINE);
 }
 
-// One text line (CR LF on Windows) replaces the file whole, through a link
-// the file it points to, keeping its mode; when the temporary file cannot be
-// made or written, the previous file stays and nothing is left.
+// One line replaces the file whole, through a link, keeping its mode, or not at all.
 TEST_F(SettingsFile, SavingReplacesTheFileWholeOrNotAtAll)
 {
     Write("1 2 3 4 5 6 7 8 9 and a much longer tail than the new line has\n");
@@ -111,15 +107,13 @@ TEST_F(SettingsFile, SavingReplacesTheFileWholeOrNotAtAll)
 #ifdef _WIN32
 TEST_F(SettingsFile, TheFileLivesInTheApplicationDataFolder)
 {
-    // Windows names the same folder in the environment.
     const char *appdata = std::getenv("APPDATA");
     ASSERT_TRUE(appdata);
     EXPECT_EQ(SettingsPath(), std::string(appdata) + "/Vantor Settings");
     EXPECT_TRUE(fs::is_directory(appdata));
 }
 #else
-// In $XDG_CONFIG_HOME when absolute, else $HOME/.config, made when missing;
-// else the bare name. ConfFile keeps the first answer.
+// In $XDG_CONFIG_HOME when absolute, else $HOME/.config, else the bare name.
 TEST_F(SettingsFile, TheFileLivesInTheConfigFolder)
 {
     const fs::path home = dir / std::string(200, 'h') / std::string(200, 'o');
@@ -145,8 +139,7 @@ TEST_F(SettingsFile, TheFileLivesInTheConfigFolder)
 }
 #endif
 
-// Each program's options: reset, confirm, --config and the record tested,
-// or "error"; the help lists the program's own options only.
+// Each program's own options, the record tested, or "error".
 TEST(CommandLine, OptionsOfEachProgram)
 {
     constexpr auto SETUP = program_id::setup, TEST = program_id::display_test;
