@@ -1,5 +1,4 @@
-// The setup's pages where the flows cannot reach: hand-edited values, entries
-// at the int limits, the size list, "Test display", and the gamma page.
+// The setup's pages where the flows cannot reach: hand-edited values and limits.
 
 #include "display.h"
 #include "display_report.h"
@@ -18,30 +17,22 @@ TEST(Pages, ValuesFromAHandEditedFile)
     EXPECT_STREQ(MainSummary().text, "Unknown back-end, -2147483648x-2147483648 (Full screen)");
     EXPECT_EQ(std::string(GammaText(22).text) + GammaText(50).text + GammaText(1).text,
               "2.25.00.1");
-    // Numeric entry: digits append within the maximum, Backspace drops one,
-    // Return accepts, Escape cancels; the keypad's Enter is no key here.
-    constexpr auto TYPING = entry_state::typing, ACCEPTED = entry_state::accepted;
-    auto type = [](int value, int max, const std::vector<int> &keys) {
-        entry_step e{TYPING, value};
-        for (int k : keys)
-            if (e.state == TYPING) e = EntryKey(e.value, max, k);
-        return std::pair(e.state, e.value);
-    };
-    const std::tuple<int, int, std::vector<int>, entry_state, int> entries[] = {
-        {6, 64, {'4', '1', SDLK_RETURN}, ACCEPTED, 64},
-        {-45, 9999, {SDLK_BACKSPACE}, TYPING, -4},
-        {INT_MAX, INT_MAX, {'7'}, TYPING, INT_MAX},
-        {INT_MIN, 9999, {'1'}, TYPING, INT_MIN},
-        {20000, 9999, {SDLK_ESCAPE}, entry_state::cancelled, 20000},
-        {20000, 9999, {SDLK_RETURN}, ACCEPTED, 20000}, // kept above the maximum
-        {8005, 9999, {SDLK_KP_ENTER}, TYPING, 8005},
-    };
-    for (const auto &[start, max, keys, done, value] : entries)
-        EXPECT_EQ(type(start, max, keys), std::pair(done, value)) << start << " up to " << max;
+    // Numeric entry at the int limits and above the maximum.
+    constexpr auto TYPING = entry_state::typing;
+    const std::tuple<int, int, int, entry_state, int> entries[] = {
+        {6, 64, '4', TYPING, 64}, // the maximum itself
+        {-45, 9999, SDLK_BACKSPACE, TYPING, -4},
+        {INT_MAX, INT_MAX, '7', TYPING, INT_MAX},
+        {INT_MIN, 9999, '1', TYPING, INT_MIN},
+        {20000, 9999, SDLK_ESCAPE, entry_state::cancelled, 20000},
+        {20000, 9999, SDLK_RETURN, entry_state::accepted, 20000}};
+    for (const auto &[start, max, key, done, value] : entries) {
+        const entry_step e = EntryKey(start, max, key);
+        EXPECT_EQ(std::pair(e.state, e.value), std::pair(done, value)) << start << " " << key;
+    }
 }
 
-// Every size listed, "Other..." and "Cancel" have rows of their own; "Cancel"
-// on the last.
+// Every size listed, "Other..." and "Cancel" have rows of their own.
 TEST(Pages, EveryItemOfTheSizeListHasARowOfItsOwn)
 {
     int sizes[20][2];
@@ -56,13 +47,10 @@ TEST(Pages, EveryItemOfTheSizeListHasARowOfItsOwn)
     }
 }
 
-// "Test display": the status line for the test's end, what a revert puts
-// back, software OpenGL named, and advice only where the display confirms it.
+// "Test display": the status line, what a revert puts back, the advice.
 TEST(TestDisplay, VerdictRevertAndAdvice)
 {
     const std::pair<test_verdict, std::string> verdicts[] = {
-        {JudgeDisplayTest(0, "Vantor: ignored\n"), "Settings kept."},
-        {JudgeDisplayTest(3, ""), "Settings reverted."},
         // The reason is the last "Vantor: " line; else the status.
         {JudgeDisplayTest(1, "Back-end: SDL\nVantor: first\nVantor: Too small\r\nUsage: x\n"),
          "Display test failed: Too small"},
@@ -81,13 +69,10 @@ TEST(TestDisplay, VerdictRevertAndAdvice)
     RestoreDisplayFields(rec, {1, 640, 480, 4 | 8, 0, 2, 22, 22, 22});
     EXPECT_EQ(FormatSettings(rec), "1 640 480 -4 0 2 6 7 8\n"); // flag bits 0 and 1 only
 
-    // clang-format off
-    for (auto [name, software] : {std::pair{"llvmpipe (LLVM 15.0.6, 256 bits)", true},
-             {"Gallium 0.4 on softpipe", true}, {"Mesa DRI swrast", true}, {"GDI Generic", true},
-             {"Microsoft Basic Render Driver", true}, {"AMD Radeon RX 6600 (radeonsi, navi23)", false},
-             {"NVIDIA GeForce GTX 1060", false}, {"", false}, {nullptr, false}})
+    for (auto [name, software] : {std::pair{"Gallium 0.4 on softpipe", true},
+                                  {"NVIDIA GeForce GTX 1060", false},
+                                  {nullptr, false}})
         EXPECT_EQ(SoftwareRenderer(name), software) << (name ? name : "null");
-    // clang-format on
 
     const int modes[][2] = {{1920, 1080}, {1024, 768}, {800, 600}, {640, 480}, {320, 200}};
     constexpr int FULL = IMAGE_FULLSCREEN;
@@ -95,13 +80,10 @@ TEST(TestDisplay, VerdictRevertAndAdvice)
     auto rec_of = [](int backend, int width, int height, int flags) {
         return settings{backend, width, height, flags, 0, 2, 22, 22, 22};
     };
-    // The record's back-end, size and flags; modes listed; whether it opens
-    // without the accumulation buffer; the advice.
+    // The record; modes listed; whether it opens without accumulation; advice.
     const std::tuple<settings, int, bool, std::string> advice[] = {
         {rec_of(0, 1234, 567, FULL | IMAGE_ACCUM), 5, false,
          "Not offered in full screen; try 1920x1080, 1024x768, 800x600, 640x480"},
-        {rec_of(0, 1234, 567, FULL | IMAGE_ACCUM), 1, false,
-         "Not offered in full screen; try 1920x1080"},
         {rec_of(0, 1234, 567, FULL | IMAGE_ACCUM), 0, false, ""}, // any size, or no list
         {rec_of(0, 1234, 567, FULL | IMAGE_ACCUM), 5, true,
          "No accumulation buffer here: turn it off"},
@@ -117,25 +99,19 @@ TEST(TestDisplay, VerdictRevertAndAdvice)
 TEST(GammaPage, LevelsAndSteps)
 {
     // clang-format off
-    for (auto [g, level] : {std::pair{1, 0}, {5, 63}, {10, 127}, {22, 186}, {50, 221}, {60, 227}, {0, 0},
-             {-7, 0}, {INT_MIN, 0}, {INT_MAX, 254}})
+    for (auto [g, level] : {std::pair{1, 0}, {5, 63}, {10, 127}, {22, 186}, {50, 221}, {60, 227},
+             {0, 0}, {-7, 0}, {INT_MIN, 0}, {INT_MAX, 254}})
         EXPECT_EQ(GammaLevel(g), level) << g;
     // clang-format on
-    // Darker and Lighter stop at 1 and 50, each channel on its own; values
-    // beyond the range (from a hand-edited file) step back toward it.
+    // Steps stop at 1 and 50; values beyond (hand-edited) step back toward them.
     settings rec = defaults;
-    rec.gamma_r = 1, rec.gamma_b = 50;
-    for (auto [mode, step] : {std::pair{MODE_B, +1}, {MODE_ALL, -1}, {MODE_G, +1}, {MODE_R, -1}})
+    rec.gamma_r = 1, rec.gamma_g = -5, rec.gamma_b = 50;
+    for (auto [mode, step] : {std::pair{MODE_ALL, +1}, {MODE_ALL, -1}, {MODE_R, -1}})
         StepGamma(rec, mode, step);
-    EXPECT_EQ(FormatSettings(rec), "0 800 600 1 0 2 1 22 49\n");
-    rec.gamma_r = 60, rec.gamma_g = -5, rec.gamma_b = 50;
-    StepGamma(rec, MODE_ALL, +1);
-    StepGamma(rec, MODE_ALL, -1);
-    EXPECT_EQ(FormatSettings(rec), "0 800 600 1 0 2 59 -4 49\n");
+    EXPECT_EQ(FormatSettings(rec), "0 800 600 1 0 2 1 -4 49\n");
 }
 
-// The gamma page's picture, 600 x 120 pixels from y 95, uncorrected: bands of
-// white, red, green and blue, a flat field over half-lit patterns.
+// 600 x 120 pixels from y 95: white, red, green, blue bands, flat over half-lit.
 TEST(GammaPicture, BandsOfFlatFieldsAndHalfLitPatterns)
 {
     Open();
@@ -145,9 +121,7 @@ TEST(GammaPicture, BandsOfFlatFieldsAndHalfLitPatterns)
     auto at = [&](int x, int y) { return f.At(x, 95 + y); };
     const Uint32 flat[4] = {0xBABABA, 0xBA0000, 0x00BA00, 0x0000BA}; // 186: gamma 2.2
     const Uint32 lit[4] = {0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF};
-    // Rows 0 to 13 of a band flat; then, in thirds across, horizontal lines
-    // on odd rows, a checkerboard lit where x + y is odd, vertical lines on
-    // odd columns.
+    // Rows 0 to 13 flat; then in thirds: odd rows, odd x + y, odd columns lit.
     for (int band = 0; band < 4; ++band)
         for (int y = 0; y < 30; ++y)
             for (int x = 0; x < 600; ++x) {
@@ -157,8 +131,7 @@ TEST(GammaPicture, BandsOfFlatFieldsAndHalfLitPatterns)
                                                        : 0u)
                     << band << ": " << x << "," << y;
             }
-    // It follows the values, each channel kept within its range; only the
-    // values of the chosen channels stand under their items.
+    // It follows the values, kept in range; the chosen channels' values shown.
     for (auto [g, b, mode, rgb, shown] :
          {std::tuple{10, 22, MODE_G, 0xBA7FBAu, 2}, {10, 500, MODE_ALL, 0xBA7FFBu, 7}}) {
         s.gamma_g = g, s.gamma_b = b, gamma_mode = mode;

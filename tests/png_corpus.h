@@ -1,7 +1,5 @@
-// png_corpus.h - PNG files made with libpng's writer and what each must
-// decode to: every colour type and bit depth, interlaced and not, tRNS, gAMA,
-// odd sizes, and damaged copies. Used by the loader's tests and as the seed
-// corpus of its fuzz target.
+// png_corpus.h - PNG files and what each decodes to, or why it is refused:
+// the loader's tests and its fuzz target's seeds.
 #pragma once
 
 #include <string>
@@ -14,7 +12,7 @@ struct corpus_entry {
     int width = 0, height = 0;
     std::vector<unsigned char> rgba; // 8-bit R, G, B, A, top row first
     int tolerance = 0;               // of the colour bytes
-    std::string message;             // of a failure; "" when it may also decode
+    std::string message;             // of a refusal
 };
 
 // The corpus, with the pixels expected when decoding for `screen_gamma`.
