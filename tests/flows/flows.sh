@@ -431,7 +431,6 @@ ways_out||$KNOWN|Escape|0|=|
 ways_out||$KNOWN|e|0|=|
 ways_out||$KNOWN|ctrl+q|0|=|
 ways_out||$KNOWN|alt+q|0|=|
-ways_out||$KNOWN|meta+q|0|=|
 ways_out||$KNOWN|close|0|=|
 ways_out||$KNOWN|g b close|0|=|
 ways_out||$KNOWN|g a s 4 close|0|=|
