@@ -165,8 +165,6 @@ TEST(GLInit, OpenGL10IsRefused)
 TEST(GLDraw, RectanglesMarginsAndPan)
 {
     OpenGL(1024, 768, 0); // scale 25; margins 12 | 12 across, 71 | 72 down
-    ImageRect(3, 3, 0, 5, WHITE);
-    EXPECT_EQ(Frame().Lit(), "none");
     // 274.75 to 282.25 pixels across: the pixels whose centres lie inside.
     ImageRectFrac(10.51f, 2.24f, 0.3f, 0.32f, 0x261c78);
     EXPECT_EQ(Frame().Lit(), "275,128 7x8");
@@ -213,29 +211,16 @@ TEST(GLDraw, PicturesAreTexturesOfTheirPlace)
     EXPECT_EQ(ImageDraw(&none, 0, 0), -1);
 }
 
-// The help screen with an accumulation buffer and no glBlendColor: its
-// backdrop, and descriptions bright or dim by what the context has.
-TEST(GLOverlays, HelpInAContextWithAccumulationBufferWithoutBlendColor)
+// The help screen's backdrop, darkened through the accumulation buffer.
+TEST(GLOverlays, HelpBackdropThroughTheAccumulationBuffer)
 {
     OpenGL(600, 375, IMAGE_ACCUM);
-    ASSERT_TRUE(ImageGLState()->have_accum && !ImageGLState()->glBlendColorp);
     vimage::overlay.show_help = 1;
     ImageRect(0, 0, 40, 25, WHITE);
     vimage::DrawOverlays();
     const frame f = Frame();
     EXPECT_EQ(f.At(20, 14 * 15), WHITE);             // left of the backdrop
     EXPECT_NEAR(f.At(100, 14 * 15) & 0xff, 0x40, 1); // white darkened to a quarter
-    // The greenest pixel of a description: F5's row 6 bright, F7's row 9 dim
-    // (it needs both), F8's row 10 bright.
-    auto greenest = [&](int row) {
-        Uint32 best = 0;
-        for (int y = row * 15; y < row * 15 + 15; ++y)
-            for (int x = 12 * 15; x < 37 * 15; ++x)
-                if ((f.At(x, y) & 0xff) < 0x40) best = std::max(best, f.At(x, y) >> 8 & 0xff);
-        return best;
-    };
-    EXPECT_EQ(std::vector<Uint32>({greenest(6), greenest(9), greenest(10)}),
-              std::vector<Uint32>({0xFF, 0x60, 0xFF}));
 }
 
 TEST(GLOverlays, GammaSampleStipplesHalfThePixels)
