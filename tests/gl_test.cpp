@@ -39,7 +39,8 @@ std::string TwoUnits(const scratch_dir &scratch)
 }
 
 // The canvas of the main page, no item highlighted, with what the page lacks:
-// a picture opaque and blended, bytes without glyphs, frame rate and status.
+// a picture opaque, blended and missing, bytes without glyphs, frame rate and
+// status.
 frame MainPage(int backend, int width, int height, const std::string &picture)
 {
     EXPECT_EQ(ImageInit(backend, width, height, 0, 2, 22, 22, 22, IMAGE_SOFTWARE_GAMMA), 0)
@@ -47,14 +48,17 @@ frame MainPage(int backend, int width, int height, const std::string &picture)
     logo_loaded = ImageLoad(&logo, "logo.png", 8, 4, 0) == 0;
     EXPECT_TRUE(logo_loaded) << ImageError();
     vimage::DrawMenuFrame(DrawMainMenu, static_cast<int>(main_items.size()), main_items.data(), -1);
-    image opaque{}, blended{};
+    image opaque{}, blended{}, none{};
     EXPECT_EQ(ImageLoad(&opaque, picture.c_str(), 2, 1, 0), 0) << ImageError();
     EXPECT_EQ(ImageLoad(&blended, picture.c_str(), 2, 1, 1), 0) << ImageError();
     ImageDraw(&opaque, 30, 5);
     ImageRect(30, 7, 3, 1, 0x00FF00);
     ImageDraw(&blended, 30, 7);
+    EXPECT_FALSE(backend == BACKEND_GL && glIsEnabled(GL_BLEND)); // for the game's own drawing
     ImageFree(&opaque);
     ImageFree(&blended);
+    EXPECT_FALSE(backend == BACKEND_GL && glIsTexture(opaque.tex.name)); // freed
+    EXPECT_EQ(ImageDraw(&none, 0, 0), -1);
     TextL(1, 24, "A\x01\xff\x42", WHITE);
     vimage::overlay = {.show_fps = 1, .fps = 60, .fps_start = SDL_GetTicks()};
     ImageRect(0, 23, 40, 1, 0); // the status band's edges round apart: hide them
@@ -94,14 +98,6 @@ int Unmatched(const frame &a, const frame &b)
     return count;
 }
 
-GLint Filter(const image &pic, GLenum which)
-{
-    GLint value = 0;
-    glBindTexture(GL_TEXTURE_2D, pic.tex.name);
-    glGetTexParameteriv(GL_TEXTURE_2D, which, &value);
-    return value;
-}
-
 } // namespace
 
 // The back-ends differ only by rounding: every pixel has its like within one
@@ -115,9 +111,10 @@ TEST(GLPage, MainPageAsInTheSDLBackEnd)
         SCOPED_TRACE(width);
         const frame sdl = MainPage(BACKEND_SDL, width, height, picture);
         const frame gl = MainPage(BACKEND_GL, width, height, picture);
-        GLint depth = 0; // every matrix pushed was popped
+        GLint depth = 0; // every matrix pushed was popped, every switch turned off
         glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
         EXPECT_EQ(depth, 1);
+        EXPECT_FALSE(glIsEnabled(GL_BLEND) || glIsEnabled(GL_TEXTURE_2D));
         // The screenshot holds what was compared, top row first.
         std::filesystem::current_path(scratch.dir);
         ASSERT_EQ(vimage::SaveScreenshot(), 0);
@@ -134,7 +131,7 @@ TEST(GLPage, MainPageAsInTheSDLBackEnd)
     }
 }
 
-// What the context has (samples at most 64), and OpenGL 1.0 refused.
+// What the context has, samples at most 64.
 TEST(GLInit, TheRecordSaysWhatTheContextHas)
 {
     StartX11();
@@ -179,61 +176,30 @@ TEST(GLDraw, RectanglesMarginsAndPan)
         ImageRect(0, 0, 1, 1, WHITE);
         EXPECT_EQ(Frame().Lit(), lit);
     }
-    // The border: all but the canvas black, the units the pan uncovers too.
+    // The border: all but the canvas black, also the units the pan uncovers.
     ImagePan(64, 0);
     ImageRect(-5, -5, 50, 35, WHITE);
     ASSERT_EQ(ImageClearBorder(), 0);
     EXPECT_EQ(Frame().Lit(), "37,72 987x625");
 }
 
-// Textures: nearest texels at the place's size, magnified linearly when
-// smaller, mipmapped at its own size (where it covers nothing).
-TEST(GLDraw, PicturesAreTexturesOfTheirPlace)
+// The help screen's backdrop darkens what is under it; the gamma sample
+// stipples half the pixels of its white row in three patterns.
+TEST(GLOverlays, HelpBackdropAndGammaSample)
 {
-    OpenGL(600, 375, 0); // 15 pixels a unit
-    const scratch_dir scratch;
-    const std::string two = TwoUnits(scratch);
-    image exact{}, small{}, own{}, none{};
-    ASSERT_EQ(ImageLoad(&exact, two.c_str(), 2, 1, 1), 0) << ImageError();
-    ASSERT_EQ(ImageLoad(&small, two.c_str(), 10, 5, 0), 0); // 150 pixels from 128
-    ASSERT_EQ(ImageLoad(&own, two.c_str(), 0, 0, 0), 0);
-    EXPECT_EQ(
-        std::vector({Filter(exact, GL_TEXTURE_MAG_FILTER), Filter(small, GL_TEXTURE_MIN_FILTER),
-                     Filter(small, GL_TEXTURE_MAG_FILTER), Filter(own, GL_TEXTURE_MIN_FILTER)}),
-        std::vector<GLint>({GL_NEAREST, GL_NEAREST, GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR}));
-    ImageDraw(&exact, 4, 4);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    ImageFree(&exact);
-    EXPECT_FALSE(glIsTexture(exact.tex.name));
-    ImageClear();
-    ImageDraw(&own, 1, 1);
-    EXPECT_EQ(Frame().Lit(), "none");
-    EXPECT_EQ(ImageDraw(&none, 0, 0), -1);
-}
-
-// The help screen's backdrop, darkened through the accumulation buffer.
-TEST(GLOverlays, HelpBackdropThroughTheAccumulationBuffer)
-{
-    OpenGL(600, 375, IMAGE_ACCUM);
+    OpenGL(600, 375, 0);
     vimage::overlay.show_help = 1;
     ImageRect(0, 0, 40, 25, WHITE);
     vimage::DrawOverlays();
-    const frame f = Frame();
-    EXPECT_EQ(f.At(20, 14 * 15), WHITE);             // left of the backdrop
-    EXPECT_NEAR(f.At(100, 14 * 15) & 0xff, 0x40, 1); // white darkened to a quarter
-}
-
-TEST(GLOverlays, GammaSampleStipplesHalfThePixels)
-{
-    OpenGL(600, 375, 0);
+    EXPECT_EQ(Frame().At(20, 14 * 15), WHITE);             // left of the backdrop
+    EXPECT_NEAR(Frame().At(100, 14 * 15) & 0xff, 0x40, 1); // white darkened to a quarter
+    ImageClear();
     vimage::DrawGammaSample();
     const frame f = Frame();
     EXPECT_EQ(std::pair(f.At(300, 9 * 15), f.At(300, 15 * 15)), std::pair(0x808080u, 0x000080u));
-    // Row 10 in white: every other window row (counted from the bottom, as
-    // the stipple is), a checkerboard, every other column.
     for (int y = 10 * 15; y < 11 * 15; ++y)
         for (int x = 0; x < 600; ++x) {
-            const int row = 374 - y;
+            const int row = 374 - y; // the stipple counts window rows from the bottom
             const bool lit = x < 13 * 15   ? row % 2 == 0
                              : x < 27 * 15 ? (x + row) % 2 == 1
                                            : x % 2 == 1;

@@ -57,8 +57,6 @@ TEST(SDLDraw, RectanglesFillTheCanvasNotTheMarginsAndClip)
         EXPECT_EQ(Frame().Lit(), lit) << lit;
     }
     EXPECT_EQ(Frame().At(0, 50), 0x959595u); // 79 -> 149 at gamma 2.2
-    image none{};
-    EXPECT_EQ(ImageDraw(&none, 0, 0.5f), -1); // a missing picture
 }
 
 // Glyphs on the baseline at FreeType's bearings, corrected colour where fully
