@@ -1,5 +1,4 @@
-// display.h - what the display tests share: a back-end opened in this
-// process, the frame read back, events made by hand, a PNG file read back.
+// display.h - a back-end opened, frames and PNG files read back, events made.
 #pragma once
 
 #include "image_internal.h"
@@ -37,8 +36,7 @@ struct frame {
     std::vector<Uint32> pixels;
 
     Uint32 At(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
-    // The smallest rectangle (x, y, w, h) in [x0, x1) x [y0, y1) holding all
-    // pixels not black; all 0 when there is none.
+    // The smallest (x, y, w, h) in [x0, x1) x [y0, y1) holding all pixels not black.
     std::vector<int> Bounds(int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1) const
     {
         int minx = INT_MAX, miny = INT_MAX, maxx = -1, maxy = -1;
@@ -61,8 +59,7 @@ struct frame {
     }
 };
 
-// The frame being drawn: the SDL back-end's screen surface, or OpenGL's back
-// buffer (whose rows go up).
+// The SDL back-end's screen surface, or OpenGL's back buffer (whose rows go up).
 inline frame Frame()
 {
     const SDL_Surface *s = SDL_GetVideoSurface();

@@ -1,5 +1,4 @@
-// The OpenGL back-end on Xvfb with Mesa, frames read from the back buffer:
-// the main page as the SDL back-end draws it, and what only OpenGL has.
+// The OpenGL back-end on Xvfb: the page the SDL back-end draws, what only OpenGL has.
 
 #include "display.h"
 #include "png_write.h"
@@ -14,11 +13,6 @@ void StartX11()
 {
     ASSERT_TRUE(StartOwnXvfb());
     StartSDL(true);
-}
-void OpenGL(int width, int height, int flags)
-{
-    ASSERT_TRUE(StartOwnXvfb());
-    Open(BACKEND_GL, width, height, flags);
 }
 
 // Two units by one at 64 pixels a unit: blue above red, then white at alpha 0x80.
@@ -38,9 +32,8 @@ std::string TwoUnits(const scratch_dir &scratch)
     return path;
 }
 
-// The canvas of the main page, no item highlighted, with what the page lacks:
-// a picture opaque, blended and missing, bytes without glyphs, frame rate and
-// status.
+// The main page's canvas with pictures opaque, blended and missing, bytes
+// without glyphs, frame rate and status.
 frame MainPage(int backend, int width, int height, const std::string &picture)
 {
     EXPECT_EQ(ImageInit(backend, width, height, 0, 2, 22, 22, 22, IMAGE_SOFTWARE_GAMMA), 0)
@@ -100,8 +93,7 @@ int Unmatched(const frame &a, const frame &b)
 
 } // namespace
 
-// The back-ends differ only by rounding: every pixel has its like within one
-// pixel of its place in the other, almost all at the very place.
+// Every pixel has its like within a pixel of its place in the other back-end.
 TEST(GLPage, MainPageAsInTheSDLBackEnd)
 {
     StartX11();
@@ -161,7 +153,8 @@ TEST(GLInit, OpenGL10IsRefused)
 
 TEST(GLDraw, RectanglesMarginsAndPan)
 {
-    OpenGL(1024, 768, 0); // scale 25; margins 12 | 12 across, 71 | 72 down
+    StartX11();
+    Open(BACKEND_GL, 1024, 768, 0); // scale 25; margins 12 | 12 across, 71 | 72 down
     // 274.75 to 282.25 pixels across: the pixels whose centres lie inside.
     ImageRectFrac(10.51f, 2.24f, 0.3f, 0.32f, 0x261c78);
     EXPECT_EQ(Frame().Lit(), "275,128 7x8");
@@ -183,11 +176,11 @@ TEST(GLDraw, RectanglesMarginsAndPan)
     EXPECT_EQ(Frame().Lit(), "37,72 987x625");
 }
 
-// The help screen's backdrop darkens what is under it; the gamma sample
-// stipples half the pixels of its white row in three patterns.
+// The help backdrop darkens; the gamma sample stipples half its white row's pixels.
 TEST(GLOverlays, HelpBackdropAndGammaSample)
 {
-    OpenGL(600, 375, 0);
+    StartX11();
+    Open(BACKEND_GL, 600, 375, 0);
     vimage::overlay.show_help = 1;
     ImageRect(0, 0, 40, 25, WHITE);
     vimage::DrawOverlays();

@@ -1,14 +1,12 @@
-// portable.h - what the tests need from the system on POSIX and on Windows
-// (where the unit tests run under Wine): the environment, a scratch folder,
-// and writes failing as on a full disk where the system can do that.
+// portable.h - the system as the tests need it, on POSIX and on Windows (Wine).
 #pragma once
 
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 
 #ifdef _WIN32
-#include <process.h>
 inline constexpr bool on_windows = true;
 
 // POSIX's name for the C runtime's environment, which SDL.dll shares.
@@ -23,8 +21,7 @@ inline int setenv(const char *name, const char *value, int)
 inline constexpr bool on_windows = false;
 #endif
 
-// While it lives (and `on`), a write that would make a file longer fails
-// (EFBIG) where the system has a file-size limit (`supported`).
+// While it lives (and `on`), a write that would grow a file fails, where `supported`.
 class no_file_growth {
   public:
     static constexpr bool supported = !on_windows;
@@ -54,12 +51,11 @@ class no_file_growth {
 #endif
 };
 
-// A scratch folder named after the process, the working folder while it
-// lives unless `enter` is false.
+// A scratch folder of the test's own; the working folder unless `enter` is false.
 struct scratch_dir {
     std::filesystem::path before = std::filesystem::current_path();
-    std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("vantor-test-" + std::to_string(getpid()));
+    std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                ("vantor-test-" + std::to_string(std::random_device{}()));
     explicit scratch_dir(bool enter = true)
     {
         std::filesystem::create_directories(dir);

@@ -16,8 +16,7 @@ namespace {
 
 constexpr Uint32 GREY = 0x4f4f4f, WHITE = 0xFFFFFF;
 
-// A glyph as FreeType renders it at 15 pixels a unit: left and top bearings,
-// width, rows, advance.
+// A glyph as FreeType renders it at 15 pixels a unit: bearings, size, advance.
 std::vector<int> RenderedGlyph(unsigned long code)
 {
     FT_Library lib;
@@ -39,8 +38,7 @@ std::vector<int> RenderedGlyph(unsigned long code)
 TEST(SDLDraw, RectanglesFillTheCanvasNotTheMarginsAndClip)
 {
     Open(BACKEND_SDL, 800, 600);
-    // The drawing, then what is lit: clipped to the screen, where 16-bit
-    // positions would wrap around, and truncated to whole pixels.
+    // Clipped to the screen (also where 16-bit positions would wrap), truncated to pixels.
     const std::pair<std::function<void()>, const char *> cases[] = {
         {[] { ImageRect(0, 0, 40, 25, WHITE); }, "0,50 800x500"},
         {[] { ImageRectFrac(10.5f, 2.25f, 0.3f, 0.3f, GREY); }, "210,95 6x6"},
@@ -59,8 +57,7 @@ TEST(SDLDraw, RectanglesFillTheCanvasNotTheMarginsAndClip)
     EXPECT_EQ(Frame().At(0, 50), 0x959595u); // 79 -> 149 at gamma 2.2
 }
 
-// Glyphs on the baseline at FreeType's bearings, corrected colour where fully
-// covered, measured by their advances; bytes without a glyph draw nothing
+// Glyphs at FreeType's bearings and advances; bytes without one draw nothing
 // and measure three quarters of a unit, rounded down.
 TEST(SDLText, GlyphsWidthsAlignmentAndBytesWithoutGlyphs)
 {
@@ -100,8 +97,7 @@ TEST(Overlays, HelpBackdropFrameRateAndStatusLine)
     ImageRect(10, 23, 20, 1, 0x19450d); // an item's bar on the status line's row
     ImageUpdate();
     const frame f = Frame();
-    // The status text in pure green on black half a unit beyond it either
-    // side (to within rounding), the bar beyond that.
+    // The status in green on black half a unit beyond it either side, the bar beyond.
     const Uint32 bar = vimage::ImageGammaRGB(0x19450d);
     const int half = static_cast<int>((TextWidth("Hello") / 2 + 0.5f) * 20);
     for (int y = 510; y < 530; ++y)
@@ -113,8 +109,7 @@ TEST(Overlays, HelpBackdropFrameRateAndStatusLine)
         return std::count(f.pixels.begin() + y0 * 800, f.pixels.begin() + y1 * 800, 0x00FF00);
     };
     EXPECT_GT(green_in(510, 530), 0);
-    // From canvas point (2.5, 2.5), 35 x 20 units, plain dark grey: not
-    // gamma-corrected. On it the key names in bright green.
+    // The help backdrop: units (2.5, 2.5) to (37.5, 22.5), dark grey not gamma-corrected.
     const std::tuple<int, int, Uint32> backdrop[] = {
         {50, 100, 0x202020}, {749, 499, 0x202020}, {49, 100, 0}, {750, 499, 0}, {50, 500, 0}};
     for (auto [x, y, colour] : backdrop) EXPECT_EQ(f.At(x, y), colour) << x << "," << y;
@@ -132,12 +127,10 @@ TEST(Overlays, HelpBackdropFrameRateAndStatusLine)
     }
 }
 
-// A second closes when it is over: its count of frames is shown, the next
-// starts 1000 ms after it, also across the tick counter's wrap-around.
+// A second closes when it is over, also across the tick counter's wrap-around.
 TEST(FrameCounter, ClosesASecondWhenItIsOver)
 {
-    // The second's start, its frames so far, now; then the rate shown (-1:
-    // as it was), the next start and the count.
+    // Start, frames, now; then the rate shown (-1: as it was), the next start and count.
     const std::tuple<Uint32, int, Uint32, int, Uint32, int> seconds[] = {
         {1000, 99, 1999, -1, 1000, 99},
         {1000, 100, 2000, 100, 2000, 0},
@@ -153,8 +146,7 @@ TEST(FrameCounter, ClosesASecondWhenItIsOver)
     }
 }
 
-// The canvas without its margins, top row first, gAMA 1/2.2 for software
-// correction; each replaces the last, a failure none.
+// The canvas without margins, gAMA 1/2.2; each replaces the last, a failure none.
 TEST(Screenshot, HoldsTheCanvasOrReportsAFailure)
 {
     Open(BACKEND_SDL, 800, 600);
