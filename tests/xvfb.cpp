@@ -19,11 +19,14 @@
 namespace {
 
 pid_t server = 0;
+pid_t owner = 0; // the process that started it; a forked child leaves it alone
 
 void StopServer()
 {
+    if (server <= 0 || getpid() != owner) return;
     kill(server, SIGTERM);
     waitpid(server, nullptr, 0);
+    server = 0;
 }
 
 } // namespace
@@ -38,6 +41,7 @@ bool StartOwnXvfb()
     if (pid == 0) {
         prctl(PR_SET_PDEATHSIG, SIGTERM);
         if (getppid() != parent) _exit(1); // the parent is already gone
+        close(fds[0]);
         const int null = open("/dev/null", O_RDWR);
         for (int fd : {0, 1, 2}) dup2(null, fd);
         execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(fds[1]).c_str(), "-screen", "0",
@@ -58,6 +62,7 @@ bool StartOwnXvfb()
     }
     setenv("DISPLAY", (":" + number).c_str(), 1);
     server = pid;
+    owner = parent;
     std::atexit(StopServer);
     return true;
 }
