@@ -1,5 +1,4 @@
-// display.h - what the display tests share: a back-end opened in this
-// process, the frame read back, events made by hand, a PNG file read back.
+// display.h - a back-end opened, frames and PNG files read back, events made.
 #pragma once
 
 #include "image_internal.h"
@@ -11,14 +10,10 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <tuple>
 #include <vector>
 
-// Starts SDL under a video driver: the dummy one, or X11 on a server the
-// caller has started.
+// Starts SDL under the dummy driver, or X11 on the caller's server.
 inline void StartSDL(bool x11 = false)
 {
     setenv("SDL_VIDEODRIVER", x11 ? "x11" : "dummy", 1);
@@ -26,8 +21,7 @@ inline void StartSDL(bool x11 = false)
     std::atexit(SDL_Quit);
 }
 
-// Opens a back-end, windowed, and clears it. IMAGE_SOFTWARE_GAMMA corrects
-// colours in software; without it OpenGL leaves them to the gamma ramp.
+// Opens a back-end, windowed, and clears it.
 inline void Open(int backend = BACKEND_SDL, int width = 600, int height = 375,
                  int flags = IMAGE_SOFTWARE_GAMMA)
 {
@@ -42,8 +36,7 @@ struct frame {
     std::vector<Uint32> pixels;
 
     Uint32 At(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
-    // The smallest rectangle (x, y, w, h) of [x0, x1) x [y0, y1) holding every
-    // pixel that is not black; all 0 when there is none.
+    // The smallest (x, y, w, h) in [x0, x1) x [y0, y1) holding all pixels not black.
     std::vector<int> Bounds(int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1) const
     {
         int minx = INT_MAX, miny = INT_MAX, maxx = -1, maxy = -1;
@@ -66,8 +59,7 @@ struct frame {
     }
 };
 
-// The frame being drawn: the SDL back-end's screen surface, or OpenGL's back
-// buffer (whose rows go up).
+// The SDL back-end's screen surface, or OpenGL's back buffer (whose rows go up).
 inline frame Frame()
 {
     const SDL_Surface *s = SDL_GetVideoSurface();
@@ -103,8 +95,8 @@ inline SDL_Event OfType(Uint8 type)
     return KeyEvent(SDLK_UNKNOWN, KMOD_NONE, type);
 }
 
-// A PNG file read back by libpng: its pixels, top row first, and its gAMA value.
-inline std::tuple<frame, double> ReadPng(const char *path)
+// A PNG file's pixels as libpng reads them, top row first.
+inline frame ReadPng(const char *path)
 {
     png_image img{};
     img.version = PNG_IMAGE_VERSION;
@@ -114,12 +106,5 @@ inline std::tuple<frame, double> ReadPng(const char *path)
             std::vector<Uint32>(img.width * img.height)};
     png_image_finish_read(&img, nullptr, f.pixels.data(), 0, nullptr);
     for (Uint32 &p : f.pixels) p &= 0xFFFFFF;
-    // gAMA's data: the gamma times 100000, 4 bytes big-endian.
-    std::ifstream in(path, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-    const size_t at = bytes.find("gAMA") + 4;
-    unsigned gamma = 0;
-    for (size_t i = at; i < at + 4 && at > 4 && i < bytes.size(); ++i)
-        gamma = gamma << 8 | static_cast<unsigned char>(bytes[i]);
-    return {f, gamma / 100000.0};
+    return f;
 }

@@ -1,6 +1,4 @@
-// The OpenGL back-end on Xvfb with Mesa, frames read from the back buffer:
-// the main page as the SDL back-end draws it, and its screenshot; what only
-// OpenGL has.
+// The OpenGL back-end on Xvfb: the page the SDL back-end draws, what only OpenGL has.
 
 #include "display.h"
 #include "png_write.h"
@@ -11,20 +9,13 @@ namespace {
 
 constexpr Uint32 WHITE = 0xFFFFFF;
 
-// SDL on this process's own Xvfb; the OpenGL back-end opened there.
 void StartX11()
 {
     ASSERT_TRUE(StartOwnXvfb());
     StartSDL(true);
 }
-void OpenGL(int width, int height, int flags)
-{
-    ASSERT_TRUE(StartOwnXvfb());
-    Open(BACKEND_GL, width, height, flags);
-}
 
-// Two units by one at 64 pixels a unit: blue above red in the first unit,
-// white at alpha 0x80 in the second.
+// Two units by one at 64 pixels a unit: blue above red, then white at alpha 0x80.
 std::string TwoUnits(const scratch_dir &scratch)
 {
     png_desc d;
@@ -41,11 +32,8 @@ std::string TwoUnits(const scratch_dir &scratch)
     return path;
 }
 
-// The canvas of the main page as ImageMenu draws it in a back-end, with no
-// item highlighted (the highlight flashes with time), and what the page
-// lacks: a picture drawn opaque and blended, bytes without glyphs, the frame
-// rate and the status line. The odd pixel of the vertical margin is below
-// the canvas in SDL, above it in OpenGL.
+// The main page's canvas with pictures opaque, blended and missing, bytes
+// without glyphs, frame rate and status.
 frame MainPage(int backend, int width, int height, const std::string &picture)
 {
     EXPECT_EQ(ImageInit(backend, width, height, 0, 2, 22, 22, 22, IMAGE_SOFTWARE_GAMMA), 0)
@@ -53,21 +41,23 @@ frame MainPage(int backend, int width, int height, const std::string &picture)
     logo_loaded = ImageLoad(&logo, "logo.png", 8, 4, 0) == 0;
     EXPECT_TRUE(logo_loaded) << ImageError();
     vimage::DrawMenuFrame(DrawMainMenu, static_cast<int>(main_items.size()), main_items.data(), -1);
-    image opaque{}, blended{};
+    image opaque{}, blended{}, none{};
     EXPECT_EQ(ImageLoad(&opaque, picture.c_str(), 2, 1, 0), 0) << ImageError();
     EXPECT_EQ(ImageLoad(&blended, picture.c_str(), 2, 1, 1), 0) << ImageError();
     ImageDraw(&opaque, 30, 5);
     ImageRect(30, 7, 3, 1, 0x00FF00);
     ImageDraw(&blended, 30, 7);
+    EXPECT_FALSE(backend == BACKEND_GL && glIsEnabled(GL_BLEND)); // for the game's own drawing
     ImageFree(&opaque);
     ImageFree(&blended);
-    TextL(1, 24, "A\x01\xff\x42", WHITE); // 0x42: B
+    EXPECT_FALSE(backend == BACKEND_GL && glIsTexture(opaque.tex.name)); // freed
+    EXPECT_EQ(ImageDraw(&none, 0, 0), -1);
+    TextL(1, 24, "A\x01\xff\x42", WHITE);
     vimage::overlay = {.show_fps = 1, .fps = 60, .fps_start = SDL_GetTicks()};
-    // The status band's fractional edges round apart in the back-ends: over
-    // black they look alike.
-    ImageRect(0, 23, 40, 1, 0);
+    ImageRect(0, 23, 40, 1, 0); // the status band's edges round apart: hide them
     ImageStatus("Status");
     vimage::DrawOverlays();
+    // The odd pixel of the vertical margin is below the canvas in SDL, above in OpenGL.
     const vimage::canvas_state &c = vimage::canvas;
     const int top = backend == BACKEND_GL ? c.yremain : c.yoffset;
     const frame all = Frame();
@@ -101,18 +91,9 @@ int Unmatched(const frame &a, const frame &b)
     return count;
 }
 
-GLint Filter(const image &pic, GLenum which)
-{
-    GLint value = 0;
-    glBindTexture(GL_TEXTURE_2D, pic.tex.name);
-    glGetTexParameteriv(GL_TEXTURE_2D, which, &value);
-    return value;
-}
-
 } // namespace
 
-// Both back-ends may differ only by rounding: every pixel has its like within
-// one pixel of its place in the other, almost all at the very place.
+// Every pixel has its like within a pixel of its place in the other back-end.
 TEST(GLPage, MainPageAsInTheSDLBackEnd)
 {
     StartX11();
@@ -121,21 +102,18 @@ TEST(GLPage, MainPageAsInTheSDLBackEnd)
     for (auto [width, height] : {std::pair{600, 375}, {1024, 768}}) { // uneven margins
         SCOPED_TRACE(width);
         const frame sdl = MainPage(BACKEND_SDL, width, height, picture);
-        EXPECT_EQ(ImageGLState(), nullptr); // the SDL back-end has no gl record
         const frame gl = MainPage(BACKEND_GL, width, height, picture);
-        GLint depth = 0; // every matrix pushed was popped
+        GLint depth = 0; // every matrix pushed was popped, every switch turned off
         glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
         EXPECT_EQ(depth, 1);
+        EXPECT_FALSE(glIsEnabled(GL_BLEND) || glIsEnabled(GL_TEXTURE_2D));
         // The screenshot holds what was compared, top row first.
         std::filesystem::current_path(scratch.dir);
         ASSERT_EQ(vimage::SaveScreenshot(), 0);
         std::filesystem::current_path(scratch.before);
-        EXPECT_TRUE(
-            std::get<0>(ReadPng((scratch.dir / "screenshot.png").string().c_str())).pixels ==
-            gl.pixels);
+        EXPECT_TRUE(ReadPng((scratch.dir / "screenshot.png").string().c_str()).pixels == gl.pixels);
         ASSERT_EQ(sdl.pixels.size(), gl.pixels.size());
-        EXPECT_EQ(Unmatched(gl, sdl), 0);
-        EXPECT_EQ(Unmatched(sdl, gl), 0);
+        EXPECT_EQ(std::pair(Unmatched(gl, sdl), Unmatched(sdl, gl)), std::pair(0, 0));
         size_t same = 0;
         for (size_t i = 0; i < gl.pixels.size(); ++i) same += Near(gl.pixels[i], sdl.pixels[i]);
         EXPECT_GT(same, gl.pixels.size() * 99 / 100);
@@ -145,14 +123,11 @@ TEST(GLPage, MainPageAsInTheSDLBackEnd)
     }
 }
 
+// What the context has, samples at most 64.
 TEST(GLInit, TheRecordSaysWhatTheContextHas)
 {
     StartX11();
     ASSERT_EQ(ImageInit(BACKEND_GL, 800, 600, 1, 65, 22, 22, 22, IMAGE_ACCUM), 0) << ImageError();
-    // sdl12-compat saw the variable before SDL started, so the context is the
-    // window's own, with its accumulation buffer.
-    EXPECT_STREQ(std::getenv("SDL12COMPAT_OPENGL_SCALING"), "0");
-    EXPECT_EQ(vimage::gammas.screen_gamma, 1.0); // the ramp corrects: linear pixels
     const image_gl *gl = ImageGLState();
     ASSERT_EQ(gl, &vimage::backend.gl);
     EXPECT_EQ(
@@ -163,38 +138,23 @@ TEST(GLInit, TheRecordSaysWhatTheContextHas)
     GLint value = 0;
     glGetIntegerv(GL_LIGHT_MODEL_COLOR_CONTROL, &value);
     EXPECT_EQ(value, GL_SEPARATE_SPECULAR_COLOR);
-    EXPECT_EQ(ImageRect, vimage::gl_backend.rect);
     EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR});
-}
-
-// sdl12-compat's OpenGL scaling, when the user turns it on, grants no
-// accumulation buffer: the record then does not offer one.
-TEST(GLInit, AnAccumulationBufferNotGrantedIsOff)
-{
-    setenv("SDL12COMPAT_OPENGL_SCALING", "1", 1);
-    StartX11();
-    ASSERT_EQ(ImageInit(BACKEND_GL, 800, 600, 1, 2, 22, 22, 22, IMAGE_ACCUM), 0) << ImageError();
-    if (ImageGLState()->have_accum) GTEST_SKIP() << "the classic runtime has no such scaling";
-    EXPECT_EQ(std::pair(ImageGLState()->accum, ImageGLState()->have_accum), std::pair(0, 0));
 }
 
 TEST(GLInit, OpenGL10IsRefused)
 {
-    setenv("MESA_GL_VERSION_OVERRIDE", "1.0", 1); // Mesa reports what it is told
+    setenv("MESA_GL_VERSION_OVERRIDE", "1.0", 1);
     StartX11();
     EXPECT_EQ(ImageInit(BACKEND_GL, 600, 375, 0, 2, 22, 22, 22, 0), -1);
     EXPECT_STREQ(ImageError(), "OpenGL 1.1 or newer required");
-    EXPECT_EQ(ImageClear(), -1);
-    EXPECT_EQ(ImageGLState(), nullptr);
+    EXPECT_EQ(std::pair(ImageClear(), ImageGLState() == nullptr), std::pair(-1, true));
 }
 
 TEST(GLDraw, RectanglesMarginsAndPan)
 {
-    OpenGL(1024, 768, 0); // scale 25; margins 12 | 12 across, 71 | 72 down
-    ImageRect(3, 3, 0, 5, WHITE);
-    EXPECT_EQ(Frame().Lit(), "none");
-    // 274.75 to 282.25 pixels across: the pixels whose centres lie inside
-    // (the SDL back-end truncates to 274 and 7 pixels).
+    StartX11();
+    Open(BACKEND_GL, 1024, 768, 0); // scale 25; margins 12 | 12 across, 71 | 72 down
+    // 274.75 to 282.25 pixels across: the pixels whose centres lie inside.
     ImageRectFrac(10.51f, 2.24f, 0.3f, 0.32f, 0x261c78);
     EXPECT_EQ(Frame().Lit(), "275,128 7x8");
     EXPECT_EQ(Frame().At(277, 130), 0x261c78u); // unchanged under the gamma ramp
@@ -208,87 +168,34 @@ TEST(GLDraw, RectanglesMarginsAndPan)
         ImageRect(0, 0, 1, 1, WHITE);
         EXPECT_EQ(Frame().Lit(), lit);
     }
-    // The border: all but the canvas black, the units the pan uncovers too.
+    // The border: all but the canvas black, also the units the pan uncovers.
     ImagePan(64, 0);
     ImageRect(-5, -5, 50, 35, WHITE);
     ASSERT_EQ(ImageClearBorder(), 0);
     EXPECT_EQ(Frame().Lit(), "37,72 987x625");
 }
 
-// Textures: nearest texels at the place's size, magnified linearly when
-// smaller, mipmapped at its own size (where it covers nothing).
-TEST(GLDraw, PicturesAreTexturesOfTheirPlace)
+// The help backdrop darkens; the gamma sample stipples half its white row's pixels.
+TEST(GLOverlays, HelpBackdropAndGammaSample)
 {
-    OpenGL(600, 375, 0); // 15 pixels a unit
-    const scratch_dir scratch;
-    const std::string two = TwoUnits(scratch);
-    png_desc d;
-    d.color_type = PNG_COLOR_TYPE_RGB, d.width = 20, d.height = 10;
-    ASSERT_TRUE(WriteBytes("small.png",
-                           EncodePng(d, std::vector(10, std::vector<unsigned char>(60, 128)))));
-    image exact{}, small{}, own{}, none{};
-    ASSERT_EQ(ImageLoad(&exact, two.c_str(), 2, 1, 1), 0) << ImageError();
-    ASSERT_EQ(ImageLoad(&small, "small.png", 2, 1, 0), 0);
-    ASSERT_EQ(ImageLoad(&own, two.c_str(), 0, 0, 0), 0);
-    EXPECT_EQ(std::pair(exact.tex.texwidth, exact.tex.texheight),
-              std::pair(30.0f / 32, 15.0f / 16));
-    EXPECT_EQ(
-        std::vector({Filter(exact, GL_TEXTURE_MAG_FILTER), Filter(small, GL_TEXTURE_MIN_FILTER),
-                     Filter(small, GL_TEXTURE_MAG_FILTER), Filter(own, GL_TEXTURE_MIN_FILTER)}),
-        std::vector<GLint>({GL_NEAREST, GL_NEAREST, GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR}));
-    ImageDraw(&exact, 4, 4);
-    EXPECT_FALSE(glIsEnabled(GL_BLEND) || glIsEnabled(GL_TEXTURE_2D));
-    ImageFree(&exact);
-    EXPECT_FALSE(glIsTexture(exact.tex.name));
-    ImageClear();
-    ImageDraw(&own, 1, 1);
-    EXPECT_EQ(Frame().Lit(), "none");
-    EXPECT_EQ(ImageDraw(&none, 0, 0), -1);
-}
-
-// The help screen in Mesa's context (accumulation buffer, no glBlendColor):
-// its backdrop, and descriptions bright or dim by what the context has.
-TEST(GLOverlays, HelpInAContextWithAccumulationBufferWithoutBlendColor)
-{
-    OpenGL(600, 375, IMAGE_ACCUM);
-    const image_gl *gl = ImageGLState();
-    ASSERT_TRUE(gl->have_accum && !gl->glBlendColorp);
+    StartX11();
+    Open(BACKEND_GL, 600, 375, 0);
     vimage::overlay.show_help = 1;
     ImageRect(0, 0, 40, 25, WHITE);
     vimage::DrawOverlays();
-    const frame f = Frame();
-    EXPECT_EQ(f.At(20, 14 * 15), WHITE);             // left of the backdrop
-    EXPECT_NEAR(f.At(100, 14 * 15) & 0xff, 0x40, 1); // white darkened to a quarter
-    // The greenest pixel of a description: F5's row 6 bright, F7's row 9 dim
-    // (it needs both), F8's row 10 bright.
-    auto greenest = [&](int row) {
-        Uint32 best = 0;
-        for (int y = row * 15; y < row * 15 + 15; ++y)
-            for (int x = 12 * 15; x < 37 * 15; ++x)
-                if ((f.At(x, y) & 0xff) < 0x40) best = std::max(best, f.At(x, y) >> 8 & 0xff);
-        return best;
-    };
-    EXPECT_EQ(std::vector<Uint32>({greenest(6), greenest(9), greenest(10)}),
-              std::vector<Uint32>({0xFF, 0x60, 0xFF}));
-}
-
-TEST(GLOverlays, GammaSampleStipplesHalfThePixels)
-{
-    OpenGL(600, 375, 0);
+    EXPECT_EQ(Frame().At(20, 14 * 15), WHITE);             // left of the backdrop
+    EXPECT_NEAR(Frame().At(100, 14 * 15) & 0xff, 0x40, 1); // white darkened to a quarter
+    ImageClear();
     vimage::DrawGammaSample();
     const frame f = Frame();
-    EXPECT_EQ(f.At(300, 9 * 15), 0x808080u);  // solid half grey
-    EXPECT_EQ(f.At(300, 15 * 15), 0x000080u); // solid half blue
-    // Row 10 in white: every other window row (counted from the bottom, as
-    // the stipple is), a checkerboard, every other column.
+    EXPECT_EQ(std::pair(f.At(300, 9 * 15), f.At(300, 15 * 15)), std::pair(0x808080u, 0x000080u));
     for (int y = 10 * 15; y < 11 * 15; ++y)
         for (int x = 0; x < 600; ++x) {
-            const int row = 374 - y;
+            const int row = 374 - y; // the stipple counts window rows from the bottom
             const bool lit = x < 13 * 15   ? row % 2 == 0
                              : x < 27 * 15 ? (x + row) % 2 == 1
                                            : x % 2 == 1;
             ASSERT_EQ(f.At(x, y), lit ? WHITE : 0u) << x << "," << y;
         }
-    EXPECT_EQ(f.At(0, 12 * 15), 0xFF0000u); // row 12 in red; window row 194 lit
     EXPECT_FALSE(glIsEnabled(GL_POLYGON_STIPPLE));
 }

@@ -6,7 +6,9 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <fstream>
 #include <functional>
+#include <iterator>
 
 using vimage::overlay;
 
@@ -14,21 +16,19 @@ namespace {
 
 constexpr Uint32 GREY = 0x4f4f4f, WHITE = 0xFFFFFF;
 
-// A glyph as FreeType renders it at the size the library uses for a scale:
-// left and top bearings, width, rows, advance.
-std::vector<int> RenderedGlyph(unsigned long code, int scale)
+// A glyph as FreeType renders it at 15 pixels a unit: bearings, size, advance.
+std::vector<int> RenderedGlyph(unsigned long code)
 {
     FT_Library lib;
     FT_Face face;
     EXPECT_EQ(FT_Init_FreeType(&lib), 0);
     EXPECT_EQ(FT_New_Face(lib, "vantor.ttf", 0, &face), 0);
-    EXPECT_EQ(FT_Set_Char_Size(face, 0, scale * 320 / 6, 0, 0), 0);
+    EXPECT_EQ(FT_Set_Char_Size(face, 0, 15 * 320 / 6, 0, 0), 0);
     EXPECT_EQ(FT_Load_Char(face, code, FT_LOAD_RENDER), 0);
     const FT_GlyphSlot g = face->glyph;
     const std::vector<int> m{g->bitmap_left, g->bitmap_top, static_cast<int>(g->bitmap.width),
                              static_cast<int>(g->bitmap.rows),
                              static_cast<int>((g->advance.x + 32) >> 6)};
-    FT_Done_Face(face);
     FT_Done_FreeType(lib);
     return m;
 }
@@ -38,8 +38,7 @@ std::vector<int> RenderedGlyph(unsigned long code, int scale)
 TEST(SDLDraw, RectanglesFillTheCanvasNotTheMarginsAndClip)
 {
     Open(BACKEND_SDL, 800, 600);
-    // The drawing, then what is lit: clipped to the screen, where 16-bit
-    // positions would wrap around, and truncated to whole pixels.
+    // Clipped to the screen (also where 16-bit positions would wrap), truncated to pixels.
     const std::pair<std::function<void()>, const char *> cases[] = {
         {[] { ImageRect(0, 0, 40, 25, WHITE); }, "0,50 800x500"},
         {[] { ImageRectFrac(10.5f, 2.25f, 0.3f, 0.3f, GREY); }, "210,95 6x6"},
@@ -56,32 +55,23 @@ TEST(SDLDraw, RectanglesFillTheCanvasNotTheMarginsAndClip)
         EXPECT_EQ(Frame().Lit(), lit) << lit;
     }
     EXPECT_EQ(Frame().At(0, 50), 0x959595u); // 79 -> 149 at gamma 2.2
-    image none{};
-    EXPECT_EQ(ImageDraw(&none, 0, 0.5f), -1); // a missing picture
-    EXPECT_NE(ImageError(), nullptr);
 }
 
-// Glyphs on the baseline at FreeType's bearings, corrected colour where fully
-// covered, measured by their advances; bytes without a glyph draw nothing
+// Glyphs at FreeType's bearings and advances; bytes without one draw nothing
 // and measure three quarters of a unit, rounded down.
 TEST(SDLText, GlyphsWidthsAlignmentAndBytesWithoutGlyphs)
 {
     Open(); // 15 pixels a unit
-    const std::vector<int> h = RenderedGlyph('H', 15);
-    TextL(2, 3, "H", WHITE);
+    const std::vector<int> h = RenderedGlyph('H');
+    TextL(2, 3, "H", 0x808080);
     const frame f = Frame();
     EXPECT_EQ(f.Bounds(), std::vector({30 + h[0], 45 + 12 - h[1], h[2], h[3]}));
-    EXPECT_EQ(*std::max_element(f.pixels.begin(), f.pixels.end()), WHITE);
-    ImageClear();
-    TextL(2, 3, "H", 0x808080);
-    const frame grey = Frame();
-    EXPECT_EQ(*std::max_element(grey.pixels.begin(), grey.pixels.end()), 0xBABABAu);
-    EXPECT_EQ(grey.Lit(), f.Lit());
+    EXPECT_EQ(*std::max_element(f.pixels.begin(), f.pixels.end()), 0xBABABAu);
     // "HH", a blank, an arrow for the underscore.
     auto units = [](int pixels) { return static_cast<float>(pixels) / 15.0f; };
     EXPECT_EQ(std::vector({TextWidth("HH"), TextWidth(" "), TextWidth("_"), TextWidth("\x01\xff")}),
-              std::vector({units(2 * h[4]), units(RenderedGlyph(' ', 15)[4]),
-                           units(RenderedGlyph(0x2190, 15)[4]), units(2 * 11)}));
+              std::vector({units(2 * h[4]), units(RenderedGlyph(' ')[4]),
+                           units(RenderedGlyph(0x2190)[4]), units(2 * 11)}));
     ImageClear();
     TextL(2, 3, "\x7f\x80\xff\n", WHITE);
     EXPECT_EQ(Frame().Lit(), "none");
@@ -90,11 +80,10 @@ TEST(SDLText, GlyphsWidthsAlignmentAndBytesWithoutGlyphs)
     // Right and centre alignment, to within the glyphs' side bearings.
     ImageClear();
     TextR(39, 1, "Right", WHITE);
-    const std::vector<int> right = Frame().Bounds();
-    EXPECT_NEAR(right[0] + right[2], 585 - 1, 1);
-    ImageClear();
     TextC(20, 5, "Centred text", WHITE);
-    const std::vector<int> centre = Frame().Bounds();
+    const std::vector<int> right = Frame().Bounds(0, 15, 600, 30);
+    EXPECT_NEAR(right[0] + right[2], 585 - 1, 1);
+    const std::vector<int> centre = Frame().Bounds(0, 75, 600, 90);
     EXPECT_NEAR(centre[0] + centre[2] / 2.0, 300, 2.0);
 }
 
@@ -108,35 +97,27 @@ TEST(Overlays, HelpBackdropFrameRateAndStatusLine)
     ImageRect(10, 23, 20, 1, 0x19450d); // an item's bar on the status line's row
     ImageUpdate();
     const frame f = Frame();
-    // The status text in pure green, on black for a third of a unit around
-    // it, and the bar beyond.
+    // The status in green on black half a unit beyond it either side, the bar beyond.
     const Uint32 bar = vimage::ImageGammaRGB(0x19450d);
-    auto text_or_black = [&](int x, int y) { return (f.At(x, y) & 0xFF00FF) == 0; };
-    int left = 600, right = 200;
+    const int half = static_cast<int>((TextWidth("Hello") / 2 + 0.5f) * 20);
     for (int y = 510; y < 530; ++y)
-        for (int x = 200; x < 600; ++x)
-            if (f.At(x, y) && text_or_black(x, y))
-                left = std::min(left, x), right = std::max(right, x);
-    ASSERT_LT(left, right) << "no status text";
-    for (int y = 510; y < 530; ++y) {
-        for (int x = left - 6; x <= right + 6; ++x)
-            ASSERT_TRUE(text_or_black(x, y)) << std::hex << f.At(x, y) << " at " << x << "," << y;
-        EXPECT_EQ(std::pair(f.At(201, y), f.At(598, y)), std::pair(bar, bar));
-    }
-    // From canvas point (2.5, 2.5), 35 x 20 units, plain dark grey: not
-    // gamma-corrected. On it the key names in bright green.
-    // clang-format off
-    for (auto [x, y, colour] : {std::tuple{50, 100, 0x202020u}, {749, 499, 0x202020u}, {49, 100, 0u},
-             {750, 499, 0u}, {50, 500, 0u}})
-        EXPECT_EQ(f.At(x, y), colour) << x << "," << y;
-    // clang-format on
-    EXPECT_NE(std::find(f.pixels.begin() + 100 * 800, f.pixels.begin() + 500 * 800, 0x00FF00),
-              f.pixels.begin() + 500 * 800);
+        EXPECT_EQ(std::vector({f.At(398 - half, y), f.At(402 - half, y), f.At(397 + half, y),
+                               f.At(401 + half, y)}),
+                  std::vector({bar, 0u, 0u, bar}))
+            << y;
+    auto green_in = [&](int y0, int y1) {
+        return std::count(f.pixels.begin() + y0 * 800, f.pixels.begin() + y1 * 800, 0x00FF00);
+    };
+    EXPECT_GT(green_in(510, 530), 0);
+    // The help backdrop: units (2.5, 2.5) to (37.5, 22.5), dark grey not gamma-corrected.
+    const std::tuple<int, int, Uint32> backdrop[] = {
+        {50, 100, 0x202020}, {749, 499, 0x202020}, {49, 100, 0}, {750, 499, 0}, {50, 500, 0}};
+    for (auto [x, y, colour] : backdrop) EXPECT_EQ(f.At(x, y), colour) << x << "," << y;
+    EXPECT_GT(green_in(100, 500), 0);
     const std::vector<int> fps = f.Bounds(0, 70, 800, 90); // right-aligned on row 1
     EXPECT_NEAR(fps[2], TextWidth("1234 fps") * 20, 3.0);
     EXPECT_LE(fps[0] + fps[2], ImageX(39));
-    // The status line on row 23 stays for a second, then for one more frame.
-    EXPECT_NE(f.Lit(0, 510, 800, 530), "none");
+    // The status line stays for a second, then for one more frame.
     overlay.show_help = overlay.show_fps = 0;
     overlay.status_time = SDL_GetTicks() - 1000;
     for (bool shown : {true, false}) {
@@ -146,17 +127,17 @@ TEST(Overlays, HelpBackdropFrameRateAndStatusLine)
     }
 }
 
-// A second closes when it is over: its count of frames is shown, the next
-// starts 1000 ms after it, also across the tick counter's wrap-around.
+// A second closes when it is over, also across the tick counter's wrap-around.
 TEST(FrameCounter, ClosesASecondWhenItIsOver)
 {
-    // The second's start, its frames so far, now; then the rate shown (-1:
-    // as it was), the next start and the count.
-    // clang-format off
-    for (auto [start, frames, now, fps, next, count] : {std::tuple{1000u, 99, 1999u, -1, 1000u, 99},
-             {1000u, 100, 2000u, 100, 2000u, 0}, {2000u, 1, 7500u, 1, 3000u, 0},
-             {0xFFFFFF00u, 5, 0x2E7u, -1, 0xFFFFFF00u, 5}, {0xFFFFFF00u, 5, 0x2E8u, 5, 0xFFFFFF00u + 1000, 0}}) {
-        // clang-format on
+    // Start, frames, now; then the rate shown (-1: as it was), the next start and count.
+    const std::tuple<Uint32, int, Uint32, int, Uint32, int> seconds[] = {
+        {1000, 99, 1999, -1, 1000, 99},
+        {1000, 100, 2000, 100, 2000, 0},
+        {2000, 1, 7500, 1, 3000, 0},
+        {0xFFFFFF00, 5, 0x2E7, -1, 0xFFFFFF00, 5},
+        {0xFFFFFF00, 5, 0x2E8, 5, 0xFFFFFF00 + 1000, 0}};
+    for (auto [start, frames, now, fps, next, count] : seconds) {
         vimage::overlay_state o;
         o.fps = -1, o.fps_start = start, o.frames_this_sec = frames;
         vimage::RollFrameCounter(o, now);
@@ -165,8 +146,7 @@ TEST(FrameCounter, ClosesASecondWhenItIsOver)
     }
 }
 
-// The canvas without its margins, top row first, gAMA 1/2.2 for software
-// correction; each replaces the last, a failure none.
+// The canvas without margins, gAMA 1/2.2; each replaces the last, a failure none.
 TEST(Screenshot, HoldsTheCanvasOrReportsAFailure)
 {
     Open(BACKEND_SDL, 800, 600);
@@ -180,17 +160,14 @@ TEST(Screenshot, HoldsTheCanvasOrReportsAFailure)
     overlay.save_screenshot = 1;
     ImageUpdate();
     EXPECT_STREQ(overlay.status.data(), "Screenshot saved.");
-    EXPECT_EQ(overlay.save_screenshot, 0);
-    const auto [png, gamma] = ReadPng("screenshot.png");
-    EXPECT_NEAR(gamma, 1 / 2.2, 1e-5);
-    ASSERT_EQ(std::pair(png.width, png.height), std::pair(800, 500));
-    for (int y = 0; y < 500; ++y)
-        for (int x = 0; x < 800; x += 7) ASSERT_EQ(png.At(x, y), f.At(x, y + 50)) << x << "," << y;
-    EXPECT_EQ(std::pair(png.At(0, 0), png.At(799, 499)), std::pair(0xFF0000u, 0x0000FFu));
+    const frame png = ReadPng("screenshot.png");
+    EXPECT_TRUE(png.pixels == std::vector(f.pixels.begin() + 50 * 800, f.pixels.end() - 50 * 800));
+    std::ifstream in("screenshot.png", std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_NE(bytes.find(std::string("gAMA\0\0\xb1\x8f", 8)), std::string::npos); // 45455
     // The temporary file's name taken by a folder (even for root), a full disk.
     ImageClear();
-    for (const bool full : {false, true}) {
-        if (full && !no_file_growth::supported) continue;
+    for (const bool full : {false, no_file_growth::supported}) {
         SCOPED_TRACE(full ? "full disk" : "folder in the way");
         if (!full) std::filesystem::create_directory("screenshot.png.new");
         {
@@ -201,7 +178,7 @@ TEST(Screenshot, HoldsTheCanvasOrReportsAFailure)
         EXPECT_STREQ(overlay.status.data(), "Screenshot failed.");
         EXPECT_STREQ(ImageError(),
                      full ? "Could not write image" : "Could not create screenshot file");
-        EXPECT_EQ(std::get<0>(ReadPng("screenshot.png")).pixels, png.pixels); // kept
+        EXPECT_EQ(ReadPng("screenshot.png").pixels, png.pixels); // kept
         EXPECT_EQ(std::filesystem::remove("screenshot.png.new"), !full);
     }
 }
