@@ -8,8 +8,9 @@
  * Run it in a folder that holds the game's data: vantor.ttf, the font that
  * ImageInit reads, and logo.png, a picture drawn at 64 pixels a canvas unit
  * (IMAGE_SCALE). Its one argument is the display's settings line, the nine
- * numbers that the setup program saves:
- *     backend width height antialias samples red-gamma green-gamma blue-gamma flags
+ * numbers that the setup program saves, in its order:
+ *     backend width height flags antialias samples red-gamma green-gamma blue-gamma
+ * (ImageInit takes the same values with flags last).
  * The environment variable VANTOR_EXAMPLE_FRAMES, when set, ends it after that
  * many frames (the tests use it); otherwise Escape or closing the window does.
  */
@@ -73,9 +74,9 @@ static int Play(void)
 
 int main(int argc, char **argv)
 {
-    /* The settings line: back-end 1 (SDL), a 640 x 400 window, no
-       antialiasing, 4 samples, gamma 2.2 on each channel, no flags. */
-    const char *settings = argc > 1 ? argv[1] : "1 640 400 0 4 22 22 22 0";
+    /* The settings line: back-end 1 (SDL), a 640 x 400 window, no flags,
+       no antialiasing, 4 samples, gamma 2.2 on each channel. */
+    const char *settings = argc > 1 ? argv[1] : "1 640 400 0 0 4 22 22 22";
     int s[9];
     const char *limit = getenv("VANTOR_EXAMPLE_FRAMES");
     static const menuitem items[] = {
@@ -85,7 +86,7 @@ int main(int argc, char **argv)
 
     if (sscanf(settings, "%d %d %d %d %d %d %d %d %d", &s[0], &s[1], &s[2], &s[3], &s[4], &s[5],
                &s[6], &s[7], &s[8]) != 9) {
-        fprintf(stderr, "usage: %s 'backend width height antialias samples r g b flags'\n",
+        fprintf(stderr, "usage: %s 'backend width height flags antialias samples r g b'\n",
                 argv[0]);
         return 2;
     }
@@ -98,7 +99,7 @@ int main(int argc, char **argv)
     }
     atexit(SDL_Quit);
     /* Failures return -1; ImageError() tells why (and it is on stderr too). */
-    if (ImageInit(s[0], s[1], s[2], s[3], s[4], s[5], s[6], s[7], s[8]) < 0) return 1;
+    if (ImageInit(s[0], s[1], s[2], s[4], s[5], s[6], s[7], s[8], s[3]) < 0) return 1;
     /* Width and height 0 keep the file's own size: 512 x 256 pixels is 8 x 4
        units. The last argument keeps its transparency. */
     if (ImageLoad(&logo, "logo.png", 0, 0, 1) < 0) return 1;

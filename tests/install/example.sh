@@ -55,7 +55,7 @@ cp "$VANTOR_BUILD/logo.png" "$work/"
 start_xvfb
 for backend in 0 1; do
     (cd "$work" && VANTOR_EXAMPLE_FRAMES=5 SDL_VIDEODRIVER=x11 timeout "$DEADLINE" \
-        "$out" "$backend 640 400 0 4 22 22 22 0") >"$tmp/stdout" 2>"$tmp/stderr" ||
+        "$out" "$backend 640 400 0 0 4 22 22 22") >"$tmp/stdout" 2>"$tmp/stderr" ||
         fail "back-end $backend: exit status $?"
 done
 echo "ok $case_name"

@@ -110,7 +110,7 @@ example_in_root()
     for program in /tmp/example/build/vantor-example /tmp/example/pc; do
         for backend in 0 1; do
             in_root 30 env DISPLAY="$DISPLAY" SDL_VIDEODRIVER=x11 VANTOR_EXAMPLE_FRAMES=5 \
-                sh -c "cd /usr/share/vantor && exec $program '$backend 640 400 0 4 22 22 22 0'" \
+                sh -c "cd /usr/share/vantor && exec $program '$backend 640 400 0 0 4 22 22 22'" \
                 >"$tmp/example.log" 2>&1 || fail "$program on back-end $backend: $(cat "$tmp/example.log")"
         done
     done
