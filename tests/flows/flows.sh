@@ -129,16 +129,9 @@ find_window()
 }
 
 # Starts the program ("$@" as for start_setup) and finds its window.
-launch()
-{
-    start_setup "$@"
-    find_window
-}
+launch() { start_setup "$@" && find_window; }
 
-keys()
-{
-    timeout "$DEADLINE" xdotool key "$@" || fail "xdotool key $*"
-}
+keys() { timeout "$DEADLINE" xdotool key "$@" || fail "xdotool key $*"; }
 
 # Waits for the program to end with status "$1".
 wait_exit()
