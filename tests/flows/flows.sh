@@ -82,8 +82,7 @@ start_xvfb()
         3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
     xvfb_pid=$!
     poll grep -qsx '[0-9][0-9]*' "$tmp/display" || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
-    DISPLAY=:$(cat "$tmp/display")
-    export DISPLAY
+    export DISPLAY=:$(cat "$tmp/display")
     xrandr --output screen --gamma 1.3:1.3:1.3 || fail "xrandr cannot set the gamma ramp"
     gamma_found=$(xrandr --verbose | grep Gamma)
 }
@@ -148,10 +147,7 @@ shoot()
 {
     rm -f "$shot"
     keys F11
-    poll eval 'pngcheck -q "$shot" >/dev/null 2>&1' || {
-        running || fail "the program ended (it should still run)"
-        fail "no whole $shot $DEADLINE s after F11"
-    }
+    poll eval 'pngcheck -q "$shot" >/dev/null 2>&1' || fail "no whole $shot $DEADLINE s after F11"
 }
 
 # Writes the settings file "$1", backdated, and keeps a copy to compare with.
@@ -166,7 +162,6 @@ write_settings()
 # File "$1" holds exactly the line "$2" and its line break.
 expect_line()
 {
-    [ -f "$1" ] || fail "no file $1"
     printf '%s%s' "$2" "$EOL" | cmp -s - "$1" || fail "$1 holds '$(od -c "$1" | head -n 3)', expected '$2'"
 }
 
@@ -239,7 +234,6 @@ save_fails()
     for try in 1 2 3; do
         walk click:300,322
         for _ in 1 2 3 4 5 6 7 8; do
-            running || fail "the program ended after a failed save"
             xwd -id "$win" -silent | convert xwd:- "$tmp/window.png" || fail "no picture of the window"
             # Near, not exact: the classic runtime's DirectColor map turns 0 into 1.
             [ "$(convert "$tmp/window.png" -crop 300x15+150+345 +repage -fuzz 3% \
@@ -448,7 +442,6 @@ test_display|link|1 640 480 0 0 2 22 22 22|g b o t test:k $TESTED|0|0 640 480 0 
 test_display||1 640 480 0 0 2 22 22 22|g b o g d Escape t test:Return $TESTED|0|1 640 480 0 0 2 21 21 21|Settings reverted.
 test_display|VANTOR_COUNTDOWN_SECONDS=1|1 640 480 0 0 2 22 22 22|g b o t $TESTED|0|1 640 480 0 0 2 22 22 22|Settings reverted.
 test_display||1 1234 567 0 0 2 22 22 22|g m f t $TESTED|0|1 1234 567 0 0 2 22 22 22|$OFFERED
-test_display||0 1234 567 0 0 2 22 22 22|g m f t $TESTED|0|0 1234 567 0 0 2 22 22 22|$OFFERED
 test_display|no-accum|0 640 480 4 0 2 22 22 22|g a Down Return y Escape g d Escape t $TESTED|0|0 640 480 4 0 2 21 21 21|Display test failed: No accumulation buffer here: turn it off
 test_display|alone|$KNOWN|g t $TESTED|0|$KNOWN|Display test failed: vantor-display-test is missing
 test_display|hang VANTOR_TEST_SECONDS=1|$KNOWN|g t $TESTED|0|$KNOWN|Display test failed: no answer in 1 s

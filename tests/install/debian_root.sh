@@ -20,12 +20,7 @@ remove_root()
     rm -rf --one-file-system "$root"
 }
 
-mounts_in_root()
-{
-    findmnt -ln -o TARGET | while IFS= read -r m; do
-        case $m in "$root"/*) printf '%s\n' "$m" ;; esac
-    done | sort -r
-}
+mounts_in_root() { findmnt -ln -o TARGET | awk -v r="$root/" 'index($0, r) == 1' | sort -r; }
 
 # "$2"... in the root, as root, in a clean environment, for at most "$1" s.
 in_root()
