@@ -65,10 +65,11 @@ check_contents()
     [ "$got" = "$want" ] || fail "$name holds:"$'\n'"$got"$'\n'"expected:"$'\n'"$want"
     [ "$name" = vantor-setup ] || return 0
     dpkg-deb -x "$deb" "$tmp/unpacked"
-    local launcher=$tmp/unpacked/usr/bin/vantor-setup
-    grep -qx "data='/usr/share/vantor'" "$launcher" &&
-        grep -qx "program='/usr/libexec/vantor/vantor-setup'" "$launcher" ||
-        fail "the launcher does not start /usr/libexec/vantor/vantor-setup in /usr/share/vantor"
+    local usr=$tmp/unpacked/usr
+    grep -qx "data='/usr/share/vantor'" "$usr/bin/vantor-setup" &&
+        grep -qx "program='/usr/libexec/vantor/vantor-setup'" "$usr/bin/vantor-setup" &&
+        grep -qx 'Exec="/usr/bin/vantor-setup"' "$usr/share/applications/vantor-setup.desktop" ||
+        fail "the launcher or the desktop entry names a path outside /usr"
 }
 
 # Package "$1" installed into the root, with the packages "$@" after it.

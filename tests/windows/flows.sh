@@ -60,8 +60,10 @@ wine_fatal()
     write_settings "$KNOWN$EOL"
     rm "$work/vantor.ttf"
     start_setup
-    poll eval 'xdotool search --onlyvisible --name "^Vantor\$" windowfocus key Return 2>/dev/null &&
-        sleep 0.4 && ! running' || fail "no message box, or it does not go"
+    poll eval 'win=$(xdotool search --onlyvisible --name "^Vantor\$" 2>/dev/null | tail -n 1) && [ -n "$win" ]' ||
+        fail "no message box"
+    poll eval 'xdotool windowfocus "$win" key Return 2>/dev/null; sleep 0.4; ! running' ||
+        fail "the message box does not go"
     wait_exit 1
     [ "$(err)" = 'Vantor: vantor.ttf: could not read font' ] || fail "stderr.txt does not hold the reason"
     expect_untouched
