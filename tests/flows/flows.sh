@@ -82,7 +82,8 @@ start_xvfb()
         3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
     xvfb_pid=$!
     poll grep -qsx '[0-9][0-9]*' "$tmp/display" || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
-    export DISPLAY=:$(cat "$tmp/display")
+    DISPLAY=:$(cat "$tmp/display")
+    export DISPLAY
     xrandr --output screen --gamma 1.3:1.3:1.3 || fail "xrandr cannot set the gamma ramp"
     gamma_found=$(xrandr --verbose | grep Gamma)
 }
