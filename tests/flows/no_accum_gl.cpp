@@ -1,8 +1,6 @@
-// no-accum-gl - an OpenGL library for the flows that refuses every visual and
-// frame-buffer configuration with an accumulation buffer, as some drivers do
-// (Mesa's llvmpipe under Xvfb grants one). SDL loads it in place of libGL.so.1;
-// everything else is libGL's own, which it depends on. Linked with -Bsymbolic,
-// so that the names it hands out are its own, not libGL's, loaded first.
+// no-accum-gl - libGL for the flows, refusing every configuration with an accumulation buffer,
+// as some drivers do (llvmpipe grants one). SDL loads it in place of libGL.so.1; -Bsymbolic, so
+// that the names it hands out are its own, not those of libGL, loaded first.
 
 #include <GL/glx.h>
 
@@ -29,8 +27,7 @@ bool AsksAccum(const int *p)
 
 extern "C" {
 
-// The list: GLX_RGBA, GLX_DOUBLEBUFFER and GLX_STEREO stand alone, every
-// other attribute is followed by its value.
+// GLX_RGBA, GLX_DOUBLEBUFFER and GLX_STEREO stand alone, other attributes have a value.
 XVisualInfo *glXChooseVisual(Display *display, int screen, int *list)
 {
     for (const int *p = list; p && *p != None; ++p) {

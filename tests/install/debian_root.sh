@@ -1,17 +1,13 @@
 # shellcheck shell=bash
-# debian_root.sh - a fresh Debian 12 root (bookworm, minbase) for the suites
-# that source it (package.sh, minimal.sh): make_root, in_root SECONDS CMD,
-# apt_install PKG... (no recommends), remove_root (trap it on EXIT). Needs
-# root and the network; the caller provides fail MESSAGE and $tmp for logs.
-# VANTOR_DEBIAN_CACHE keeps downloads, apt's archives (mounted in the root)
-# and the bare root as a tar file for a week, far quicker than debootstrap;
-# VANTOR_DEBIAN_MIRROR is a mirror for debootstrap.
+# debian_root.sh - a fresh Debian 12 root (bookworm, minbase) for package.sh and minimal.sh:
+# make_root, in_root SECONDS CMD, apt_install PKG..., remove_root (trap it on EXIT); the caller
+# provides fail and $tmp. VANTOR_DEBIAN_CACHE keeps the downloads, apt's archives and the bare
+# root (a tar file, for a week); VANTOR_DEBIAN_MIRROR is a mirror for debootstrap.
 
 root=""
 readonly ROOT_TAR_DAYS=7
 
-# Ends what runs in the root, unmounts deepest first, removes it; a root that
-# keeps a mount stays (removing it could reach into the mount).
+# Ends what runs in the root, unmounts deepest first, removes it; one that keeps a mount stays.
 remove_root()
 {
     local m p
@@ -24,12 +20,7 @@ remove_root()
     rm -rf --one-file-system "$root"
 }
 
-mounts_in_root()
-{
-    findmnt -ln -o TARGET | while IFS= read -r m; do
-        case $m in "$root"/*) printf '%s\n' "$m" ;; esac
-    done | sort -r
-}
+mounts_in_root() { findmnt -ln -o TARGET | awk -v r="$root/" 'index($0, r) == 1' | sort -r; }
 
 # "$2"... in the root, as root, in a clean environment, for at most "$1" s.
 in_root()

@@ -1,12 +1,8 @@
 #!/bin/bash
-# example.sh CASE - the library as a game gets it: installed into a clean
-# prefix (cmake --install), the example program built against that copy and
-# run in Xvfb for a few frames on each back-end. CASE: cmake (find_package,
-# the shared library), static (find_package, Vantor::image-static) or
-# pkg-config (the compiler and pkg-config alone); or exports: the shared
-# library has its SONAME and exports exactly the names the header declares.
-#
-# Environment: VANTOR_BUILD, the build folder; VANTOR_SOURCE, the source tree.
+# example.sh CASE - the library installed into a clean prefix, the example built against it with
+# CASE cmake (the shared library), static (Vantor::image-static) or pkg-config and run in Xvfb
+# on each back-end; or exports: the shared library's SONAME, and exactly the header's names
+# exported. Environment: VANTOR_BUILD, VANTOR_SOURCE (the source tree).
 set -eu
 
 . "$(dirname "$(realpath "$0")")/../flows/flows.sh"

@@ -1,8 +1,7 @@
 #!/bin/bash
-# install.sh CASE - `cmake --install` of the build into a temporary prefix,
-# the programs started through their launchers from an unrelated folder, with
-# the library of ../flows/flows.sh. CASE: a case_* function, without "case_".
-# Environment: VANTOR_BUILD; VANTOR_SETUP and VANTOR_FONT as for the flows.
+# install.sh CASE - the build installed into a temporary prefix, the programs started through
+# their launchers from an unrelated folder: function case_CASE. Environment: VANTOR_BUILD;
+# VANTOR_SETUP and VANTOR_FONT as for ../flows/flows.sh.
 set -eu
 
 . "$(dirname "$(realpath "$0")")/../flows/flows.sh"
@@ -18,9 +17,8 @@ install_to()
     unset XDG_DATA_HOME # the launcher's folder is then in the flows' HOME
 }
 
-# The icons square, transparent at the corners; the desktop entries valid and
-# starting the launchers by absolute path, quoted for the space; the manual
-# pages where man finds them. (The package's test checks the list of files.)
+# The icons of their sizes; the desktop entries valid, starting the launchers by absolute path,
+# quoted for the space; the manual pages where man finds them (package.sh lists the files).
 case_layout()
 {
     local size icon info program name categories entry
@@ -29,8 +27,6 @@ case_layout()
         icon=$prefix/share/icons/hicolor/${size}x$size/apps/vantor.png
         info=$(pngcheck "$icon") && grep -qF "(${size}x$size, 32-bit RGB+alpha" <<<"$info" ||
             fail "icon $size: $info"
-        [ "$(convert "$icon" -format '%[fx:p{0,0}.a],%[fx:p{w/2,h/2}.a]' info:)" = 0,1 ] ||
-            fail "icon $size: not transparent at the corner and opaque in the middle"
     done
     while IFS='|' read -r program name categories; do
         entry=$prefix/share/applications/$program.desktop

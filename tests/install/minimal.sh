@@ -1,13 +1,8 @@
 #!/bin/bash
-# minimal.sh - the README's two commands as a new user meets them: a fresh
-# clone of this repository's HEAD in a fresh minimal Debian 12 root
-# (debian_root.sh), which holds nothing beside minbase but make, git and
-# ca-certificates. There `make run` installs what building and running need
-# and no test tools, builds, and the program ends at once for want of a
-# display (the root has none); then `make test` installs the rest and passes
-# (its tests start their own Xvfb). Needs root and the network.
-#
-# Environment: VANTOR_DEBIAN_CACHE, VANTOR_DEBIAN_MIRROR as for debian_root.sh.
+# minimal.sh - the README's two commands in a fresh clone of HEAD in a fresh minimal Debian 12
+# root (debian_root.sh, plus make, git and ca-certificates): `make run` installs no test tools
+# and ends for want of a display; `make test` installs the rest and passes. Needs root and the
+# network; VANTOR_DEBIAN_CACHE and VANTOR_DEBIAN_MIRROR as for debian_root.sh.
 set -eu
 
 here=$(dirname "$(realpath "$0")")
@@ -17,8 +12,7 @@ readonly NOT_FOR_RUN='libgtest-dev xvfb xdotool imagemagick libbenchmark-dev lib
 . "$here/../flows/flows.sh" # its fail
 case_name=minimal
 
-# Runs "$2" in the clone, in the root, for at most "$1" seconds, logging to
-# $tmp/log; says how long it took.
+# Runs "$2" in the clone for at most "$1" seconds, logging to $tmp/log; says how long it took.
 in_clone()
 {
     local step=$SECONDS status=0

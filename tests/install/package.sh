@@ -1,17 +1,11 @@
 #!/bin/bash
-# package.sh contents|debian - the Debian packages (cpack from the build):
-# vantor-setup, libvantor-image0 and libvantor-image-dev, their control fields
-# and contents; with debian (`make package-test`, as root), also installed
-# with apt-get into a fresh Debian 12 root (debootstrap, minbase), where the
-# installed vantor-setup passes the installed flows under the host's Xvfb
-# (reached through its abstract socket) on both SDL 1.2 runtimes, and the
-# example program, built there against the -dev package with CMake and with
-# pkg-config, runs a few frames on each back-end.
-#
-# Environment: VANTOR_BUILD, the build folder; VANTOR_SOURCE, the source tree
-# (default: this script's); VANTOR_DEBIAN_CACHE (default
-# $VANTOR_BUILD/debian-cache) and VANTOR_DEBIAN_MIRROR as for debian_root.sh.
-# The root is made anew and removed, after its mounts, on every way out.
+# package.sh contents|debian - the Debian packages cpack makes from the build: their control
+# fields (lintian in `make package` checks the rest) and contents; with debian (as root), also
+# installed into a fresh Debian 12 root (debian_root.sh), where vantor-setup passes the
+# installed flows on the host's Xvfb on both SDL 1.2 runtimes, and the example, built there
+# against the -dev package with CMake and with pkg-config, runs on each back-end.
+# Environment: VANTOR_BUILD; VANTOR_SOURCE (default: this script's tree); VANTOR_DEBIAN_CACHE
+# (default $VANTOR_BUILD/debian-cache) and VANTOR_DEBIAN_MIRROR as for debian_root.sh.
 set -eu
 
 . "$(dirname "$(realpath "$0")")/../flows/flows.sh"
@@ -23,20 +17,15 @@ VANTOR_BUILD=$(realpath "${VANTOR_BUILD:?the build folder}")
 VANTOR_DEBIAN_CACHE=${VANTOR_DEBIAN_CACHE:-$VANTOR_BUILD/debian-cache}
 readonly FONT_LINK=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 
-# Each package's section and the packages it must depend on; only the -dev
-# package may depend on development packages.
+# Each package's section and the packages it must depend on; only the -dev package may depend
+# on development packages.
 check_control()
 {
     local deb=$1 section=$2 needs=$3 field names p
-    for field in "Section:$section" Priority:optional Source:vantor \
-        "Architecture:$(dpkg --print-architecture)"; do
+    for field in "Section:$section" Priority:optional Source:vantor; do
         [ "$(dpkg-deb -f "$deb" "${field%%:*}")" = "${field#*:}" ] ||
             fail "$deb: ${field%%:*} is '$(dpkg-deb -f "$deb" "${field%%:*}")', expected '${field#*:}'"
     done
-    dpkg-deb -f "$deb" Version | grep -qx '[0-9][0-9.]*' || fail "Version: $(dpkg-deb -f "$deb" Version)"
-    dpkg-deb -f "$deb" Maintainer | grep -qx '[^<]\+ <[^@>]\+@[^>]\+>' ||
-        fail "Maintainer: $(dpkg-deb -f "$deb" Maintainer)"
-    [ "$(dpkg-deb -f "$deb" Description | wc -l)" -gt 2 ] || fail "$deb: no long description"
     names=$(dpkg-deb -f "$deb" Depends | tr ',|' '\n\n' | sed 's/^ *//; s/[ (].*//' | sort -u)
     for p in $needs; do
         grep -qx "$p" <<<"$names" || fail "$deb: Depends lacks $p: $(dpkg-deb -f "$deb" Depends)"
@@ -76,14 +65,11 @@ check_contents()
     [ "$got" = "$want" ] || fail "$name holds:"$'\n'"$got"$'\n'"expected:"$'\n'"$want"
     [ "$name" = vantor-setup ] || return 0
     dpkg-deb -x "$deb" "$tmp/unpacked"
-    local launcher=$tmp/unpacked/usr/bin/vantor-setup
-    desktop-file-validate "$tmp/unpacked/usr/share/applications/vantor-setup.desktop" >"$tmp/validate.log" 2>&1 ||
-        fail "$(cat "$tmp/validate.log")"
-    grep -qx 'Exec="/usr/bin/vantor-setup"' "$tmp/unpacked/usr/share/applications/vantor-setup.desktop" ||
-        fail "the desktop entry does not start /usr/bin/vantor-setup"
-    grep -qx "data='/usr/share/vantor'" "$launcher" &&
-        grep -qx "program='/usr/libexec/vantor/vantor-setup'" "$launcher" ||
-        fail "the launcher does not start /usr/libexec/vantor/vantor-setup in /usr/share/vantor"
+    local usr=$tmp/unpacked/usr
+    grep -qx "data='/usr/share/vantor'" "$usr/bin/vantor-setup" &&
+        grep -qx "program='/usr/libexec/vantor/vantor-setup'" "$usr/bin/vantor-setup" &&
+        grep -qx 'Exec="/usr/bin/vantor-setup"' "$usr/share/applications/vantor-setup.desktop" ||
+        fail "the launcher or the desktop entry names a path outside /usr"
 }
 
 # Package "$1" installed into the root, with the packages "$@" after it.
@@ -93,7 +79,6 @@ install_package()
     shift
     cp "$deb" "$root/tmp/"
     apt_install "/tmp/$(basename "$deb")" "$@"
-    echo "package.sh: $(grep -c '^Setting up' "$tmp/apt.log") packages installed" >&2
 }
 
 # The example built in the root against the installed -dev package, with CMake
@@ -135,10 +120,7 @@ END
     installed_flows "$home/.local/share/vantor"
 }
 
-case $mode in
-    contents | debian) ;;
-    *) echo "usage: $0 contents|debian" >&2 && exit 2 ;;
-esac
+[[ $mode == @(contents|debian) ]] || { echo "usage: $0 contents|debian" >&2 && exit 2; }
 VANTOR_SOURCE=$(realpath "${VANTOR_SOURCE:-$(dirname "$(realpath "$0")")/../..}")
 VANTOR_SETUP=$VANTOR_BUILD/vantor-setup
 VANTOR_FONT=$VANTOR_BUILD/vantor.ttf
@@ -165,8 +147,6 @@ if [ "$mode" = debian ]; then
     start=$SECONDS
     make_root
     install_package vantor-setup
-    [ "$(in_root 10 sh -c 'command -v vantor-setup')" = /usr/bin/vantor-setup ] ||
-        fail "vantor-setup is not on PATH in the root"
     flows_in_root
     # The -dev package brings sdl12-compat's development files, and so its
     # runtime: the other one that satisfies vantor-setup's dependency.

@@ -1,11 +1,8 @@
 #!/bin/bash
-# flows.sh CASE - the Windows programs under Wine: rows (at the end) and
-# library of ../flows/flows.sh, with the settings in the Wine user's
-# AppData\Roaming (CR LF), the output in stdout.txt and stderr.txt in the
-# current folder, windows closed by taskkill; or a wine_* function.
-# Environment, set by CTest: VANTOR_WIN_BUILD (the Windows build folder),
-# VANTOR_WINE_RUN (wine-run), VANTOR_WINE_PREFIX (shared by the cases, one at
-# a time) and VANTOR_DOCS (the README's pictures).
+# flows.sh CASE - the Windows programs under Wine: rows (at the end) of ../flows/flows.sh, the
+# settings in AppData\Roaming (CR LF), the output in stdout.txt and stderr.txt; or a wine_*
+# function. Environment (CTest): VANTOR_WIN_BUILD, VANTOR_WINE_RUN (wine-run),
+# VANTOR_WINE_PREFIX (shared by the cases, one at a time), VANTOR_DOCS (the README's pictures).
 
 # shellcheck disable=SC2016 # what poll evaluates expands when it runs
 # shellcheck source-path=SCRIPTDIR
@@ -15,16 +12,14 @@ readonly DEADLINE_WINE=300 # seconds, to make the prefix on the first use
 readonly UNINSTALL_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\VantorSetup'
 EOL=$'\r\n'
 
-stdout_path() { echo "$work/stdout.txt"; }
-stderr_path() { echo "$work/stderr.txt"; }
 stop_more() { WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; }
 close_window() { wine_do taskkill /im "${VANTOR_SETUP##*/}" || fail "taskkill"; }
 make_read_only() { chmod a-w "$settings"; }
-# Nothing was said, so no stdout.txt or stderr.txt stays.
+# No temporary file, and nothing said: no stdout.txt or stderr.txt.
 leftovers()
 {
     [ ! -e "$settings.new" ] || fail "a temporary file was left"
-    [ ! -e "$(stdout_path)" ] && [ ! -e "$(stderr_path)" ] || fail "output files left: $(ls "$work" | tr "\n" " ")"
+    [ ! -e "$stdout_file" ] && [ ! -e "$stderr_file" ] || fail "output files left: $(ls "$work")"
 }
 
 build=${VANTOR_WIN_BUILD:?the Windows build folder}
@@ -32,8 +27,8 @@ prefix=${VANTOR_WINE_PREFIX:?the Wine prefix}
 VANTOR_SETUP=$build/vantor-setup.exe VANTOR_DISPLAY_TEST=$build/vantor-display-test.exe
 VANTOR_FONT=$build/vantor.ttf VANTOR_LOGO=$build/logo.png
 
-# Xvfb with Wine's desktop process for the whole case, as on Windows (else
-# the first program with a window starts it, holding on to its stderr.txt).
+# Xvfb and Wine's desktop for the whole case (else the first program starts it, holding on to
+# its stderr.txt).
 init_more()
 {
     start_xvfb
@@ -44,6 +39,7 @@ init_more()
     home=$(find "$prefix/drive_c/users" -mindepth 1 -maxdepth 1 ! -name Public | head -n 1)
     config=$home/AppData/Roaming
     settings="$config/Vantor Settings"
+    stdout_file=$work/stdout.txt stderr_file=$work/stderr.txt
 }
 
 # Starts $VANTOR_SETUP in $work under Wine, "$@" its environment.
@@ -55,13 +51,10 @@ start_setup()
 }
 
 # Runs Windows program "$1" with arguments "${@:2}" and waits for it.
-wine_do()
-{
-    timeout "$DEADLINE" "$VANTOR_WINE_RUN" "$prefix" "$@" >>"$tmp/wine.log" 2>&1 </dev/null
-}
+wine_do() { timeout "$DEADLINE" "$VANTOR_WINE_RUN" "$prefix" "$@" >>"$tmp/wine.log" 2>&1 </dev/null; }
 
-# Without the font, the fatal message box "Vantor"; after OK (pressed until
-# it goes: no keys in its first second) status 1, the reason in stderr.txt.
+# Without the font, the message box "Vantor"; after OK (pressed until it goes: it takes no keys
+# at first) status 1, the reason in stderr.txt.
 wine_fatal()
 {
     write_settings "$KNOWN$EOL"
@@ -76,11 +69,9 @@ wine_fatal()
     expect_untouched
 }
 
-# The silent installer: the programs in %LOCALAPPDATA%\Programs\Vantor, the
-# shortcuts, the uninstall entry. The setup, in its shortcut's folder
-# %LOCALAPPDATA%\Vantor, shows the README's main page and saves its
-# screenshot there, writing nothing where it is installed. The silent
-# uninstall removes all but the settings file and the screenshot.
+# The silent installer: programs, shortcuts, uninstall entry. The setup, started in the
+# shortcut's folder, shows the README's main page, its screenshot saved there and nothing written
+# where it is installed. The silent uninstall leaves only the settings and the screenshot.
 wine_installer()
 {
     local programs=$home/AppData/Local/Programs/Vantor data=$home/AppData/Local/Vantor
@@ -120,8 +111,7 @@ wine_installer()
     expect_untouched
 }
 
-# The first run writes the defaults, F11 saves into the current folder; the
-# ways out; a read-only file; the display test in each back-end.
+# The first run, F11, the ways out, a read-only file, the display test in each back-end.
 run_case wine_ "$(cat <<END
 first_run|-logo|-|shoot Escape|0|$DEFAULTS|
 roads||$KNOWN extra words|Up $SAVE_KEYS|0|$KNOWN|
