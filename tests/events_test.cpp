@@ -1,4 +1,4 @@
-// Waiting for input, the library's keys, the status line, flash, error record.
+// Waiting for input, the library's keys, the status line, the error record.
 
 #include "display.h"
 
@@ -22,14 +22,15 @@ SDL_Event WaitAfter(std::vector<SDL_Event> events)
 TEST(Events, TickGivesWayToInputWaitingBehindIt)
 {
     Open();
-    SDL_Event ev = WaitAfter({OfType(SDL_USEREVENT), OfType(SDL_MOUSEMOTION), KeyEvent(SDLK_a)});
+    SDL_Event ev =
+        WaitAfter({Event(SDL_USEREVENT), Event(SDL_MOUSEMOTION), Event(SDL_KEYDOWN, SDLK_a)});
     EXPECT_EQ(ev.key.keysym.sym, SDLK_a); // the tick is dropped, the motion waits
     ASSERT_EQ(ImageWaitEvent(&ev), 1);
     EXPECT_EQ(ev.type, SDL_MOUSEMOTION);
     for (Uint8 type : {SDL_QUIT, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP})
-        EXPECT_EQ(WaitAfter({OfType(SDL_USEREVENT), OfType(type)}).type, type);
+        EXPECT_EQ(WaitAfter({Event(SDL_USEREVENT), Event(type)}).type, type);
     // Motion alone never overtakes a tick.
-    EXPECT_EQ(WaitAfter({OfType(SDL_USEREVENT), OfType(SDL_MOUSEMOTION)}).type, SDL_USEREVENT);
+    EXPECT_EQ(WaitAfter({Event(SDL_USEREVENT), Event(SDL_MOUSEMOTION)}).type, SDL_USEREVENT);
     // One tick waits, not one per interval: six intervals after the first.
     SDL_Event ticks[8];
     auto waiting = [&ticks] {
@@ -49,14 +50,14 @@ TEST(Events, LibraryKeysAreSwallowedOthersHandedBack)
     std::vector<SDL_Event> keys;
     for (SDLKey sym : {SDLK_LSHIFT, SDLK_RCTRL, SDLK_NUMLOCK, SDLK_COMPOSE, SDLK_F1, SDLK_F5,
                        SDLK_F6, SDLK_F7, SDLK_F8, SDLK_F11, SDLK_F12, SDLK_ESCAPE})
-        keys.push_back(KeyEvent(sym));
+        keys.push_back(Event(SDL_KEYDOWN, sym));
     EXPECT_EQ(WaitAfter(keys).key.keysym.sym, SDLK_ESCAPE);
     EXPECT_EQ(std::vector({overlay.show_help, overlay.show_gamma, overlay.save_screenshot,
                            overlay.show_fps}),
               std::vector({1, 1, 1, 1}));
     EXPECT_STREQ(overlay.status.data(), "FPS display enabled.");
     for (SDLKey sym : {SDLK_q, SDLK_F2, SDLK_F9, SDLK_F10, SDLK_PAUSE, SDLK_RETURN})
-        EXPECT_EQ(WaitAfter({KeyEvent(sym, KMOD_LSHIFT)}).key.keysym.sym, sym);
+        EXPECT_EQ(WaitAfter({Event(SDL_KEYDOWN, sym, KMOD_LSHIFT)}).key.keysym.sym, sym);
     for (SDLMod mod : {KMOD_RCTRL, KMOD_LALT, KMOD_LMETA}) // Q with these ends the process
         EXPECT_EXIT(vimage::LibraryKey({0, SDLK_q, mod, 0}), testing::ExitedWithCode(0), "");
 }
@@ -103,15 +104,4 @@ TEST(Status, LongMessagesAreCutAndTheLastErrorKept)
     EXPECT_STREQ(ImageError(), "first");
     vimage::SetError("%s %d", "second", 2);
     EXPECT_STREQ(ImageError(), "second 2");
-}
-
-// Between the colour and three times its brightness, over 1024 ticks, rounded.
-TEST(Flash, TriangleWaveOverOneSecond)
-{
-    const Uint32 cases[][3] = {
-        {0xFFFFFF, 300, 0xFFFFFF}, {0x808080, 0, 0xFFFFFF},   {0x808080, 1536, 0x808080},
-        {0x204060, 0, 0x60C0FF},   {0x204060, 768, 0x4080C0}, {0x290b3e, 384, 0x3E115D},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(vimage::FlashAt(c[0], c[1]), c[2]) << std::hex << c[0] << " at " << c[1];
 }

@@ -156,23 +156,23 @@ TEST(GLDraw, RectanglesMarginsAndPan)
     Open(BACKEND_GL, 1024, 768, 0); // scale 25; margins 12 | 12 across, 71 | 72 down
     // 274.75 to 282.25 pixels across: the pixels whose centres lie inside.
     ImageRectFrac(10.51f, 2.24f, 0.3f, 0.32f, 0x261c78);
-    EXPECT_EQ(Frame().Lit(), "275,128 7x8");
+    EXPECT_EQ(Frame().Bounds(), std::vector({275, 128, 7, 8}));
     EXPECT_EQ(Frame().At(277, 130), 0x261c78u); // unchanged under the gamma ramp
     ImageClear();
     ImageRect(-1, -3, 2, 3, WHITE); // into the margins, off the window's left edge
-    EXPECT_EQ(Frame().Lit(), "0,0 37x72");
+    EXPECT_EQ(Frame().Bounds(), std::vector({0, 0, 37, 72}));
     // One unit right and one down, then a 64th of a unit left: a whole pixel.
-    for (auto [x, y, lit] : {std::tuple{64, -64, "37,97 25x25"}, {-1, 0, "11,72 25x25"}}) {
+    for (auto [x, y, left, top] : {std::tuple{64, -64, 37, 97}, {-1, 0, 11, 72}}) {
         ImageClear();
         ASSERT_EQ(ImagePan(x, y), 0);
         ImageRect(0, 0, 1, 1, WHITE);
-        EXPECT_EQ(Frame().Lit(), lit);
+        EXPECT_EQ(Frame().Bounds(), std::vector({left, top, 25, 25}));
     }
     // The border: all but the canvas black, also the units the pan uncovers.
     ImagePan(64, 0);
     ImageRect(-5, -5, 50, 35, WHITE);
     ASSERT_EQ(ImageClearBorder(), 0);
-    EXPECT_EQ(Frame().Lit(), "37,72 987x625");
+    EXPECT_EQ(Frame().Bounds(), std::vector({37, 72, 987, 625}));
 }
 
 // The help backdrop darkens; the gamma sample stipples half its white row's pixels.

@@ -15,7 +15,7 @@ const menuitem items[] = {
 // A mouse event at the pixel centre of canvas cell (column, row).
 SDL_Event Mouse(Uint8 type, int column, int row)
 {
-    SDL_Event ev = OfType(type);
+    SDL_Event ev = Event(type);
     const auto x = static_cast<Uint16>(column * 15 + 7), y = static_cast<Uint16>(row * 15 + 7);
     if (type == SDL_MOUSEMOTION) ev.motion.x = x, ev.motion.y = y;
     if (type != SDL_MOUSEMOTION)
@@ -31,7 +31,7 @@ TEST(Menu, EventsStepChooseAndTrack)
     constexpr auto REDRAW = menu_action::redraw, WAIT = menu_action::wait,
                    CHOOSE = menu_action::choose;
     constexpr Uint8 DOWN = SDL_MOUSEBUTTONDOWN, UP = SDL_MOUSEBUTTONUP, MOVE = SDL_MOUSEMOTION;
-    auto key = [](SDLKey sym) { return KeyEvent(sym); };
+    auto key = [](SDLKey sym) { return Event(SDL_KEYDOWN, sym); };
     // Highlight, events; what the last does, the code chosen, the highlight.
     const struct {
         int selected;
