@@ -26,8 +26,7 @@ TEST(Canvas, GeometryAndUnits)
                   std::vector({c[2], c[2], c[3], c[4], c[5], c[6], c[7], c[8]}))
             << c[0] << "x" << c[1];
     }
-    // Units to pixels truncate and saturate; the pan (64ths of a unit) rounds
-    // down without overflow; pixels back to units ignore it.
+    // Units to pixels truncate and saturate; the pan (64ths) rounds down; back ignores it.
     canvas = vimage::CanvasFor(800, 600);
     canvas.xpan = -1, canvas.ypan = INT_MIN;
     EXPECT_EQ(std::vector({ImageX(0.99f), ImageX(-0.49f), ImageX(1e12f), ImageX(-1e12f)}),

@@ -1,7 +1,5 @@
-// xvfb.cpp - a private X server for one test or benchmark process. Xvfb
-// writes its display number to a pipe (-displayfd) once it accepts
-// connections; it is stopped at exit, after SDL_Quit (registered later, so
-// run earlier), and by the kernel if this process dies first.
+// xvfb.cpp - Xvfb tells its display number through a pipe once it accepts connections;
+// stopped at exit after SDL_Quit (registered later, run earlier), or by the kernel.
 
 #include "xvfb.h"
 
