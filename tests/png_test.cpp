@@ -213,6 +213,9 @@ TEST(Logo, MainPageShowsTheLogoReducedExactly)
             }
             ASSERT_EQ(f.At(x, 7 + y), expected) << x << "," << y;
         }
+    image kept = logo; // a failed load leaves the record as it was
+    EXPECT_EQ(ImageLoad(&kept, "no-such-logo.png", 8, 4, 0), -1);
+    EXPECT_EQ(kept.surfp, logo.surfp);
 }
 
 TEST(ResampleFloat, WorkedExamples)

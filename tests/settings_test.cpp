@@ -137,7 +137,7 @@ TEST(CommandLine, OptionsOfEachProgram)
         {SETUP, {}, "- - |"},
         {SETUP, {"--reset", "--config=c", "--config", "d"}, "r - d|"}, // the last one counts
         {TEST, {"--confirm", "--settings", " 1 2 3 4 5 6 7 8 -9\n"}, "- c |1 2 3 4 5 6 7 8 -9"},
-        {TEST, {"--settings=+1 2 3 4 5 6 7 8 99999999999"}, "- - |1 2 3 4 5 6 7 8 2147483647"},
+        {TEST, {"--settings=+1 2 3 4 5 6 7 99999999999 8"}, "- - |1 2 3 4 5 6 7 2147483647 8"},
         {SETUP, {"--settings", "1 2 3 4 5 6 7 8 9"}, "error"},
         {TEST, {"--reset"}, "error"},
         {TEST, {"--settings", "1 2 3 4 5 6 7 8 9 10"}, "error"},
