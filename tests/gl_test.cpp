@@ -37,8 +37,7 @@ frame MainPage(int backend, int width, int height, const std::string &picture)
 {
     EXPECT_EQ(ImageInit(backend, width, height, 0, 2, 22, 22, 22, IMAGE_SOFTWARE_GAMMA), 0)
         << ImageError();
-    logo_loaded = ImageLoad(&logo, "logo.png", 8, 4, 0) == 0;
-    EXPECT_TRUE(logo_loaded) << ImageError();
+    logo_loaded = ImageLoad(&logo, "logo.png", 8, 4, 0) == 0; // each back-end's own logo
     vimage::DrawMenuFrame(DrawMainMenu, static_cast<int>(main_items.size()), main_items.data(), -1);
     image opaque{}, blended{}, none{};
     EXPECT_EQ(ImageLoad(&opaque, picture.c_str(), 2, 1, 0), 0) << ImageError();
@@ -66,25 +65,22 @@ frame MainPage(int backend, int width, int height, const std::string &picture)
     return f;
 }
 
-// Colours alike: each channel within 3.
-bool Near(Uint32 p, Uint32 q)
+// Pixels of `a` without a like (each channel within 3) at most `reach` pixels from their place in
+// b.
+int Unmatched(const frame &a, const frame &b, int reach)
 {
-    for (int shift : {0, 8, 16})
-        if (std::abs(static_cast<int>(p >> shift & 0xff) - static_cast<int>(q >> shift & 0xff)) > 3)
-            return false;
-    return true;
-}
-
-// Pixels of `a` without a like at most one pixel from their place in `b`.
-int Unmatched(const frame &a, const frame &b)
-{
+    auto near = [](Uint32 p, Uint32 q) {
+        for (int shift : {0, 8, 16})
+            if (std::abs(int(p >> shift & 0xff) - int(q >> shift & 0xff)) > 3) return false;
+        return true;
+    };
     int count = 0;
     for (int y = 0; y < a.height; ++y)
         for (int x = 0; x < a.width; ++x) {
             bool found = false;
-            for (int ny = std::max(y - 1, 0); ny <= std::min(y + 1, a.height - 1); ++ny)
-                for (int nx = std::max(x - 1, 0); nx <= std::min(x + 1, a.width - 1); ++nx)
-                    found = found || Near(a.At(x, y), b.At(nx, ny));
+            for (int ny = std::max(y - reach, 0); ny <= std::min(y + reach, a.height - 1); ++ny)
+                for (int nx = std::max(x - reach, 0); nx <= std::min(x + reach, a.width - 1); ++nx)
+                    found = found || near(a.At(x, y), b.At(nx, ny));
             count += !found;
         }
     return count;
@@ -92,7 +88,7 @@ int Unmatched(const frame &a, const frame &b)
 
 } // namespace
 
-// Every pixel has its like within a pixel of its place in the other back-end.
+// Every pixel has its like within a pixel of its place in the other back-end, most at it.
 TEST(GLPage, MainPageAsInTheSDLBackEnd)
 {
     StartX11();
@@ -112,10 +108,8 @@ TEST(GLPage, MainPageAsInTheSDLBackEnd)
         std::filesystem::current_path(scratch.before);
         EXPECT_TRUE(ReadPng((scratch.dir / "screenshot.png").string().c_str()).pixels == gl.pixels);
         ASSERT_EQ(sdl.pixels.size(), gl.pixels.size());
-        EXPECT_EQ(std::pair(Unmatched(gl, sdl), Unmatched(sdl, gl)), std::pair(0, 0));
-        size_t same = 0;
-        for (size_t i = 0; i < gl.pixels.size(); ++i) same += Near(gl.pixels[i], sdl.pixels[i]);
-        EXPECT_GT(same, gl.pixels.size() * 99 / 100);
+        EXPECT_EQ(std::pair(Unmatched(gl, sdl, 1), Unmatched(sdl, gl, 1)), std::pair(0, 0));
+        EXPECT_LT(Unmatched(gl, sdl, 0), gl.width * gl.height / 100);
         const auto black = std::count(gl.pixels.begin(), gl.pixels.end(), 0u); // the page is there
         EXPECT_GT(black, 0);
         EXPECT_LT(black, static_cast<long>(gl.pixels.size()) * 19 / 20);
