@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+constexpr Uint32 WHITE = 0xFFFFFF;
+
 // Starts SDL under the dummy driver, or X11 on the caller's server.
 inline void StartSDL(bool x11 = false)
 {

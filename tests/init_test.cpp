@@ -9,8 +9,6 @@
 using vimage::canvas;
 using vimage::gammas;
 
-constexpr Uint32 WHITE = 0xFFFFFF;
-
 TEST(Canvas, GeometryAndUnits)
 {
     // w, h, then scale, xoffset, xremain, yoffset, yremain, xborder, yborder.

@@ -42,7 +42,6 @@ TEST_F(SettingsFile, ReadsNumbersUntilTheFirstThatIsNot)
 {
     const std::pair<std::string, std::string> cases[] = {
         {"", DEFAULT_LINE},
-        {"1 1024 768", "1 1024 768 1 0 2 22 22 22\n"},
         {"1\n2\t\t3\r\n 4\n\n5 6 7 8\n9\n", "1 2 3 4 5 6 7 8 9\n"},
         {"0 640 480 0 1 4 x 10 10", "0 640 480 0 1 4 22 22 22\n"},
         {"1 2 3 4 5 6 7 8 9 10 11\njunk after the line", "1 2 3 4 5 6 7 8 9\n"},
