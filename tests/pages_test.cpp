@@ -53,18 +53,16 @@ TEST(TestDisplay, VerdictRevertAndAdvice)
     const std::pair<test_verdict, std::string> verdicts[] = {
         // The reason is the last "Vantor: " line; else the status.
         {JudgeDisplayTest(1, "Back-end: SDL\nVantor: first\nVantor: Too small\r\nUsage: x\n"),
-         "Display test failed: Too small"},
-        {JudgeDisplayTest(1, "Vantor: last, unfinished"), "Display test failed: last, unfinished"},
-        {JudgeDisplayTest(2, "Vantor:\nVantor: \n"), "Display test failed: it ended with status 2"},
-        {JudgeDisplayTest(-1, "Back-end: OpenGL\n"),
-         "Display test failed: it stopped unexpectedly"},
+         "Too small"},
+        {JudgeDisplayTest(1, "Vantor: last, unfinished"), "last, unfinished"},
+        {JudgeDisplayTest(2, "Vantor:\nVantor: \n"), "it ended with status 2"},
+        {JudgeDisplayTest(-1, "Back-end: OpenGL\n"), "it stopped unexpectedly"},
         // Cut to the status line's 63 characters, or whole when it fits.
-        {{test_outcome::failed, std::string(60, 'x')},
-         "Display test failed: " + std::string(39, 'x') + "..."},
-        {{test_outcome::failed, std::string(42, 'x')},
-         "Display test failed: " + std::string(42, 'x')},
+        {{test_outcome::failed, std::string(60, 'x')}, std::string(39, 'x') + "..."},
+        {{test_outcome::failed, std::string(42, 'x')}, std::string(42, 'x')},
     };
-    for (const auto &[verdict, line] : verdicts) EXPECT_EQ(StatusLine(verdict), line);
+    for (const auto &[verdict, reason] : verdicts)
+        EXPECT_EQ(StatusLine(verdict), "Display test failed: " + reason);
     settings rec{0, 1, 2, -1, 4, 5, 6, 7, 8};
     RestoreDisplayFields(rec, {1, 640, 480, 4 | 8, 0, 2, 22, 22, 22});
     EXPECT_EQ(FormatSettings(rec), "1 640 480 -4 0 2 6 7 8\n"); // flag bits 0 and 1 only
@@ -80,13 +78,12 @@ TEST(TestDisplay, VerdictRevertAndAdvice)
     auto rec_of = [](int backend, int width, int height, int flags) {
         return settings{backend, width, height, flags, 0, 2, 22, 22, 22};
     };
+    const settings odd = rec_of(0, 1234, 567, FULL | IMAGE_ACCUM); // a size no list offers
     // The record; modes listed; whether it opens without accumulation; advice.
     const std::tuple<settings, int, bool, std::string> advice[] = {
-        {rec_of(0, 1234, 567, FULL | IMAGE_ACCUM), 5, false,
-         "Not offered in full screen; try 1920x1080, 1024x768, 800x600, 640x480"},
-        {rec_of(0, 1234, 567, FULL | IMAGE_ACCUM), 0, false, ""}, // any size, or no list
-        {rec_of(0, 1234, 567, FULL | IMAGE_ACCUM), 5, true,
-         "No accumulation buffer here: turn it off"},
+        {odd, 5, false, "Not offered in full screen; try 1920x1080, 1024x768, 800x600, 640x480"},
+        {odd, 0, false, ""}, // any size, or no list
+        {odd, 5, true, "No accumulation buffer here: turn it off"},
         {rec_of(0, 800, 600, FULL), 5, false, ""}, // offered
         {rec_of(0, 1234, 567, 0), 5, false, ""},   // windowed
         {rec_of(0, 39, 600, FULL), 5, true, small},
