@@ -138,7 +138,7 @@ TEST(GLInit, OpenGL10IsRefused)
     EXPECT_EQ(std::pair(ImageClear(), ImageGLState() == nullptr), std::pair(-1, true));
 }
 
-TEST(GLDraw, RectanglesMarginsAndPan)
+TEST(GLDraw, RectanglesMarginsGammaSampleAndPan)
 {
     StartX11();
     Open(BACKEND_GL, 1024, 768, 0); // scale 25; margins 12 | 12 across, 71 | 72 down
@@ -148,6 +148,16 @@ TEST(GLDraw, RectanglesMarginsAndPan)
     ImageClear();
     ImageRect(-1, -3, 2, 3, WHITE); // into the margins, off the window's left edge
     EXPECT_EQ(Frame().Bounds(), std::vector({0, 0, 37, 72}));
+    // The gamma sample: half-intensity rows, full intensity on about half the pixels below.
+    ImageClear();
+    vimage::DrawGammaSample();
+    const frame f = Frame();
+    EXPECT_EQ(std::pair(f.At(500, 72 + 9 * 25), f.At(500, 72 + 15 * 25)),
+              std::pair(0x808080u, 0x000080u));
+    const auto lit =
+        std::count(f.pixels.begin() + 322 * 1024, f.pixels.begin() + 347 * 1024, WHITE);
+    EXPECT_LT(std::abs(lit - 1000 * 25 / 2), 600) << lit;
+    EXPECT_FALSE(glIsEnabled(GL_POLYGON_STIPPLE));
     // One unit right and one down, then a 64th of a unit left: a whole pixel.
     for (auto [x, y, left, top] : {std::tuple{64, -64, 37, 97}, {-1, 0, 11, 72}}) {
         ImageClear();
@@ -160,17 +170,4 @@ TEST(GLDraw, RectanglesMarginsAndPan)
     ImageRect(-5, -5, 50, 35, WHITE);
     ASSERT_EQ(ImageClearBorder(), 0);
     EXPECT_EQ(Frame().Bounds(), std::vector({37, 72, 987, 625}));
-}
-
-// The gamma sample: half-intensity rows, full intensity on about half the pixels below.
-TEST(GLOverlays, GammaSample)
-{
-    StartX11();
-    Open(BACKEND_GL, 600, 375, 0);
-    vimage::DrawGammaSample();
-    const frame f = Frame();
-    EXPECT_EQ(std::pair(f.At(300, 9 * 15), f.At(300, 15 * 15)), std::pair(0x808080u, 0x000080u));
-    const auto lit = std::count(f.pixels.begin() + 150 * 600, f.pixels.begin() + 165 * 600, WHITE);
-    EXPECT_LT(std::abs(lit - 600 * 15 / 2), 250) << lit;
-    EXPECT_FALSE(glIsEnabled(GL_POLYGON_STIPPLE));
 }
