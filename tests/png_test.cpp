@@ -17,15 +17,13 @@ namespace {
 template <class F>
 picture Make(int w, int h, int bpp, int width2, F fill)
 {
+    const int bytes = width2 * h * bpp;
     picture p;
     p.width = w, p.height = h, p.width2 = width2, p.height2 = h, p.bpp = bpp;
-    p.pixels.reset(
-        static_cast<unsigned char *>(std::malloc(static_cast<size_t>(width2) * h * bpp)));
-    std::memset(p.pixels.get(), 0xA5, static_cast<size_t>(width2) * h * bpp);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w * bpp; ++x)
-            p.pixels.get()[static_cast<size_t>(y) * width2 * bpp + x] =
-                static_cast<unsigned char>(fill(x / bpp, y, x % bpp));
+    p.pixels.reset(static_cast<unsigned char *>(std::malloc(static_cast<size_t>(bytes))));
+    for (int i = 0, x = 0; i < bytes; ++i, x = i / bpp % width2)
+        p.pixels.get()[i] =
+            static_cast<unsigned char>(x < w ? fill(x, i / bpp / width2, i % bpp) : 0xA5);
     return p;
 }
 
@@ -184,8 +182,8 @@ TEST(ResampleCells, EqualsTheDirectAreaSumAtEveryScale)
                         auto source = [&](int sx, int sy) { return At(src, sx, sy, x % bpp); };
                         ASSERT_EQ(At(out, x / bpp, y, x % bpp),
                                   AreaAverage(source, x / bpp, y, scale, yscale))
-                            << "bpp " << bpp << " scale " << scale << "x" << yscale << " at "
-                            << x / bpp << "," << y;
+                            << bpp << " " << scale << "x" << yscale << " at " << x / bpp << ","
+                            << y;
                     }
             }
     }
