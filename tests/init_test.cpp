@@ -33,7 +33,7 @@ TEST(Canvas, GeometryAndUnits)
     EXPECT_FLOAT_EQ(ImageGetX(50), 2.5f);
 }
 
-TEST(Gamma, TablesTruncateThePowerCurvePerChannel)
+TEST(Gamma, TablesTruncateTheCurvePerChannelARampMatchesOnlyTheCurveAsked)
 {
     vimage::SetupGamma(10, 22, 5, true);
     EXPECT_NEAR(gammas.screen_gamma, 37 / 30.0, 1e-12); // the mean
@@ -56,12 +56,8 @@ TEST(Gamma, TablesTruncateThePowerCurvePerChannel)
     gammas = vimage::gamma_state{};
     EXPECT_EQ(vimage::ImageGammaRGB(0x808080), 0x808080u);
     EXPECT_EQ(ImageGamma(c), c);
-}
-
-// A ramp read back matches SDL's curve for the gamma asked to within one 8-bit step.
-TEST(Gamma, RampReadBackMatchesOnlyTheCurveAsked)
-{
-    auto curve = [](double gamma, int at = -1, int change = 0) {
+    // A ramp read back matches SDL's curve for the gamma asked to within one 8-bit step.
+    auto ramp_for = [](double gamma, int at = -1, int change = 0) {
         std::array<Uint16, 256> ramp;
         for (int i = 0; i < 256; ++i) {
             const double v = gamma == 1.0 ? i * 257 : 65535 * std::pow(i / 256.0, 1 / gamma) + 0.5;
@@ -70,13 +66,14 @@ TEST(Gamma, RampReadBackMatchesOnlyTheCurveAsked)
         }
         return ramp;
     };
-    std::array<Uint16, 256> eight_bits = curve(5.0);
+    std::array<Uint16, 256> eight_bits = ramp_for(5.0);
     for (Uint16 &v : eight_bits) v &= 0xFF00;
     // clang-format off
     const std::tuple<std::array<Uint16, 256>, float, bool> rows[] = {
-        {curve(2.2), 2.2f, true}, {eight_bits, 5.0f, true}, {curve(1.0), 1.0f, true},
-        {curve(1.0), 2.2f, false}, {curve(2.2), 2.0f, false}, {curve(2.2, 200, -256), 2.2f, true},
-        {curve(2.2, 200, -257), 2.2f, false}, {curve(2.2, 255, -30000), 2.2f, false},
+        {ramp_for(2.2), 2.2f, true}, {eight_bits, 5.0f, true}, {ramp_for(1.0), 1.0f, true},
+        {ramp_for(1.0), 2.2f, false}, {ramp_for(2.2), 2.0f, false},
+        {ramp_for(2.2, 200, -256), 2.2f, true}, {ramp_for(2.2, 200, -257), 2.2f, false},
+        {ramp_for(2.2, 255, -30000), 2.2f, false},
     };
     // clang-format on
     for (const auto &[ramp, gamma, matches] : rows)

@@ -93,23 +93,8 @@ TEST(TestDisplay, VerdictRevertAndAdvice)
         EXPECT_EQ(RefusalAdvice(r, modes, count, without_accum), want) << FormatSettings(r);
 }
 
-TEST(GammaPage, LevelsAndSteps)
-{
-    // clang-format off
-    for (auto [g, level] : {std::pair{1, 0}, {5, 63}, {10, 127}, {22, 186}, {50, 221}, {60, 227},
-             {0, 0}, {-7, 0}, {INT_MIN, 0}, {INT_MAX, 254}})
-        EXPECT_EQ(GammaLevel(g), level) << g;
-    // clang-format on
-    // Steps stop at 1 and 50; values beyond (hand-edited) step back toward them.
-    settings rec = defaults;
-    rec.gamma_r = 1, rec.gamma_g = -5, rec.gamma_b = 50;
-    for (auto [mode, step] : {std::pair{MODE_ALL, +1}, {MODE_ALL, -1}, {MODE_R, -1}})
-        StepGamma(rec, mode, step);
-    EXPECT_EQ(FormatSettings(rec), "0 800 600 1 0 2 1 -4 49\n");
-}
-
-// 600 x 120 pixels from y 95: white, red, green, blue bands, flat over half-lit.
-TEST(GammaPicture, BandsOfFlatFieldsAndHalfLitPatterns)
+// 600 x 120 pixels from y 95: white, red, green, blue bands, flat over half-lit; the levels.
+TEST(GammaPicture, BandsOfFlatFieldsAndHalfLitPatternsLevelsAndSteps)
 {
     Open();
     s = defaults;
@@ -141,4 +126,15 @@ TEST(GammaPicture, BandsOfFlatFieldsAndHalfLitPatterns)
                       (shown >> c & 1) == 1)
                 << c;
     }
+    // clang-format off
+    for (auto [g, level] : {std::pair{1, 0}, {5, 63}, {10, 127}, {22, 186}, {50, 221}, {60, 227},
+             {0, 0}, {-7, 0}, {INT_MIN, 0}, {INT_MAX, 254}})
+        EXPECT_EQ(GammaLevel(g), level) << g;
+    // clang-format on
+    // Steps stop at 1 and 50; values beyond (hand-edited) step back toward them.
+    settings rec = defaults;
+    rec.gamma_r = 1, rec.gamma_g = -5, rec.gamma_b = 50;
+    for (auto [mode, step] : {std::pair{MODE_ALL, +1}, {MODE_ALL, -1}, {MODE_R, -1}})
+        StepGamma(rec, mode, step);
+    EXPECT_EQ(FormatSettings(rec), "0 800 600 1 0 2 1 -4 49\n");
 }

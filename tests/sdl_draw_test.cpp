@@ -98,11 +98,7 @@ TEST(Overlays, HelpFrameRateAndStatusLine)
         ImageUpdate();
         EXPECT_EQ(Frame().Bounds(0, 510, 800, 530)[2] > 0, shown);
     }
-}
-
-// A second closes when it is over, across the tick counter's wrap-around too.
-TEST(FrameCounter, ClosesASecondWhenItIsOver)
-{
+    // A second closes when it is over, across the tick counter's wrap-around too.
     vimage::overlay_state o{.fps = -1, .frames_this_sec = 5, .fps_start = 0xFFFFFF00};
     vimage::RollFrameCounter(o, 0x2E7); // 999 ms later
     EXPECT_EQ(std::tuple(o.fps, o.fps_start, o.frames_this_sec), std::tuple(-1, 0xFFFFFF00u, 5));
