@@ -1,4 +1,4 @@
-// Waiting for input, the library's keys, the status line, the error record.
+// Waiting for input, the library's keys.
 
 #include "display.h"
 
@@ -87,16 +87,4 @@ TEST(AntialiasKeys, MessagesFollowWhatTheContextHas)
         EXPECT_STREQ(vimage::overlay.status.data(), status);
         EXPECT_EQ(gl.accum, accum) << status;
     }
-}
-
-TEST(Status, LongMessagesAreCutAndTheLastErrorKept)
-{
-    const std::string long_text(100, 'x');
-    ImageStatus("%s", long_text.c_str());
-    EXPECT_EQ(overlay.status.data(), long_text.substr(0, 63));
-    EXPECT_EQ(ImageError(), nullptr);
-    SDL_SetError("first");
-    EXPECT_EQ(vimage::SetError("%s", SDL_GetError()), -1);
-    SDL_SetError("second"); // SDL's text changes, the record does not
-    EXPECT_STREQ(ImageError(), "first");
 }

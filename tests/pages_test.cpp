@@ -7,7 +7,7 @@
 #include <climits>
 #include <set>
 
-TEST(Pages, ValuesFromAHandEditedFile)
+TEST(Pages, ValuesFromAHandEditedFileAndTheSizeListsRows)
 {
     s = defaults;
     EXPECT_STREQ(MainSummary().text, "OpenGL, 800x600 (Full screen)");
@@ -30,11 +30,7 @@ TEST(Pages, ValuesFromAHandEditedFile)
         const entry_step e = EntryKey(start, max, key);
         EXPECT_EQ(std::pair(e.state, e.value), std::pair(done, value)) << start << " " << key;
     }
-}
-
-// Every size listed, "Other..." and "Cancel" have rows of their own.
-TEST(Pages, EveryItemOfTheSizeListHasARowOfItsOwn)
-{
+    // Every size listed, "Other..." and "Cancel" have rows of their own.
     int sizes[20][2];
     for (int k = 0; k < 20; ++k) sizes[k][0] = 640 + k, sizes[k][1] = 480;
     for (int n : {1, 15, 16, 20}) {

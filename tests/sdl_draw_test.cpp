@@ -76,7 +76,7 @@ TEST(SDLText, GlyphsWidthsAlignmentAndBytesWithoutGlyphs)
 }
 
 // The help text, the frame rate right-aligned on row 1, the status for a second and a frame.
-TEST(Overlays, HelpFrameRateAndStatusLine)
+TEST(Overlays, HelpFrameRateStatusLineAndErrorRecord)
 {
     Open(BACKEND_SDL, 800, 600);
     overlay.show_help = overlay.show_fps = 1;
@@ -104,6 +104,15 @@ TEST(Overlays, HelpFrameRateAndStatusLine)
     EXPECT_EQ(std::tuple(o.fps, o.fps_start, o.frames_this_sec), std::tuple(-1, 0xFFFFFF00u, 5));
     vimage::RollFrameCounter(o, 0x2E8);
     EXPECT_EQ(std::tuple(o.fps, o.fps_start, o.frames_this_sec), std::tuple(5, 0x2E8u, 0));
+    // Long messages are cut; the error record keeps the last error.
+    const std::string long_text(100, 'x');
+    ImageStatus("%s", long_text.c_str());
+    EXPECT_EQ(overlay.status.data(), long_text.substr(0, 63));
+    EXPECT_EQ(ImageError(), nullptr);
+    SDL_SetError("first");
+    EXPECT_EQ(vimage::SetError("%s", SDL_GetError()), -1);
+    SDL_SetError("second"); // SDL's text changes, the record does not
+    EXPECT_STREQ(ImageError(), "first");
 }
 
 // The canvas without margins, gAMA 1/2.2; each replaces the last, a failure none.

@@ -38,7 +38,7 @@ const std::string BOM = "\xEF\xBB\xBF"; // UTF-8's byte-order mark
 } // namespace
 
 // A text, and a file holding it, over the defaults: numbers until a non-number.
-TEST_F(SettingsFile, ReadsNumbersUntilTheFirstThatIsNot)
+TEST_F(SettingsFile, ReadsNumbersUntilANonNumberSavesWholeOrNotAtAll)
 {
     const std::pair<std::string, std::string> cases[] = {
         {"", DEFAULT_LINE},
@@ -65,11 +65,7 @@ TEST_F(SettingsFile, ReadsNumbersUntilTheFirstThatIsNot)
     fs::remove(path);
     EXPECT_EQ(LoadSettingsFrom(path.c_str(), &back), -1);
     EXPECT_EQ(FormatSettings(back), DEFAULT_LINE);
-}
-
-// One line replaces the file whole, through a link, keeping its mode, or not at all.
-TEST_F(SettingsFile, SavingReplacesTheFileWholeOrNotAtAll)
-{
+    // One line replaces the file whole, through a link, keeping its mode, or not at all.
     Write("1 2 3 4 5 6 7 8 9 and a much longer tail than the new line has\n");
     const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write;
     const fs::path link = dir / "link";
