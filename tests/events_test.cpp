@@ -41,27 +41,9 @@ TEST(Events, TickGivesWayToInputWaitingBehindIt)
 }
 
 // Modifiers alone, F1, F8, F11, F12 and here F5 to F7 are the library's.
-TEST(Events, LibraryKeysAreSwallowedOthersHandedBack)
+TEST(Events, LibraryKeysAreSwallowedOthersHandedBackAntialiasingMessages)
 {
-    Open();
-    std::vector<SDL_Event> keys;
-    for (SDLKey sym : {SDLK_LSHIFT, SDLK_RCTRL, SDLK_NUMLOCK, SDLK_COMPOSE, SDLK_F1, SDLK_F5,
-                       SDLK_F6, SDLK_F7, SDLK_F8, SDLK_F11, SDLK_F12, SDLK_ESCAPE})
-        keys.push_back(Event(SDL_KEYDOWN, sym));
-    EXPECT_EQ(WaitAfter(keys).key.keysym.sym, SDLK_ESCAPE);
-    EXPECT_EQ(std::vector({overlay.show_help, overlay.show_gamma, overlay.save_screenshot,
-                           overlay.show_fps}),
-              std::vector({1, 1, 1, 1}));
-    EXPECT_STREQ(overlay.status.data(), "FPS display enabled.");
-    for (SDLKey sym : {SDLK_q, SDLK_F2, SDLK_F9, SDLK_F10, SDLK_PAUSE, SDLK_RETURN})
-        EXPECT_EQ(WaitAfter({Event(SDL_KEYDOWN, sym, KMOD_LSHIFT)}).key.keysym.sym, sym);
-    for (SDLMod mod : {KMOD_RCTRL, KMOD_LALT, KMOD_LMETA}) // Q with these ends the process
-        EXPECT_EXIT(vimage::LibraryKey({0, SDLK_q, mod, 0}), testing::ExitedWithCode(0), "");
-}
-
-// OpenGL's antialiasing keys for each mix of accumulation buffer and blend colour.
-TEST(AntialiasKeys, MessagesFollowWhatTheContextHas)
-{
+    // OpenGL's antialiasing keys for each mix of accumulation buffer and blend colour.
     vimage::Bind(vimage::gl_backend); // its keys alone, without a context
     auto noop = [](float, float, float, float) {};
     // clang-format off
@@ -87,4 +69,18 @@ TEST(AntialiasKeys, MessagesFollowWhatTheContextHas)
         EXPECT_STREQ(vimage::overlay.status.data(), status);
         EXPECT_EQ(gl.accum, accum) << status;
     }
+    Open();
+    std::vector<SDL_Event> keys;
+    for (SDLKey sym : {SDLK_LSHIFT, SDLK_RCTRL, SDLK_NUMLOCK, SDLK_COMPOSE, SDLK_F1, SDLK_F5,
+                       SDLK_F6, SDLK_F7, SDLK_F8, SDLK_F11, SDLK_F12, SDLK_ESCAPE})
+        keys.push_back(Event(SDL_KEYDOWN, sym));
+    EXPECT_EQ(WaitAfter(keys).key.keysym.sym, SDLK_ESCAPE);
+    EXPECT_EQ(std::vector({overlay.show_help, overlay.show_gamma, overlay.save_screenshot,
+                           overlay.show_fps}),
+              std::vector({1, 1, 1, 1}));
+    EXPECT_STREQ(overlay.status.data(), "FPS display enabled.");
+    for (SDLKey sym : {SDLK_q, SDLK_F2, SDLK_F9, SDLK_F10, SDLK_PAUSE, SDLK_RETURN})
+        EXPECT_EQ(WaitAfter({Event(SDL_KEYDOWN, sym, KMOD_LSHIFT)}).key.keysym.sym, sym);
+    for (SDLMod mod : {KMOD_RCTRL, KMOD_LALT, KMOD_LMETA}) // Q with these ends the process
+        EXPECT_EXIT(vimage::LibraryKey({0, SDLK_q, mod, 0}), testing::ExitedWithCode(0), "");
 }

@@ -161,7 +161,7 @@ TEST(PngLoad, ThePlaceDecidesTheSizeWithinTheLimits)
 }
 
 // At every scale (the other axis at 64 minus it), RGB and RGBA, padding unread.
-TEST(ResampleCells, EqualsTheDirectAreaSumAtEveryScale)
+TEST(Resample, CellsEqualTheDirectAreaSumAtEveryScaleFloatAsWorkedOut)
 {
     for (int bpp : {3, 4}) {
         std::mt19937 rng(7u + static_cast<unsigned>(bpp));
@@ -187,37 +187,6 @@ TEST(ResampleCells, EqualsTheDirectAreaSumAtEveryScale)
                     }
             }
     }
-}
-
-// 8 x 4 units at (0, 0.5): 120 x 60 pixels from y 7.
-TEST(Logo, MainPageShowsTheLogoReducedExactly)
-{
-    Open();
-    ASSERT_EQ(ImageLoad(&logo, "logo.png", 8, 4, 0), 0) << ImageError();
-    logo_loaded = true;
-    DrawMainMenu();
-    const frame f = Frame();
-    // The file at its own size, top row first.
-    const picture full = vimage::LoadPNG("logo.png", {0, 0, false, false, true, true});
-    ASSERT_EQ(std::pair(full.width, full.height), std::pair(512, 256));
-    for (int y = 0; y < 60; ++y)
-        for (int x = 0; x < 120; ++x) {
-            Uint32 expected = 0;
-            for (int c = 0; c < 3; ++c) {
-                auto source = [&](int sx, int sy) {
-                    return full.pixels.get()[(sy * 512 + sx) * 3 + c];
-                };
-                expected = expected << 8 | static_cast<Uint32>(AreaAverage(source, x, y, 15, 15));
-            }
-            ASSERT_EQ(f.At(x, 7 + y), expected) << x << "," << y;
-        }
-    image kept = logo; // a failed load leaves the record as it was
-    EXPECT_EQ(ImageLoad(&kept, "no-such-logo.png", 8, 4, 0), -1);
-    EXPECT_EQ(kept.surfp, logo.surfp);
-}
-
-TEST(ResampleFloat, WorkedExamples)
-{
     // Halving averages 2 x 2 blocks, rounded half up.
     std::mt19937 rng(11);
     const picture src = Make(100, 100, 3, 100, [&](int, int, int) { return rng() & 0xFF; });
@@ -246,4 +215,31 @@ TEST(ResampleFloat, WorkedExamples)
                   std::vector({nw, nh, nw, nh}));
         for (int x = 0; x < nw * nh * 4; ++x) ASSERT_EQ(p.pixels.get()[x], value) << w << "x" << h;
     }
+}
+
+// 8 x 4 units at (0, 0.5): 120 x 60 pixels from y 7.
+TEST(Logo, MainPageShowsTheLogoReducedExactly)
+{
+    Open();
+    ASSERT_EQ(ImageLoad(&logo, "logo.png", 8, 4, 0), 0) << ImageError();
+    logo_loaded = true;
+    DrawMainMenu();
+    const frame f = Frame();
+    // The file at its own size, top row first.
+    const picture full = vimage::LoadPNG("logo.png", {0, 0, false, false, true, true});
+    ASSERT_EQ(std::pair(full.width, full.height), std::pair(512, 256));
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 120; ++x) {
+            Uint32 expected = 0;
+            for (int c = 0; c < 3; ++c) {
+                auto source = [&](int sx, int sy) {
+                    return full.pixels.get()[(sy * 512 + sx) * 3 + c];
+                };
+                expected = expected << 8 | static_cast<Uint32>(AreaAverage(source, x, y, 15, 15));
+            }
+            ASSERT_EQ(f.At(x, 7 + y), expected) << x << "," << y;
+        }
+    image kept = logo; // a failed load leaves the record as it was
+    EXPECT_EQ(ImageLoad(&kept, "no-such-logo.png", 8, 4, 0), -1);
+    EXPECT_EQ(kept.surfp, logo.surfp);
 }
