@@ -81,7 +81,7 @@ TEST(Gamma, TablesTruncateTheCurvePerChannelARampMatchesOnlyTheCurveAsked)
 }
 
 // A refused initialisation, also after good ones, leaves every entry failing.
-TEST(Init, RefusalsLeaveNoDisplayASecondReplacesTheFirst)
+TEST(Init, RefusalsLeaveNoDisplayASecondReplacesTheFirstHelpers)
 {
     StartSDL();
     auto no_display = [] {
@@ -103,7 +103,7 @@ TEST(Init, RefusalsLeaveNoDisplayASecondReplacesTheFirst)
     // Without IMAGE_SOFTWARE_GAMMA, but no ramp under the dummy driver: software.
     ASSERT_EQ(ImageInit(BACKEND_SDL, 40, 25, 0, 2, 22, 22, 22, 0), 0) << ImageError();
     EXPECT_EQ(std::pair(canvas.xscale, gammas.gamma_required), std::pair(1, 1));
-    int out[16][2];
+    int out[16][2] = {};
     EXPECT_EQ(ImageModes(BACKEND_SDL, 0, out, 16), 0); // the dummy driver allows any size
     const int m_at_1 = vimage::font.font_width['M' - 32];
     ASSERT_EQ(ImageInit(BACKEND_SDL, 800, 600, 0, 2, 10, 10, 10, IMAGE_SOFTWARE_GAMMA), 0);
@@ -115,18 +115,13 @@ TEST(Init, RefusalsLeaveNoDisplayASecondReplacesTheFirst)
     EXPECT_EQ(ImageInit(BACKEND_GL, 600, 375, 0, 2, 22, 22, 22, IMAGE_SOFTWARE_GAMMA), -1);
     EXPECT_NE(std::string(ImageError() ? ImageError() : ""), "");
     no_display();
-}
-
-TEST(Helpers, ModesExtensionsAndVersions)
-{
+    // The helpers: modes listed once each, extensions as whole words, OpenGL versions.
     SDL_Rect r[] = {{0, 0, 1024, 768}, {0, 0, 800, 600}, {0, 0, 1024, 768}, {0, 0, 640, 480}};
     const SDL_Rect *list[] = {&r[0], &r[1], &r[2], &r[3], nullptr};
-    int out[4][2] = {};
     ASSERT_EQ(vimage::DistinctModes(list, out, 4), 3); // each size once, in order
     EXPECT_EQ(std::vector({out[1][0], out[1][1], out[2][0], out[2][1]}),
               std::vector({800, 600, 640, 480}));
     EXPECT_EQ(vimage::DistinctModes(list, out, 2), 2); // at most n
-    // Extensions are whole words of the list.
     const char *ext = "GL_ARB_imaging_extra GL_EXT_rescale_normal GL_ARB_imaging";
     const std::tuple<const char *, const char *, int> extensions[] = {
         {ext, "GL_ARB_imaging", 1},

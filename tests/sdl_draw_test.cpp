@@ -32,7 +32,7 @@ std::vector<int> RenderedGlyph(unsigned long code)
 
 } // namespace
 
-TEST(SDLDraw, RectanglesFillTheCanvasNotTheMarginsAndClip)
+TEST(SDLDraw, RectanglesFillTheCanvasNotTheMarginsAndClipText)
 {
     Open(BACKEND_SDL, 800, 600);
     // Clipped to the screen (also where 16-bit positions would wrap), truncated to pixels.
@@ -51,11 +51,7 @@ TEST(SDLDraw, RectanglesFillTheCanvasNotTheMarginsAndClip)
         draw();
         EXPECT_EQ(Frame().Bounds(), lit) << &draw - &cases[0].first;
     }
-}
-
-// Advances as FreeType's; bytes without a glyph draw nothing and advance 3/4 of a unit.
-TEST(SDLText, GlyphsWidthsAlignmentAndBytesWithoutGlyphs)
-{
+    // Advances as FreeType's; bytes without a glyph draw nothing and advance 3/4 of a unit.
     Open(); // 15 pixels a unit
     const std::vector<int> h = RenderedGlyph('H');
     // "HH", a blank, an arrow for the underscore.
@@ -75,7 +71,7 @@ TEST(SDLText, GlyphsWidthsAlignmentAndBytesWithoutGlyphs)
 }
 
 // The help text, the frame rate right-aligned on row 1, the status for a second and a frame.
-TEST(Overlays, HelpFrameRateStatusLineAndErrorRecord)
+TEST(Overlays, HelpFrameRateStatusLineErrorRecordAndScreenshot)
 {
     Open(BACKEND_SDL, 800, 600);
     overlay.show_help = overlay.show_fps = 1;
@@ -112,24 +108,20 @@ TEST(Overlays, HelpFrameRateStatusLineAndErrorRecord)
     EXPECT_EQ(vimage::SetError("%s", SDL_GetError()), -1);
     SDL_SetError("second"); // SDL's text changes, the record does not
     EXPECT_STREQ(ImageError(), "first");
-}
-
-// The canvas without margins, gAMA 1/2.2; each replaces the last, a failure none.
-TEST(Screenshot, HoldsTheCanvasOrReportsAFailure)
-{
-    Open(BACKEND_SDL, 800, 600);
+    // The canvas without margins, gAMA 1/2.2; each replaces the last, a failure none.
     const scratch_dir scratch;
     ImageRect(0, 0, 40, 1, 0xFF0000);  // top row of units
     ImageRect(0, 24, 40, 1, 0x0000FF); // bottom row
     ASSERT_EQ(vimage::SaveScreenshot(), 0);
     ImageRect(0, 12, 40, 1, WHITE);
-    const frame f = Frame();
+    const frame drawn = Frame();
     ImageStatus("Not in the file"); // drawn after the screenshot
     overlay.save_screenshot = 1;
     ImageUpdate();
     EXPECT_STREQ(overlay.status.data(), "Screenshot saved.");
     const frame png = ReadPng("screenshot.png");
-    EXPECT_TRUE(png.pixels == std::vector(f.pixels.begin() + 50 * 800, f.pixels.end() - 50 * 800));
+    EXPECT_TRUE(png.pixels ==
+                std::vector(drawn.pixels.begin() + 50 * 800, drawn.pixels.end() - 50 * 800));
     std::ifstream in("screenshot.png", std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(in), {}};
     EXPECT_NE(bytes.find(std::string("gAMA\0\0\xb1\x8f", 8)), std::string::npos); // 45455
