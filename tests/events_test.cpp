@@ -19,29 +19,8 @@ SDL_Event WaitAfter(std::vector<SDL_Event> events)
 
 } // namespace
 
-TEST(Events, TickGivesWayToInputWaitingBehindIt)
-{
-    Open();
-    SDL_Event ev =
-        WaitAfter({Event(SDL_USEREVENT), Event(SDL_MOUSEMOTION), Event(SDL_KEYDOWN, SDLK_a)});
-    EXPECT_EQ(ev.key.keysym.sym, SDLK_a); // the tick is dropped, the motion waits
-    ASSERT_EQ(ImageWaitEvent(&ev), 1);
-    EXPECT_EQ(ev.type, SDL_MOUSEMOTION);
-    for (Uint8 type : {SDL_QUIT, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP})
-        EXPECT_EQ(WaitAfter({Event(SDL_USEREVENT), Event(type)}).type, type);
-    // Motion alone never overtakes a tick.
-    EXPECT_EQ(WaitAfter({Event(SDL_USEREVENT), Event(SDL_MOUSEMOTION)}).type, SDL_USEREVENT);
-    // One tick waits, not one per interval: six intervals after the first.
-    EXPECT_EQ(WaitAfter({}).type, SDL_USEREVENT);
-    SDL_Delay(60);
-    SDL_Event ticks[8];
-    SDL_PumpEvents();
-    EXPECT_EQ(SDL_PeepEvents(ticks, 8, SDL_PEEKEVENT, SDL_EVENTMASK(SDL_USEREVENT)), 1);
-    EXPECT_TRUE(ticks[0].user.code == 0 && !ticks[0].user.data1 && !ticks[0].user.data2);
-}
-
-// Modifiers alone, F1, F8, F11, F12 and here F5 to F7 are the library's.
-TEST(Events, LibraryKeysAreSwallowedOthersHandedBackAntialiasingMessages)
+// The library's keys and what they say; the tick giving way to input.
+TEST(Events, LibraryKeysAntialiasingMessagesTickGivesWayToInput)
 {
     // OpenGL's antialiasing keys for each mix of accumulation buffer and blend colour.
     vimage::Bind(vimage::gl_backend); // its keys alone, without a context
@@ -69,6 +48,7 @@ TEST(Events, LibraryKeysAreSwallowedOthersHandedBackAntialiasingMessages)
         EXPECT_STREQ(vimage::overlay.status.data(), status);
         EXPECT_EQ(gl.accum, accum) << status;
     }
+    // Modifiers alone, F1, F8, F11, F12 and here F5 to F7 are the library's.
     Open();
     std::vector<SDL_Event> keys;
     for (SDLKey sym : {SDLK_LSHIFT, SDLK_RCTRL, SDLK_NUMLOCK, SDLK_COMPOSE, SDLK_F1, SDLK_F5,
@@ -83,4 +63,20 @@ TEST(Events, LibraryKeysAreSwallowedOthersHandedBackAntialiasingMessages)
         EXPECT_EQ(WaitAfter({Event(SDL_KEYDOWN, sym, KMOD_LSHIFT)}).key.keysym.sym, sym);
     for (SDLMod mod : {KMOD_RCTRL, KMOD_LALT, KMOD_LMETA}) // Q with these ends the process
         EXPECT_EXIT(vimage::LibraryKey({0, SDLK_q, mod, 0}), testing::ExitedWithCode(0), "");
+    SDL_Event ev =
+        WaitAfter({Event(SDL_USEREVENT), Event(SDL_MOUSEMOTION), Event(SDL_KEYDOWN, SDLK_a)});
+    EXPECT_EQ(ev.key.keysym.sym, SDLK_a); // the tick is dropped, the motion waits
+    ASSERT_EQ(ImageWaitEvent(&ev), 1);
+    EXPECT_EQ(ev.type, SDL_MOUSEMOTION);
+    for (Uint8 type : {SDL_QUIT, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP})
+        EXPECT_EQ(WaitAfter({Event(SDL_USEREVENT), Event(type)}).type, type);
+    // Motion alone never overtakes a tick.
+    EXPECT_EQ(WaitAfter({Event(SDL_USEREVENT), Event(SDL_MOUSEMOTION)}).type, SDL_USEREVENT);
+    // One tick waits, not one per interval: six intervals after the first.
+    EXPECT_EQ(WaitAfter({}).type, SDL_USEREVENT);
+    SDL_Delay(60);
+    SDL_Event ticks[8];
+    SDL_PumpEvents();
+    EXPECT_EQ(SDL_PeepEvents(ticks, 8, SDL_PEEKEVENT, SDL_EVENTMASK(SDL_USEREVENT)), 1);
+    EXPECT_TRUE(ticks[0].user.code == 0 && !ticks[0].user.data1 && !ticks[0].user.data2);
 }

@@ -7,7 +7,7 @@
 #include <climits>
 #include <set>
 
-TEST(Pages, ValuesFromAHandEditedFileAndTheSizeListsRows)
+TEST(Pages, HandEditedValuesSizeListRowsTestDisplayVerdictRevertAdvice)
 {
     s = defaults;
     EXPECT_STREQ(MainSummary().text, "OpenGL, 800x600 (Full screen)");
@@ -41,11 +41,7 @@ TEST(Pages, ValuesFromAHandEditedFileAndTheSizeListsRows)
         EXPECT_EQ(*rows.rbegin(), 23) << n;
         EXPECT_STREQ(page.items[page.count].text, "Other...") << n;
     }
-}
-
-// "Test display": the status line, what a revert puts back, the advice.
-TEST(TestDisplay, VerdictRevertAndAdvice)
-{
+    // "Test display": the status line, what a revert puts back, the advice.
     const std::pair<test_verdict, std::string> verdicts[] = {
         // The reason is the last "Vantor: " line; else the status.
         {JudgeDisplayTest(1, "Back-end: SDL\nVantor: first\nVantor: Too small\r\nUsage: x\n"),

@@ -81,7 +81,7 @@ picture Load(const std::string &path, vimage::png_options o, bool alpha, int wid
 } // namespace
 
 // Every byte and the padding for screen gammas 2.2 and 1.0; refusals leave no size.
-TEST(PngLoad, EveryColourTypeAndDepthDecodesToItsPixels)
+TEST(PngLoad, EveryColourTypeAndDepthDecodesToItsPixelsThePlaceDecidesTheSize)
 {
     for (double gamma : {2.2, 1.0}) {
         const corpus_files files(gamma);
@@ -117,11 +117,7 @@ TEST(PngLoad, EveryColourTypeAndDepthDecodesToItsPixels)
     EXPECT_STREQ(ImageError(), std::strerror(ENOENT));
     EXPECT_FALSE(vimage::LoadPNG(nullptr, {}).pixels);
     EXPECT_STREQ(ImageError(), std::strerror(EINVAL));
-}
-
-// Reduced for both callers, enlarged for SDL alone, padded with 0, within limits.
-TEST(PngLoad, ThePlaceDecidesTheSizeWithinTheLimits)
-{
+    // Reduced for both callers, enlarged for SDL alone, padded with 0, within limits.
     const corpus_files files;
     const std::tuple<const char *, vimage::png_options, int, int, std::vector<int>> cases[] = {
         {"cells-512x256.png", GL, 8, 4, {120, 60, 128, 64}},
