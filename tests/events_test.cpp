@@ -10,8 +10,7 @@ namespace {
 SDL_Event WaitAfter(std::vector<SDL_Event> events)
 {
     SDL_Event ev;
-    for (SDL_PumpEvents(); SDL_PeepEvents(&ev, 1, SDL_GETEVENT, SDL_ALLEVENTS) > 0;) {
-    }
+    while (SDL_PumpEvents(), SDL_PeepEvents(&ev, 1, SDL_GETEVENT, SDL_ALLEVENTS) > 0) continue;
     for (SDL_Event e : events) SDL_PushEvent(&e);
     EXPECT_EQ(ImageWaitEvent(&ev), 1);
     return ev;

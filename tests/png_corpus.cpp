@@ -1,5 +1,4 @@
-// png_corpus.cpp - expected pixels from the samples written, by the format's rules (where
-// the gammas differ by more than libpng's 5%, the power law, within 1).
+// png_corpus.cpp - pixels expected by the format's rules, or by the power law within 1.
 
 #include "png_corpus.h"
 

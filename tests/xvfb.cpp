@@ -1,5 +1,4 @@
-// xvfb.cpp - Xvfb tells its display number through a pipe once it accepts connections;
-// stopped at exit after SDL_Quit (registered later, run earlier), or by the kernel.
+// xvfb.cpp - the number read from -displayfd; stopped at exit, after SDL_Quit, or by the kernel.
 
 #include "xvfb.h"
 
