@@ -63,8 +63,7 @@ frame MainPage(int backend, int width, int height, const std::string &picture)
     return f;
 }
 
-// Pixels of `a` without a like (each channel within 3) at most `reach` pixels from their place in
-// b.
+// Pixels of `a` with no like (channels within 3) within `reach` pixels of their place in b.
 int Unmatched(const frame &a, const frame &b, int reach)
 {
     auto near = [](Uint32 p, Uint32 q) {
@@ -154,7 +153,7 @@ TEST(GLDraw, RectanglesMarginsGammaSampleAndPan)
               std::pair(0x808080u, 0x000080u));
     const auto lit =
         std::count(f.pixels.begin() + 322 * 1024, f.pixels.begin() + 347 * 1024, WHITE);
-    EXPECT_LT(std::abs(lit - 1000 * 25 / 2), 600) << lit;
+    EXPECT_LT(std::abs(lit - 1000 * 25 / 2), 600) << lit; // unit row 10: y 322 to 346
     EXPECT_FALSE(glIsEnabled(GL_POLYGON_STIPPLE));
     // One unit right and one down, then a 64th of a unit left: a whole pixel.
     for (auto [x, y, left, top] : {std::tuple{64, -64, 37, 97}, {-1, 0, 11, 72}}) {

@@ -46,10 +46,10 @@ TEST(SDLDraw, RectanglesFillTheCanvasNotTheMarginsAndClipText)
          {0, 0, 0, 0}},
         {[] { ImageRect(0, 0, 1 << 28, 1, GREY); }, {0, 50, 800, 20}}, // width overflows int pixels
     };
-    for (const auto &[draw, lit] : cases) {
+    for (const auto &c : cases) {
         EXPECT_EQ(ImageClear(), 0);
-        draw();
-        EXPECT_EQ(Frame().Bounds(), lit) << &draw - &cases[0].first;
+        c.first();
+        EXPECT_EQ(Frame().Bounds(), c.second) << "row " << &c - cases;
     }
     // Advances as FreeType's; bytes without a glyph draw nothing and advance 3/4 of a unit.
     Open(); // 15 pixels a unit

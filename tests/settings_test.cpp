@@ -37,7 +37,7 @@ const std::string BOM = "\xEF\xBB\xBF"; // UTF-8's byte-order mark
 
 } // namespace
 
-// A text, and a file holding it, over the defaults: numbers until a non-number.
+// The file over the defaults, numbers until a non-number; saved whole or not at all.
 TEST_F(SettingsFile, ReadsNumbersUntilANonNumberSavesWholeOrNotAtAll)
 {
     const std::pair<std::string, std::string> cases[] = {
