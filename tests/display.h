@@ -9,9 +9,12 @@
 #include <png.h>
 
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+constexpr Uint32 WHITE = 0xFFFFFF;
 
 // Starts SDL under the dummy driver, or X11 on the caller's server.
 inline void StartSDL(bool x11 = false)
@@ -36,26 +39,18 @@ struct frame {
     std::vector<Uint32> pixels;
 
     Uint32 At(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
-    // The smallest (x, y, w, h) in [x0, x1) x [y0, y1) holding all pixels not black.
-    std::vector<int> Bounds(int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1) const
+    // The smallest x, y, w, h in [x0, x1) x [y0, y1) holding all pixels not black; 0s if none.
+    std::vector<int> Bounds(int x0 = 0, int y0 = 0, int x1 = INT_MAX, int y1 = INT_MAX) const
     {
         int minx = INT_MAX, miny = INT_MAX, maxx = -1, maxy = -1;
-        for (int y = y0; y < (y1 < 0 ? height : y1); ++y)
-            for (int x = x0; x < (x1 < 0 ? width : x1); ++x)
+        for (int y = y0; y < std::min(y1, height); ++y)
+            for (int x = x0; x < std::min(x1, width); ++x)
                 if (At(x, y)) {
                     minx = std::min(minx, x), maxx = std::max(maxx, x);
                     miny = std::min(miny, y), maxy = std::max(maxy, y);
                 }
         if (maxx < 0) return {0, 0, 0, 0};
         return {minx, miny, maxx - minx + 1, maxy - miny + 1};
-    }
-    // The same as "x,y wxh"; "none" when all are black.
-    std::string Lit(int x0 = 0, int y0 = 0, int x1 = -1, int y1 = -1) const
-    {
-        const std::vector<int> r = Bounds(x0, y0, x1, y1);
-        if (r[2] == 0) return "none";
-        return std::to_string(r[0]) + "," + std::to_string(r[1]) + " " + std::to_string(r[2]) +
-               "x" + std::to_string(r[3]);
     }
 };
 
@@ -80,7 +75,8 @@ inline frame Frame()
     return f;
 }
 
-inline SDL_Event KeyEvent(SDLKey sym, SDLMod mod = KMOD_NONE, Uint8 type = SDL_KEYDOWN)
+// An event of this type; a key event with this key and modifiers.
+inline SDL_Event Event(Uint8 type, SDLKey sym = SDLK_UNKNOWN, SDLMod mod = KMOD_NONE)
 {
     SDL_Event ev{};
     ev.type = type;
@@ -88,11 +84,6 @@ inline SDL_Event KeyEvent(SDLKey sym, SDLMod mod = KMOD_NONE, Uint8 type = SDL_K
     ev.key.keysym.sym = sym;
     ev.key.keysym.mod = mod;
     return ev;
-}
-
-inline SDL_Event OfType(Uint8 type)
-{
-    return KeyEvent(SDLK_UNKNOWN, KMOD_NONE, type);
 }
 
 // A PNG file's pixels as libpng reads them, top row first.

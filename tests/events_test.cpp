@@ -1,4 +1,4 @@
-// Waiting for input, the library's keys, the status line, flash, error record.
+// Waiting for input, the library's keys.
 
 #include "display.h"
 
@@ -10,8 +10,7 @@ namespace {
 SDL_Event WaitAfter(std::vector<SDL_Event> events)
 {
     SDL_Event ev;
-    for (SDL_PumpEvents(); SDL_PeepEvents(&ev, 1, SDL_GETEVENT, SDL_ALLEVENTS) > 0;) {
-    }
+    while (SDL_PumpEvents(), SDL_PeepEvents(&ev, 1, SDL_GETEVENT, SDL_ALLEVENTS) > 0) continue;
     for (SDL_Event e : events) SDL_PushEvent(&e);
     EXPECT_EQ(ImageWaitEvent(&ev), 1);
     return ev;
@@ -19,51 +18,10 @@ SDL_Event WaitAfter(std::vector<SDL_Event> events)
 
 } // namespace
 
-TEST(Events, TickGivesWayToInputWaitingBehindIt)
+// The library's keys and what they say; the tick giving way to input.
+TEST(Events, LibraryKeysAntialiasingMessagesTickGivesWayToInput)
 {
-    Open();
-    SDL_Event ev = WaitAfter({OfType(SDL_USEREVENT), OfType(SDL_MOUSEMOTION), KeyEvent(SDLK_a)});
-    EXPECT_EQ(ev.key.keysym.sym, SDLK_a); // the tick is dropped, the motion waits
-    ASSERT_EQ(ImageWaitEvent(&ev), 1);
-    EXPECT_EQ(ev.type, SDL_MOUSEMOTION);
-    for (Uint8 type : {SDL_QUIT, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP})
-        EXPECT_EQ(WaitAfter({OfType(SDL_USEREVENT), OfType(type)}).type, type);
-    // Motion alone never overtakes a tick.
-    EXPECT_EQ(WaitAfter({OfType(SDL_USEREVENT), OfType(SDL_MOUSEMOTION)}).type, SDL_USEREVENT);
-    // One tick waits, not one per interval: six intervals after the first.
-    SDL_Event ticks[8];
-    auto waiting = [&ticks] {
-        SDL_PumpEvents();
-        return SDL_PeepEvents(ticks, 8, SDL_PEEKEVENT, SDL_EVENTMASK(SDL_USEREVENT));
-    };
-    for (int ms = 0; ms < 2000 && waiting() == 0; ms += 10) SDL_Delay(10);
-    SDL_Delay(60);
-    EXPECT_EQ(waiting(), 1);
-    EXPECT_TRUE(ticks[0].user.code == 0 && !ticks[0].user.data1 && !ticks[0].user.data2);
-}
-
-// Modifiers alone, F1, F8, F11, F12 and here F5 to F7 are the library's.
-TEST(Events, LibraryKeysAreSwallowedOthersHandedBack)
-{
-    Open();
-    std::vector<SDL_Event> keys;
-    for (SDLKey sym : {SDLK_LSHIFT, SDLK_RCTRL, SDLK_NUMLOCK, SDLK_COMPOSE, SDLK_F1, SDLK_F5,
-                       SDLK_F6, SDLK_F7, SDLK_F8, SDLK_F11, SDLK_F12, SDLK_ESCAPE})
-        keys.push_back(KeyEvent(sym));
-    EXPECT_EQ(WaitAfter(keys).key.keysym.sym, SDLK_ESCAPE);
-    EXPECT_EQ(std::vector({overlay.show_help, overlay.show_gamma, overlay.save_screenshot,
-                           overlay.show_fps}),
-              std::vector({1, 1, 1, 1}));
-    EXPECT_STREQ(overlay.status.data(), "FPS display enabled.");
-    for (SDLKey sym : {SDLK_q, SDLK_F2, SDLK_F9, SDLK_F10, SDLK_PAUSE, SDLK_RETURN})
-        EXPECT_EQ(WaitAfter({KeyEvent(sym, KMOD_LSHIFT)}).key.keysym.sym, sym);
-    for (SDLMod mod : {KMOD_RCTRL, KMOD_LALT, KMOD_LMETA}) // Q with these ends the process
-        EXPECT_EXIT(vimage::LibraryKey({0, SDLK_q, mod, 0}), testing::ExitedWithCode(0), "");
-}
-
-// OpenGL's antialiasing keys for each mix of accumulation buffer and blend colour.
-TEST(AntialiasKeys, MessagesFollowWhatTheContextHas)
-{
+    // OpenGL's antialiasing keys for each mix of accumulation buffer and blend colour.
     vimage::Bind(vimage::gl_backend); // its keys alone, without a context
     auto noop = [](float, float, float, float) {};
     // clang-format off
@@ -89,29 +47,35 @@ TEST(AntialiasKeys, MessagesFollowWhatTheContextHas)
         EXPECT_STREQ(vimage::overlay.status.data(), status);
         EXPECT_EQ(gl.accum, accum) << status;
     }
-}
-
-TEST(Status, LongMessagesAreCutAndTheLastErrorKept)
-{
-    const std::string long_text(100, 'x');
-    ImageStatus("%s", long_text.c_str());
-    EXPECT_EQ(overlay.status.data(), long_text.substr(0, 63));
-    EXPECT_EQ(ImageError(), nullptr);
-    SDL_SetError("first");
-    EXPECT_EQ(vimage::SetError("%s", SDL_GetError()), -1);
-    SDL_SetError("second"); // SDL's text changes, the record does not
-    EXPECT_STREQ(ImageError(), "first");
-    vimage::SetError("%s %d", "second", 2);
-    EXPECT_STREQ(ImageError(), "second 2");
-}
-
-// Between the colour and three times its brightness, over 1024 ticks, rounded.
-TEST(Flash, TriangleWaveOverOneSecond)
-{
-    const Uint32 cases[][3] = {
-        {0xFFFFFF, 300, 0xFFFFFF}, {0x808080, 0, 0xFFFFFF},   {0x808080, 1536, 0x808080},
-        {0x204060, 0, 0x60C0FF},   {0x204060, 768, 0x4080C0}, {0x290b3e, 384, 0x3E115D},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(vimage::FlashAt(c[0], c[1]), c[2]) << std::hex << c[0] << " at " << c[1];
+    // Modifiers alone, F1, F8, F11, F12 and here F5 to F7 are the library's.
+    Open();
+    std::vector<SDL_Event> keys;
+    for (SDLKey sym : {SDLK_LSHIFT, SDLK_RCTRL, SDLK_NUMLOCK, SDLK_COMPOSE, SDLK_F1, SDLK_F5,
+                       SDLK_F6, SDLK_F7, SDLK_F8, SDLK_F11, SDLK_F12, SDLK_ESCAPE})
+        keys.push_back(Event(SDL_KEYDOWN, sym));
+    EXPECT_EQ(WaitAfter(keys).key.keysym.sym, SDLK_ESCAPE);
+    EXPECT_EQ(std::vector({overlay.show_help, overlay.show_gamma, overlay.save_screenshot,
+                           overlay.show_fps}),
+              std::vector({1, 1, 1, 1}));
+    EXPECT_STREQ(overlay.status.data(), "FPS display enabled.");
+    for (SDLKey sym : {SDLK_q, SDLK_F2, SDLK_F9, SDLK_F10, SDLK_PAUSE, SDLK_RETURN})
+        EXPECT_EQ(WaitAfter({Event(SDL_KEYDOWN, sym, KMOD_LSHIFT)}).key.keysym.sym, sym);
+    for (SDLMod mod : {KMOD_RCTRL, KMOD_LALT, KMOD_LMETA}) // Q with these ends the process
+        EXPECT_EXIT(vimage::LibraryKey({0, SDLK_q, mod, 0}), testing::ExitedWithCode(0), "");
+    SDL_Event ev =
+        WaitAfter({Event(SDL_USEREVENT), Event(SDL_MOUSEMOTION), Event(SDL_KEYDOWN, SDLK_a)});
+    EXPECT_EQ(ev.key.keysym.sym, SDLK_a); // the tick is dropped, the motion waits
+    ASSERT_EQ(ImageWaitEvent(&ev), 1);
+    EXPECT_EQ(ev.type, SDL_MOUSEMOTION);
+    for (Uint8 type : {SDL_QUIT, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP})
+        EXPECT_EQ(WaitAfter({Event(SDL_USEREVENT), Event(type)}).type, type);
+    // Motion alone never overtakes a tick.
+    EXPECT_EQ(WaitAfter({Event(SDL_USEREVENT), Event(SDL_MOUSEMOTION)}).type, SDL_USEREVENT);
+    // One tick waits, not one per interval: six intervals after the first.
+    EXPECT_EQ(WaitAfter({}).type, SDL_USEREVENT);
+    SDL_Delay(60);
+    SDL_Event ticks[8];
+    SDL_PumpEvents();
+    EXPECT_EQ(SDL_PeepEvents(ticks, 8, SDL_PEEKEVENT, SDL_EVENTMASK(SDL_USEREVENT)), 1);
+    EXPECT_TRUE(ticks[0].user.code == 0 && !ticks[0].user.data1 && !ticks[0].user.data2);
 }

@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr Uint32 WHITE = 0xFFFFFF;
-
 void StartX11()
 {
     ASSERT_TRUE(StartOwnXvfb());
@@ -32,14 +30,12 @@ std::string TwoUnits(const scratch_dir &scratch)
     return path;
 }
 
-// The main page's canvas with pictures opaque, blended and missing, bytes
-// without glyphs, frame rate and status.
+// The main page's canvas, pictures opaque, blended, missing, bytes without glyphs, overlays.
 frame MainPage(int backend, int width, int height, const std::string &picture)
 {
     EXPECT_EQ(ImageInit(backend, width, height, 0, 2, 22, 22, 22, IMAGE_SOFTWARE_GAMMA), 0)
         << ImageError();
-    logo_loaded = ImageLoad(&logo, "logo.png", 8, 4, 0) == 0;
-    EXPECT_TRUE(logo_loaded) << ImageError();
+    logo_loaded = ImageLoad(&logo, "logo.png", 8, 4, 0) == 0; // each back-end's own logo
     vimage::DrawMenuFrame(DrawMainMenu, static_cast<int>(main_items.size()), main_items.data(), -1);
     image opaque{}, blended{}, none{};
     EXPECT_EQ(ImageLoad(&opaque, picture.c_str(), 2, 1, 0), 0) << ImageError();
@@ -67,25 +63,21 @@ frame MainPage(int backend, int width, int height, const std::string &picture)
     return f;
 }
 
-// Colours alike: each channel within 3.
-bool Near(Uint32 p, Uint32 q)
+// Pixels of `a` with no like (channels within 3) within `reach` pixels of their place in b.
+int Unmatched(const frame &a, const frame &b, int reach)
 {
-    for (int shift : {0, 8, 16})
-        if (std::abs(static_cast<int>(p >> shift & 0xff) - static_cast<int>(q >> shift & 0xff)) > 3)
-            return false;
-    return true;
-}
-
-// Pixels of `a` without a like at most one pixel from their place in `b`.
-int Unmatched(const frame &a, const frame &b)
-{
+    auto near = [](Uint32 p, Uint32 q) {
+        for (int shift : {0, 8, 16})
+            if (std::abs(int(p >> shift & 0xff) - int(q >> shift & 0xff)) > 3) return false;
+        return true;
+    };
     int count = 0;
     for (int y = 0; y < a.height; ++y)
         for (int x = 0; x < a.width; ++x) {
             bool found = false;
-            for (int ny = std::max(y - 1, 0); ny <= std::min(y + 1, a.height - 1); ++ny)
-                for (int nx = std::max(x - 1, 0); nx <= std::min(x + 1, a.width - 1); ++nx)
-                    found = found || Near(a.At(x, y), b.At(nx, ny));
+            for (int ny = std::max(y - reach, 0); ny <= std::min(y + reach, a.height - 1); ++ny)
+                for (int nx = std::max(x - reach, 0); nx <= std::min(x + reach, a.width - 1); ++nx)
+                    found = found || near(a.At(x, y), b.At(nx, ny));
             count += !found;
         }
     return count;
@@ -93,7 +85,7 @@ int Unmatched(const frame &a, const frame &b)
 
 } // namespace
 
-// Every pixel has its like within a pixel of its place in the other back-end.
+// Every pixel has its like within a pixel of its place in the other back-end, most at it.
 TEST(GLPage, MainPageAsInTheSDLBackEnd)
 {
     StartX11();
@@ -113,10 +105,8 @@ TEST(GLPage, MainPageAsInTheSDLBackEnd)
         std::filesystem::current_path(scratch.before);
         EXPECT_TRUE(ReadPng((scratch.dir / "screenshot.png").string().c_str()).pixels == gl.pixels);
         ASSERT_EQ(sdl.pixels.size(), gl.pixels.size());
-        EXPECT_EQ(std::pair(Unmatched(gl, sdl), Unmatched(sdl, gl)), std::pair(0, 0));
-        size_t same = 0;
-        for (size_t i = 0; i < gl.pixels.size(); ++i) same += Near(gl.pixels[i], sdl.pixels[i]);
-        EXPECT_GT(same, gl.pixels.size() * 99 / 100);
+        EXPECT_EQ(std::pair(Unmatched(gl, sdl, 1), Unmatched(sdl, gl, 1)), std::pair(0, 0));
+        EXPECT_LT(Unmatched(gl, sdl, 0), gl.width * gl.height / 100);
         const auto black = std::count(gl.pixels.begin(), gl.pixels.end(), 0u); // the page is there
         EXPECT_GT(black, 0);
         EXPECT_LT(black, static_cast<long>(gl.pixels.size()) * 19 / 20);
@@ -130,14 +120,9 @@ TEST(GLInit, TheRecordSaysWhatTheContextHas)
     ASSERT_EQ(ImageInit(BACKEND_GL, 800, 600, 1, 65, 22, 22, 22, IMAGE_ACCUM), 0) << ImageError();
     const image_gl *gl = ImageGLState();
     ASSERT_EQ(gl, &vimage::backend.gl);
-    EXPECT_EQ(
-        std::vector<int>({gl->antialias, gl->accum, gl->have_accum, gl->samples, gl->rescale}),
-        std::vector<int>({1, 1, 1, 64, GL_RESCALE_NORMAL_EXT}));
-    EXPECT_EQ(std::pair(gl->glBlendColorp == nullptr, gl->glDrawRangeElementsp != nullptr),
-              std::pair(true, true)); // Mesa has no GL_ARB_imaging
-    GLint value = 0;
-    glGetIntegerv(GL_LIGHT_MODEL_COLOR_CONTROL, &value);
-    EXPECT_EQ(value, GL_SEPARATE_SPECULAR_COLOR);
+    EXPECT_EQ(std::vector<int>({gl->antialias, gl->accum, gl->have_accum, gl->samples, gl->rescale,
+                                !gl->glBlendColorp, !!gl->glDrawRangeElementsp}),
+              std::vector<int>({1, 1, 1, 64, GL_RESCALE_NORMAL_EXT, 1, 1})); // Mesa: no ARB_imaging
     EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR});
 }
 
@@ -150,52 +135,36 @@ TEST(GLInit, OpenGL10IsRefused)
     EXPECT_EQ(std::pair(ImageClear(), ImageGLState() == nullptr), std::pair(-1, true));
 }
 
-TEST(GLDraw, RectanglesMarginsAndPan)
+TEST(GLDraw, RectanglesMarginsGammaSampleAndPan)
 {
     StartX11();
     Open(BACKEND_GL, 1024, 768, 0); // scale 25; margins 12 | 12 across, 71 | 72 down
     // 274.75 to 282.25 pixels across: the pixels whose centres lie inside.
     ImageRectFrac(10.51f, 2.24f, 0.3f, 0.32f, 0x261c78);
-    EXPECT_EQ(Frame().Lit(), "275,128 7x8");
-    EXPECT_EQ(Frame().At(277, 130), 0x261c78u); // unchanged under the gamma ramp
+    EXPECT_EQ(Frame().Bounds(), std::vector({275, 128, 7, 8}));
     ImageClear();
     ImageRect(-1, -3, 2, 3, WHITE); // into the margins, off the window's left edge
-    EXPECT_EQ(Frame().Lit(), "0,0 37x72");
+    EXPECT_EQ(Frame().Bounds(), std::vector({0, 0, 37, 72}));
+    // The gamma sample: half-intensity rows, full intensity on about half the pixels below.
+    ImageClear();
+    vimage::DrawGammaSample();
+    const frame f = Frame();
+    EXPECT_EQ(std::pair(f.At(500, 72 + 9 * 25), f.At(500, 72 + 15 * 25)),
+              std::pair(0x808080u, 0x000080u));
+    const auto lit =
+        std::count(f.pixels.begin() + 322 * 1024, f.pixels.begin() + 347 * 1024, WHITE);
+    EXPECT_LT(std::abs(lit - 1000 * 25 / 2), 600) << lit; // unit row 10: y 322 to 346
+    EXPECT_FALSE(glIsEnabled(GL_POLYGON_STIPPLE));
     // One unit right and one down, then a 64th of a unit left: a whole pixel.
-    for (auto [x, y, lit] : {std::tuple{64, -64, "37,97 25x25"}, {-1, 0, "11,72 25x25"}}) {
+    for (auto [x, y, left, top] : {std::tuple{64, -64, 37, 97}, {-1, 0, 11, 72}}) {
         ImageClear();
         ASSERT_EQ(ImagePan(x, y), 0);
         ImageRect(0, 0, 1, 1, WHITE);
-        EXPECT_EQ(Frame().Lit(), lit);
+        EXPECT_EQ(Frame().Bounds(), std::vector({left, top, 25, 25}));
     }
     // The border: all but the canvas black, also the units the pan uncovers.
     ImagePan(64, 0);
     ImageRect(-5, -5, 50, 35, WHITE);
     ASSERT_EQ(ImageClearBorder(), 0);
-    EXPECT_EQ(Frame().Lit(), "37,72 987x625");
-}
-
-// The help backdrop darkens; the gamma sample stipples half its white row's pixels.
-TEST(GLOverlays, HelpBackdropAndGammaSample)
-{
-    StartX11();
-    Open(BACKEND_GL, 600, 375, 0);
-    vimage::overlay.show_help = 1;
-    ImageRect(0, 0, 40, 25, WHITE);
-    vimage::DrawOverlays();
-    EXPECT_EQ(Frame().At(20, 14 * 15), WHITE);             // left of the backdrop
-    EXPECT_NEAR(Frame().At(100, 14 * 15) & 0xff, 0x40, 1); // white darkened to a quarter
-    ImageClear();
-    vimage::DrawGammaSample();
-    const frame f = Frame();
-    EXPECT_EQ(std::pair(f.At(300, 9 * 15), f.At(300, 15 * 15)), std::pair(0x808080u, 0x000080u));
-    for (int y = 10 * 15; y < 11 * 15; ++y)
-        for (int x = 0; x < 600; ++x) {
-            const int row = 374 - y; // the stipple counts window rows from the bottom
-            const bool lit = x < 13 * 15   ? row % 2 == 0
-                             : x < 27 * 15 ? (x + row) % 2 == 1
-                                           : x % 2 == 1;
-            ASSERT_EQ(f.At(x, y), lit ? WHITE : 0u) << x << "," << y;
-        }
-    EXPECT_FALSE(glIsEnabled(GL_POLYGON_STIPPLE));
+    EXPECT_EQ(Frame().Bounds(), std::vector({37, 72, 987, 625}));
 }

@@ -9,8 +9,6 @@
 using vimage::canvas;
 using vimage::gammas;
 
-constexpr Uint32 WHITE = 0xFFFFFF;
-
 TEST(Canvas, GeometryAndUnits)
 {
     // w, h, then scale, xoffset, xremain, yoffset, yremain, xborder, yborder.
@@ -26,8 +24,7 @@ TEST(Canvas, GeometryAndUnits)
                   std::vector({c[2], c[2], c[3], c[4], c[5], c[6], c[7], c[8]}))
             << c[0] << "x" << c[1];
     }
-    // Units to pixels truncate and saturate; the pan (64ths of a unit) rounds
-    // down without overflow; pixels back to units ignore it.
+    // Units to pixels truncate and saturate; the pan (64ths) rounds down; back ignores it.
     canvas = vimage::CanvasFor(800, 600);
     canvas.xpan = -1, canvas.ypan = INT_MIN;
     EXPECT_EQ(std::vector({ImageX(0.99f), ImageX(-0.49f), ImageX(1e12f), ImageX(-1e12f)}),
@@ -36,7 +33,7 @@ TEST(Canvas, GeometryAndUnits)
     EXPECT_FLOAT_EQ(ImageGetX(50), 2.5f);
 }
 
-TEST(Gamma, TablesTruncateThePowerCurvePerChannel)
+TEST(Gamma, TablesTruncateTheCurvePerChannelARampMatchesOnlyTheCurveAsked)
 {
     vimage::SetupGamma(10, 22, 5, true);
     EXPECT_NEAR(gammas.screen_gamma, 37 / 30.0, 1e-12); // the mean
@@ -59,12 +56,8 @@ TEST(Gamma, TablesTruncateThePowerCurvePerChannel)
     gammas = vimage::gamma_state{};
     EXPECT_EQ(vimage::ImageGammaRGB(0x808080), 0x808080u);
     EXPECT_EQ(ImageGamma(c), c);
-}
-
-// A ramp read back matches SDL's curve for the gamma asked to within one 8-bit step.
-TEST(Gamma, RampReadBackMatchesOnlyTheCurveAsked)
-{
-    auto curve = [](double gamma, int at = -1, int change = 0) {
+    // A ramp read back matches SDL's curve for the gamma asked to within one 8-bit step.
+    auto ramp_for = [](double gamma, int at = -1, int change = 0) {
         std::array<Uint16, 256> ramp;
         for (int i = 0; i < 256; ++i) {
             const double v = gamma == 1.0 ? i * 257 : 65535 * std::pow(i / 256.0, 1 / gamma) + 0.5;
@@ -73,13 +66,14 @@ TEST(Gamma, RampReadBackMatchesOnlyTheCurveAsked)
         }
         return ramp;
     };
-    std::array<Uint16, 256> eight_bits = curve(5.0);
+    std::array<Uint16, 256> eight_bits = ramp_for(5.0);
     for (Uint16 &v : eight_bits) v &= 0xFF00;
     // clang-format off
     const std::tuple<std::array<Uint16, 256>, float, bool> rows[] = {
-        {curve(2.2), 2.2f, true}, {eight_bits, 5.0f, true}, {curve(1.0), 1.0f, true},
-        {curve(1.0), 2.2f, false}, {curve(2.2), 2.0f, false}, {curve(2.2, 200, -256), 2.2f, true},
-        {curve(2.2, 200, -257), 2.2f, false}, {curve(2.2, 255, -30000), 2.2f, false},
+        {ramp_for(2.2), 2.2f, true}, {eight_bits, 5.0f, true}, {ramp_for(1.0), 1.0f, true},
+        {ramp_for(1.0), 2.2f, false}, {ramp_for(2.2), 2.0f, false},
+        {ramp_for(2.2, 200, -256), 2.2f, true}, {ramp_for(2.2, 200, -257), 2.2f, false},
+        {ramp_for(2.2, 255, -30000), 2.2f, false},
     };
     // clang-format on
     for (const auto &[ramp, gamma, matches] : rows)
@@ -87,7 +81,7 @@ TEST(Gamma, RampReadBackMatchesOnlyTheCurveAsked)
 }
 
 // A refused initialisation, also after good ones, leaves every entry failing.
-TEST(Init, RefusalsLeaveNoDisplayASecondReplacesTheFirst)
+TEST(Init, RefusalsLeaveNoDisplayASecondReplacesTheFirstHelpers)
 {
     StartSDL();
     auto no_display = [] {
@@ -109,7 +103,7 @@ TEST(Init, RefusalsLeaveNoDisplayASecondReplacesTheFirst)
     // Without IMAGE_SOFTWARE_GAMMA, but no ramp under the dummy driver: software.
     ASSERT_EQ(ImageInit(BACKEND_SDL, 40, 25, 0, 2, 22, 22, 22, 0), 0) << ImageError();
     EXPECT_EQ(std::pair(canvas.xscale, gammas.gamma_required), std::pair(1, 1));
-    int out[16][2];
+    int out[16][2] = {};
     EXPECT_EQ(ImageModes(BACKEND_SDL, 0, out, 16), 0); // the dummy driver allows any size
     const int m_at_1 = vimage::font.font_width['M' - 32];
     ASSERT_EQ(ImageInit(BACKEND_SDL, 800, 600, 0, 2, 10, 10, 10, IMAGE_SOFTWARE_GAMMA), 0);
@@ -121,18 +115,13 @@ TEST(Init, RefusalsLeaveNoDisplayASecondReplacesTheFirst)
     EXPECT_EQ(ImageInit(BACKEND_GL, 600, 375, 0, 2, 22, 22, 22, IMAGE_SOFTWARE_GAMMA), -1);
     EXPECT_NE(std::string(ImageError() ? ImageError() : ""), "");
     no_display();
-}
-
-TEST(Helpers, ModesExtensionsAndVersions)
-{
+    // The helpers: modes listed once each, extensions as whole words, OpenGL versions.
     SDL_Rect r[] = {{0, 0, 1024, 768}, {0, 0, 800, 600}, {0, 0, 1024, 768}, {0, 0, 640, 480}};
     const SDL_Rect *list[] = {&r[0], &r[1], &r[2], &r[3], nullptr};
-    int out[4][2] = {};
     ASSERT_EQ(vimage::DistinctModes(list, out, 4), 3); // each size once, in order
     EXPECT_EQ(std::vector({out[1][0], out[1][1], out[2][0], out[2][1]}),
               std::vector({800, 600, 640, 480}));
     EXPECT_EQ(vimage::DistinctModes(list, out, 2), 2); // at most n
-    // Extensions are whole words of the list.
     const char *ext = "GL_ARB_imaging_extra GL_EXT_rescale_normal GL_ARB_imaging";
     const std::tuple<const char *, const char *, int> extensions[] = {
         {ext, "GL_ARB_imaging", 1},

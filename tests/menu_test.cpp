@@ -15,7 +15,7 @@ const menuitem items[] = {
 // A mouse event at the pixel centre of canvas cell (column, row).
 SDL_Event Mouse(Uint8 type, int column, int row)
 {
-    SDL_Event ev = OfType(type);
+    SDL_Event ev = Event(type);
     const auto x = static_cast<Uint16>(column * 15 + 7), y = static_cast<Uint16>(row * 15 + 7);
     if (type == SDL_MOUSEMOTION) ev.motion.x = x, ev.motion.y = y;
     if (type != SDL_MOUSEMOTION)
@@ -31,14 +31,9 @@ TEST(Menu, EventsStepChooseAndTrack)
     constexpr auto REDRAW = menu_action::redraw, WAIT = menu_action::wait,
                    CHOOSE = menu_action::choose;
     constexpr Uint8 DOWN = SDL_MOUSEBUTTONDOWN, UP = SDL_MOUSEBUTTONUP, MOVE = SDL_MOUSEMOTION;
-    auto key = [](SDLKey sym) { return KeyEvent(sym); };
+    auto key = [](SDLKey sym) { return Event(SDL_KEYDOWN, sym); };
     // Highlight, events; what the last does, the code chosen, the highlight.
-    const struct {
-        int selected;
-        std::vector<SDL_Event> events;
-        menu_action action;
-        int code, selected_after;
-    } cases[] = {
+    const std::tuple<int, std::vector<SDL_Event>, menu_action, int, int> cases[] = {
         // Down stops at the last item; from outside, it steps toward the first.
         {6, {key(SDLK_DOWN)}, REDRAW, 0, 6},
         {-2, {key(SDLK_DOWN), key(SDLK_DOWN)}, REDRAW, 0, 0},
@@ -53,14 +48,14 @@ TEST(Menu, EventsStepChooseAndTrack)
         {0, {Mouse(MOVE, 18, 19)}, WAIT, 0, 0},
     };
     for (const auto &c : cases) {
+        const auto &[selected, events, action, code, selected_after] = c;
         vimage::menu_state m;
-        m.selected = c.selected;
+        m.selected = selected;
         vimage::menu_outcome out{};
-        for (const SDL_Event &ev : c.events) out = vimage::MenuReact(m, ev, 7, items);
-        const auto row = &c - cases;
-        EXPECT_EQ(out.action, c.action) << "row " << row;
-        EXPECT_EQ(out.action == CHOOSE ? out.code : 0, c.code) << "row " << row;
-        EXPECT_EQ(m.selected, c.selected_after) << "row " << row;
+        for (const SDL_Event &ev : events) out = vimage::MenuReact(m, ev, 7, items);
+        EXPECT_EQ(std::tuple(out.action, out.action == CHOOSE ? out.code : 0, m.selected),
+                  std::tuple(action, code, selected_after))
+            << "row " << &c - cases;
     }
     // Without an item of code 0 Escape chooses nothing.
     vimage::menu_state m;

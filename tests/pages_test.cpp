@@ -7,7 +7,7 @@
 #include <climits>
 #include <set>
 
-TEST(Pages, ValuesFromAHandEditedFile)
+TEST(Pages, HandEditedValuesSizeListRowsTestDisplayVerdictRevertAdvice)
 {
     s = defaults;
     EXPECT_STREQ(MainSummary().text, "OpenGL, 800x600 (Full screen)");
@@ -30,11 +30,7 @@ TEST(Pages, ValuesFromAHandEditedFile)
         const entry_step e = EntryKey(start, max, key);
         EXPECT_EQ(std::pair(e.state, e.value), std::pair(done, value)) << start << " " << key;
     }
-}
-
-// Every size listed, "Other..." and "Cancel" have rows of their own.
-TEST(Pages, EveryItemOfTheSizeListHasARowOfItsOwn)
-{
+    // Every size listed, "Other..." and "Cancel" have rows of their own.
     int sizes[20][2];
     for (int k = 0; k < 20; ++k) sizes[k][0] = 640 + k, sizes[k][1] = 480;
     for (int n : {1, 15, 16, 20}) {
@@ -45,26 +41,20 @@ TEST(Pages, EveryItemOfTheSizeListHasARowOfItsOwn)
         EXPECT_EQ(*rows.rbegin(), 23) << n;
         EXPECT_STREQ(page.items[page.count].text, "Other...") << n;
     }
-}
-
-// "Test display": the status line, what a revert puts back, the advice.
-TEST(TestDisplay, VerdictRevertAndAdvice)
-{
+    // "Test display": the status line, what a revert puts back, the advice.
     const std::pair<test_verdict, std::string> verdicts[] = {
         // The reason is the last "Vantor: " line; else the status.
         {JudgeDisplayTest(1, "Back-end: SDL\nVantor: first\nVantor: Too small\r\nUsage: x\n"),
-         "Display test failed: Too small"},
-        {JudgeDisplayTest(1, "Vantor: last, unfinished"), "Display test failed: last, unfinished"},
-        {JudgeDisplayTest(2, "Vantor:\nVantor: \n"), "Display test failed: it ended with status 2"},
-        {JudgeDisplayTest(-1, "Back-end: OpenGL\n"),
-         "Display test failed: it stopped unexpectedly"},
+         "Too small"},
+        {JudgeDisplayTest(1, "Vantor: last, unfinished"), "last, unfinished"},
+        {JudgeDisplayTest(2, "Vantor:\nVantor: \n"), "it ended with status 2"},
+        {JudgeDisplayTest(-1, "Back-end: OpenGL\n"), "it stopped unexpectedly"},
         // Cut to the status line's 63 characters, or whole when it fits.
-        {{test_outcome::failed, std::string(60, 'x')},
-         "Display test failed: " + std::string(39, 'x') + "..."},
-        {{test_outcome::failed, std::string(42, 'x')},
-         "Display test failed: " + std::string(42, 'x')},
+        {{test_outcome::failed, std::string(60, 'x')}, std::string(39, 'x') + "..."},
+        {{test_outcome::failed, std::string(42, 'x')}, std::string(42, 'x')},
     };
-    for (const auto &[verdict, line] : verdicts) EXPECT_EQ(StatusLine(verdict), line);
+    for (const auto &[verdict, reason] : verdicts)
+        EXPECT_EQ(StatusLine(verdict), "Display test failed: " + reason);
     settings rec{0, 1, 2, -1, 4, 5, 6, 7, 8};
     RestoreDisplayFields(rec, {1, 640, 480, 4 | 8, 0, 2, 22, 22, 22});
     EXPECT_EQ(FormatSettings(rec), "1 640 480 -4 0 2 6 7 8\n"); // flag bits 0 and 1 only
@@ -80,13 +70,12 @@ TEST(TestDisplay, VerdictRevertAndAdvice)
     auto rec_of = [](int backend, int width, int height, int flags) {
         return settings{backend, width, height, flags, 0, 2, 22, 22, 22};
     };
+    const settings odd = rec_of(0, 1234, 567, FULL | IMAGE_ACCUM); // a size no list offers
     // The record; modes listed; whether it opens without accumulation; advice.
     const std::tuple<settings, int, bool, std::string> advice[] = {
-        {rec_of(0, 1234, 567, FULL | IMAGE_ACCUM), 5, false,
-         "Not offered in full screen; try 1920x1080, 1024x768, 800x600, 640x480"},
-        {rec_of(0, 1234, 567, FULL | IMAGE_ACCUM), 0, false, ""}, // any size, or no list
-        {rec_of(0, 1234, 567, FULL | IMAGE_ACCUM), 5, true,
-         "No accumulation buffer here: turn it off"},
+        {odd, 5, false, "Not offered in full screen; try 1920x1080, 1024x768, 800x600, 640x480"},
+        {odd, 0, false, ""}, // any size, or no list
+        {odd, 5, true, "No accumulation buffer here: turn it off"},
         {rec_of(0, 800, 600, FULL), 5, false, ""}, // offered
         {rec_of(0, 1234, 567, 0), 5, false, ""},   // windowed
         {rec_of(0, 39, 600, FULL), 5, true, small},
@@ -96,23 +85,8 @@ TEST(TestDisplay, VerdictRevertAndAdvice)
         EXPECT_EQ(RefusalAdvice(r, modes, count, without_accum), want) << FormatSettings(r);
 }
 
-TEST(GammaPage, LevelsAndSteps)
-{
-    // clang-format off
-    for (auto [g, level] : {std::pair{1, 0}, {5, 63}, {10, 127}, {22, 186}, {50, 221}, {60, 227},
-             {0, 0}, {-7, 0}, {INT_MIN, 0}, {INT_MAX, 254}})
-        EXPECT_EQ(GammaLevel(g), level) << g;
-    // clang-format on
-    // Steps stop at 1 and 50; values beyond (hand-edited) step back toward them.
-    settings rec = defaults;
-    rec.gamma_r = 1, rec.gamma_g = -5, rec.gamma_b = 50;
-    for (auto [mode, step] : {std::pair{MODE_ALL, +1}, {MODE_ALL, -1}, {MODE_R, -1}})
-        StepGamma(rec, mode, step);
-    EXPECT_EQ(FormatSettings(rec), "0 800 600 1 0 2 1 -4 49\n");
-}
-
-// 600 x 120 pixels from y 95: white, red, green, blue bands, flat over half-lit.
-TEST(GammaPicture, BandsOfFlatFieldsAndHalfLitPatterns)
+// 600 x 120 pixels from y 95: white, red, green, blue bands, flat over half-lit; the levels.
+TEST(GammaPicture, BandsOfFlatFieldsAndHalfLitPatternsLevelsAndSteps)
 {
     Open();
     s = defaults;
@@ -140,8 +114,19 @@ TEST(GammaPicture, BandsOfFlatFieldsAndHalfLitPatterns)
         EXPECT_EQ(std::vector({at(5, 0), at(5, 30), at(5, 60), at(5, 90)}),
                   std::vector({rgb, rgb & 0xFF0000, rgb & 0xFF00, rgb & 0xFF}));
         for (int c : {0, 1, 2}) // bit c of `shown`
-            EXPECT_EQ(f.Lit(150 * c + 120, 255, 150 * c + 180, 270) != "none",
+            EXPECT_EQ(f.Bounds(150 * c + 120, 255, 150 * c + 180, 270)[2] > 0,
                       (shown >> c & 1) == 1)
                 << c;
     }
+    // clang-format off
+    for (auto [g, level] : {std::pair{1, 0}, {5, 63}, {10, 127}, {22, 186}, {50, 221}, {60, 227},
+             {0, 0}, {-7, 0}, {INT_MIN, 0}, {INT_MAX, 254}})
+        EXPECT_EQ(GammaLevel(g), level) << g;
+    // clang-format on
+    // Steps stop at 1 and 50; values beyond (hand-edited) step back toward them.
+    settings rec = defaults;
+    rec.gamma_r = 1, rec.gamma_g = -5, rec.gamma_b = 50;
+    for (auto [mode, step] : {std::pair{MODE_ALL, +1}, {MODE_ALL, -1}, {MODE_R, -1}})
+        StepGamma(rec, mode, step);
+    EXPECT_EQ(FormatSettings(rec), "0 800 600 1 0 2 1 -4 49\n");
 }

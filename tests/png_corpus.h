@@ -1,5 +1,4 @@
-// png_corpus.h - PNG files and what each decodes to, or why it is refused:
-// the loader's tests and its fuzz target's seeds.
+// png_corpus.h - PNG files and what each decodes to or why it is refused (tests, fuzz seeds).
 #pragma once
 
 #include <string>

@@ -17,15 +17,13 @@ namespace {
 template <class F>
 picture Make(int w, int h, int bpp, int width2, F fill)
 {
+    const int bytes = width2 * h * bpp;
     picture p;
     p.width = w, p.height = h, p.width2 = width2, p.height2 = h, p.bpp = bpp;
-    p.pixels.reset(
-        static_cast<unsigned char *>(std::malloc(static_cast<size_t>(width2) * h * bpp)));
-    std::memset(p.pixels.get(), 0xA5, static_cast<size_t>(width2) * h * bpp);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w * bpp; ++x)
-            p.pixels.get()[static_cast<size_t>(y) * width2 * bpp + x] =
-                static_cast<unsigned char>(fill(x / bpp, y, x % bpp));
+    p.pixels.reset(static_cast<unsigned char *>(std::malloc(static_cast<size_t>(bytes))));
+    for (int i = 0, x = 0; i < bytes; ++i, x = i / bpp % width2)
+        p.pixels.get()[i] =
+            static_cast<unsigned char>(x < w ? fill(x, i / bpp / width2, i % bpp) : 0xA5);
     return p;
 }
 
@@ -83,7 +81,7 @@ picture Load(const std::string &path, vimage::png_options o, bool alpha, int wid
 } // namespace
 
 // Every byte and the padding for screen gammas 2.2 and 1.0; refusals leave no size.
-TEST(PngLoad, EveryColourTypeAndDepthDecodesToItsPixels)
+TEST(PngLoad, EveryColourTypeAndDepthDecodesToItsPixelsThePlaceDecidesTheSize)
 {
     for (double gamma : {2.2, 1.0}) {
         const corpus_files files(gamma);
@@ -119,11 +117,7 @@ TEST(PngLoad, EveryColourTypeAndDepthDecodesToItsPixels)
     EXPECT_STREQ(ImageError(), std::strerror(ENOENT));
     EXPECT_FALSE(vimage::LoadPNG(nullptr, {}).pixels);
     EXPECT_STREQ(ImageError(), std::strerror(EINVAL));
-}
-
-// Reduced for both callers, enlarged for SDL alone, padded with 0, within limits.
-TEST(PngLoad, ThePlaceDecidesTheSizeWithinTheLimits)
-{
+    // Reduced for both callers, enlarged for SDL alone, padded with 0, within limits.
     const corpus_files files;
     const std::tuple<const char *, vimage::png_options, int, int, std::vector<int>> cases[] = {
         {"cells-512x256.png", GL, 8, 4, {120, 60, 128, 64}},
@@ -163,7 +157,7 @@ TEST(PngLoad, ThePlaceDecidesTheSizeWithinTheLimits)
 }
 
 // At every scale (the other axis at 64 minus it), RGB and RGBA, padding unread.
-TEST(ResampleCells, EqualsTheDirectAreaSumAtEveryScale)
+TEST(Resample, CellsEqualTheDirectAreaSumAtEveryScaleFloatAsWorkedOut)
 {
     for (int bpp : {3, 4}) {
         std::mt19937 rng(7u + static_cast<unsigned>(bpp));
@@ -184,48 +178,11 @@ TEST(ResampleCells, EqualsTheDirectAreaSumAtEveryScale)
                         auto source = [&](int sx, int sy) { return At(src, sx, sy, x % bpp); };
                         ASSERT_EQ(At(out, x / bpp, y, x % bpp),
                                   AreaAverage(source, x / bpp, y, scale, yscale))
-                            << "bpp " << bpp << " scale " << scale << "x" << yscale << " at "
-                            << x / bpp << "," << y;
+                            << bpp << " " << scale << "x" << yscale << " at " << x / bpp << ","
+                            << y;
                     }
             }
     }
-}
-
-// 8 x 4 units at (0, 0.5): 120 x 60 pixels from y 7; without it, the page draws.
-TEST(Logo, MainPageShowsTheLogoReducedExactly)
-{
-    Open();
-    ASSERT_EQ(ImageLoad(&logo, "logo.png", 8, 4, 0), 0) << ImageError();
-    logo_loaded = true;
-    DrawMainMenu();
-    const frame f = Frame();
-    // The file at its own size, top row first.
-    const picture full = vimage::LoadPNG("logo.png", {0, 0, false, false, true, true});
-    ASSERT_EQ(std::pair(full.width, full.height), std::pair(512, 256));
-    for (int y = 0; y < 60; ++y)
-        for (int x = 0; x < 120; ++x) {
-            Uint32 expected = 0;
-            for (int c = 0; c < 3; ++c) {
-                auto source = [&](int sx, int sy) {
-                    return full.pixels.get()[(sy * 512 + sx) * 3 + c];
-                };
-                expected = expected << 8 | static_cast<Uint32>(AreaAverage(source, x, y, 15, 15));
-            }
-            ASSERT_EQ(f.At(x, 7 + y), expected) << x << "," << y;
-        }
-    EXPECT_EQ(f.Lit(0, 0, 140, 80), f.Lit(0, 7, 120, 67));
-    ImageFree(&logo);
-    SDL_Surface *const mark = reinterpret_cast<SDL_Surface *>(&logo);
-    logo.surfp = mark;
-    logo_loaded = ImageLoad(&logo, "no-such-logo.png", 8, 4, 0) == 0;
-    EXPECT_EQ(std::pair(logo_loaded, logo.surfp), std::pair(false, mark)); // record untouched
-    DrawMainMenu();
-    EXPECT_EQ(Frame().Lit(0, 0, 140, 80), "none");
-    EXPECT_GT(Frame().Bounds(150, 25, 450, 50)[2], 100); // the title is there
-}
-
-TEST(ResampleFloat, WorkedExamples)
-{
     // Halving averages 2 x 2 blocks, rounded half up.
     std::mt19937 rng(11);
     const picture src = Make(100, 100, 3, 100, [&](int, int, int) { return rng() & 0xFF; });
@@ -254,4 +211,31 @@ TEST(ResampleFloat, WorkedExamples)
                   std::vector({nw, nh, nw, nh}));
         for (int x = 0; x < nw * nh * 4; ++x) ASSERT_EQ(p.pixels.get()[x], value) << w << "x" << h;
     }
+}
+
+// 8 x 4 units at (0, 0.5): 120 x 60 pixels from y 7.
+TEST(Logo, MainPageShowsTheLogoReducedExactly)
+{
+    Open();
+    ASSERT_EQ(ImageLoad(&logo, "logo.png", 8, 4, 0), 0) << ImageError();
+    logo_loaded = true;
+    DrawMainMenu();
+    const frame f = Frame();
+    // The file at its own size, top row first.
+    const picture full = vimage::LoadPNG("logo.png", {0, 0, false, false, true, true});
+    ASSERT_EQ(std::pair(full.width, full.height), std::pair(512, 256));
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 120; ++x) {
+            Uint32 expected = 0;
+            for (int c = 0; c < 3; ++c) {
+                auto source = [&](int sx, int sy) {
+                    return full.pixels.get()[(sy * 512 + sx) * 3 + c];
+                };
+                expected = expected << 8 | static_cast<Uint32>(AreaAverage(source, x, y, 15, 15));
+            }
+            ASSERT_EQ(f.At(x, 7 + y), expected) << x << "," << y;
+        }
+    image kept = logo; // a failed load leaves the record as it was
+    EXPECT_EQ(ImageLoad(&kept, "no-such-logo.png", 8, 4, 0), -1);
+    EXPECT_EQ(kept.surfp, logo.surfp);
 }

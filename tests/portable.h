@@ -14,41 +14,29 @@ inline int setenv(const char *name, const char *value, int)
 {
     return _putenv_s(name, value);
 }
-
-// Windows has no file-size limit to make writes fail.
-struct no_file_growth {
-    static constexpr bool supported = false;
-    explicit no_file_growth(bool = true) {}
-};
 #else
 #include <csignal>
 #include <sys/resource.h>
 inline constexpr bool on_windows = false;
-
-// While it lives (and `on`), a write that would grow a file fails (EFBIG).
-class no_file_growth {
-  public:
-    static constexpr bool supported = true;
-    explicit no_file_growth(bool on = true) : on_(on)
-    {
-        if (!on_) return;
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &before_);
-        const rlimit none{0, before_.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &none);
-    }
-    ~no_file_growth()
-    {
-        if (on_) setrlimit(RLIMIT_FSIZE, &before_);
-    }
-    no_file_growth(const no_file_growth &) = delete;
-    no_file_growth &operator=(const no_file_growth &) = delete;
-
-  private:
-    bool on_;
-    rlimit before_{};
-};
 #endif
+
+// f() while a write that would grow a file fails (EFBIG); Windows has no such limit.
+template <class F>
+int WithDiskFull(F f)
+{
+#ifndef _WIN32
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit before{};
+    getrlimit(RLIMIT_FSIZE, &before);
+    const rlimit none{0, before.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &none);
+    const int result = f();
+    setrlimit(RLIMIT_FSIZE, &before);
+    return result;
+#else
+    return f();
+#endif
+}
 
 // A scratch folder of the test's own; the working folder unless `enter` is false.
 struct scratch_dir {

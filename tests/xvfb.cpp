@@ -1,7 +1,4 @@
-// xvfb.cpp - a private X server for one test or benchmark process. Xvfb
-// writes its display number to a pipe (-displayfd) once it accepts
-// connections; it is stopped at exit, after SDL_Quit (registered later, so
-// run earlier), and by the kernel if this process dies first.
+// xvfb.cpp - the number read from -displayfd; stopped at exit, after SDL_Quit, or by the kernel.
 
 #include "xvfb.h"
 

@@ -1,7 +1,5 @@
 // xvfb.h - a private X server for one test or benchmark process.
 #pragma once
 
-// Starts Xvfb (1024 x 768, 24 bits) on a free display and points DISPLAY at
-// it; the server stops when this process exits or dies. Once per process;
-// false, with the reason on standard error, when no server started.
+// Xvfb (1024x768x24) as DISPLAY until this process ends; false, the reason said, if none.
 bool StartOwnXvfb();
