@@ -425,7 +425,6 @@ command_line|nodisplay --config other --reset|$KNOWN|-|0|other:$DEFAULTS|other
 command_line|nodisplay --reset|$KNOWN|-|0|$DEFAULTS|.*/\.config/Vantor Settings
 command_line|--config other 'other:0 640 480 0 0 2 22 22 22'|$KNOWN|g m f Escape $SAVE_KEYS|0|other:0 640 480 1 0 2 22 22 22|
 command_line|display nodisplay --help|$KNOWN|-|0|=|Usage: vantor-display-test .*;  --settings .*;  --confirm;  --config FILE;Exit status: .*
-command_line|display nodisplay --version|$KNOWN|-|0|=|vantor-display-test [0-9]*\.[0-9]*\.[0-9]*
 command_line|display nodisplay|$KNOWN|-|1|=|2:Vantor: no display found: DISPLAY and WAYLAND_DISPLAY are not set
 command_line|display nodisplay --settings '1 2 3'|$KNOWN|-|2|=|Vantor: --settings needs nine integers.*;Usage: vantor-display-test .*
 command_line|display --config other 'other:0 640 480 4 0 2 22 22 22'|1 640 480 4 0 2 22 22 22|Escape|0|=|Back-end: OpenGL;Display: 640x480, windowed
