@@ -1,8 +1,8 @@
 #!/bin/bash
 # flows.sh CASE - the rows CASE of the table at the end: the programs in their own Xvfb,
-# driven by xdotool; also the other suites' library. Environment (CTest): VANTOR_SETUP,
-# VANTOR_DISPLAY_TEST, VANTOR_FONT, VANTOR_LOGO, VANTOR_WM_CLOSE, VANTOR_NO_ACCUM_GL, and
-# VANTOR_SDL_LIBRARY_PATH (another SDL 1.2 runtime's folder).
+# driven by xdotool; also the other suites' library. Environment (CTest): VANTOR_SETUP and
+# VANTOR_FONT (default: in VANTOR_BUILD), VANTOR_DISPLAY_TEST, VANTOR_LOGO, VANTOR_WM_CLOSE,
+# VANTOR_NO_ACCUM_GL, and VANTOR_SDL_LIBRARY_PATH (another SDL 1.2 runtime's folder).
 
 # shellcheck disable=SC2086 # lists of keys are split into words on purpose
 set -u
@@ -48,7 +48,8 @@ cleanup()
 # A fresh HOME and working folder (with the font), and the settings' paths.
 init()
 {
-    : "${VANTOR_SETUP:?the program to test}" "${VANTOR_FONT:?vantor.ttf}"
+    : "${VANTOR_SETUP:=${VANTOR_BUILD:?the build folder}/vantor-setup}"
+    : "${VANTOR_FONT:=${VANTOR_BUILD:?the build folder}/vantor.ttf}"
     VANTOR_SETUP=$(realpath "$VANTOR_SETUP") && VANTOR_FONT=$(realpath "$VANTOR_FONT") || exit 1
     [ -z "${VANTOR_SDL_LIBRARY_PATH:-}" ] || VANTOR_SDL_LIBRARY_PATH=$(realpath "$VANTOR_SDL_LIBRARY_PATH") || exit 1
     tmp=$(mktemp -d "${TMPDIR:-/tmp}/vantor-flow.XXXXXX") || exit 1

@@ -9,7 +9,6 @@ set -eu
 
 case_name=example.${1:-}
 : "${VANTOR_BUILD:?the build folder}" "${VANTOR_SOURCE:?the source tree}"
-VANTOR_SETUP=$VANTOR_BUILD/vantor-setup VANTOR_FONT=$VANTOR_BUILD/vantor.ttf
 init
 prefix=$tmp/prefix out=$tmp/cmake/vantor-example
 mkdir "$tmp/cmake"

@@ -1,7 +1,6 @@
 #!/bin/bash
 # install.sh CASE - the build installed into a temporary prefix, the programs started through
-# their launchers from an unrelated folder: function case_CASE. Environment: VANTOR_BUILD;
-# VANTOR_SETUP and VANTOR_FONT as for ../flows/flows.sh.
+# their launchers from an unrelated folder: function case_CASE. Environment: VANTOR_BUILD.
 set -eu
 
 . "$(dirname "$(realpath "$0")")/../flows/flows.sh"
