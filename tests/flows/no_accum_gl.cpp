@@ -59,9 +59,4 @@ __GLXextFuncPtr glXGetProcAddressARB(const GLubyte *name)
     return Real<decltype(&glXGetProcAddressARB)>("glXGetProcAddressARB")(name);
 }
 
-__GLXextFuncPtr glXGetProcAddress(const GLubyte *name)
-{
-    return glXGetProcAddressARB(name);
-}
-
 } // extern "C"

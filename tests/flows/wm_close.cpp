@@ -16,9 +16,7 @@ int main(int argc, char *argv[])
     ev.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
     ev.xclient.format = 32;
     ev.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    ev.xclient.data.l[1] = CurrentTime;
     const Status sent = XSendEvent(display, id, False, NoEventMask, &ev);
-    XSync(display, False);
-    XCloseDisplay(display);
+    XCloseDisplay(display); // sends what was queued
     return sent ? 0 : 1;
 }

@@ -1,7 +1,6 @@
 #!/bin/bash
 # install.sh CASE - the build installed into a temporary prefix, the programs started through
-# their launchers from an unrelated folder: function case_CASE. Environment: VANTOR_BUILD;
-# VANTOR_SETUP and VANTOR_FONT as for ../flows/flows.sh.
+# their launchers from an unrelated folder: function case_CASE. Environment: VANTOR_BUILD.
 set -eu
 
 . "$(dirname "$(realpath "$0")")/../flows/flows.sh"
@@ -17,17 +16,12 @@ install_to()
     unset XDG_DATA_HOME # the launcher's folder is then in the flows' HOME
 }
 
-# The icons of their sizes; the desktop entries valid, starting the launchers by absolute path,
-# quoted for the space; the manual pages where man finds them (package.sh lists the files).
+# The desktop entries valid, starting the launchers by absolute path, quoted for the space
+# (package.sh lists the files).
 case_layout()
 {
-    local size icon info program name categories entry
+    local info program name categories entry
     install_to "$tmp/a prefix"
-    for size in 48 64 128 256; do
-        icon=$prefix/share/icons/hicolor/${size}x$size/apps/vantor.png
-        info=$(pngcheck "$icon") && grep -qF "(${size}x$size, 32-bit RGB+alpha" <<<"$info" ||
-            fail "icon $size: $info"
-    done
     while IFS='|' read -r program name categories; do
         entry=$prefix/share/applications/$program.desktop
         info=$(desktop-file-validate "$entry" 2>&1) || fail "desktop-file-validate: $info"
@@ -36,8 +30,6 @@ case_layout()
         grep -qx "Exec=\"$prefix/bin/$program\"" "$entry" && grep -qx "Name=$name" "$entry" &&
             grep -qx 'Icon=vantor' "$entry" && grep -qx "Categories=$categories" "$entry" ||
             fail "$(cat "$entry")"
-        [ "$(MANPATH="$prefix/share/man" man -w "$program")" = "$prefix/share/man/man6/$program.6.gz" ] ||
-            fail "man does not find $program(6) in $prefix/share/man"
     done <<'END'
 vantor-setup|Vantor Setup|Game;Settings;
 vantor-display-test|Vantor Display Test|Game;

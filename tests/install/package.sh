@@ -1,9 +1,7 @@
 #!/bin/bash
 # package.sh contents|debian - the Debian packages cpack makes from the build: their control
 # fields (lintian in `make package` checks the rest) and contents; with debian (as root), also
-# installed into a fresh Debian 12 root (debian_root.sh), where vantor-setup passes the
-# installed flows on the host's Xvfb on both SDL 1.2 runtimes, and the example, built there
-# against the -dev package with CMake and with pkg-config, runs on each back-end.
+# installed into a fresh Debian 12 root (debian_root.sh): flows_in_root and example_in_root.
 # Environment: VANTOR_BUILD; VANTOR_SOURCE (default: this script's tree); VANTOR_DEBIAN_CACHE
 # (default $VANTOR_BUILD/debian-cache) and VANTOR_DEBIAN_MIRROR as for debian_root.sh.
 set -eu
@@ -23,8 +21,7 @@ check_control()
 {
     local deb=$1 section=$2 needs=$3 field names p
     for field in "Section:$section" Priority:optional Source:vantor; do
-        [ "$(dpkg-deb -f "$deb" "${field%%:*}")" = "${field#*:}" ] ||
-            fail "$deb: ${field%%:*} is '$(dpkg-deb -f "$deb" "${field%%:*}")', expected '${field#*:}'"
+        [ "$(dpkg-deb -f "$deb" "${field%%:*}")" = "${field#*:}" ] || fail "$deb: not $field"
     done
     names=$(dpkg-deb -f "$deb" Depends | tr ',|' '\n\n' | sed 's/^ *//; s/[ (].*//' | sort -u)
     for p in $needs; do
@@ -101,8 +98,8 @@ example_in_root()
     done
 }
 
-# The installed flows, on the runtime that gives the root its libSDL-1.2.so.0,
-# with the program started in the root as its user root would start it.
+# The installed flows on the host's Xvfb, on the runtime that gives the root its
+# libSDL-1.2.so.0, with the program started in the root as its user root would start it.
 flows_in_root()
 {
     echo "package.sh: flows on $(in_root 10 dpkg-query -S '/usr/lib/*/libSDL-1.2.so.0' | head -n 1 | cut -d: -f1)" >&2
@@ -122,8 +119,6 @@ END
 
 [[ $mode == @(contents|debian) ]] || { echo "usage: $0 contents|debian" >&2 && exit 2; }
 VANTOR_SOURCE=$(realpath "${VANTOR_SOURCE:-$(dirname "$(realpath "$0")")/../..}")
-VANTOR_SETUP=$VANTOR_BUILD/vantor-setup
-VANTOR_FONT=$VANTOR_BUILD/vantor.ttf
 init
 trap 'cleanup; remove_root' EXIT
 cpack -G DEB -B "$tmp/package" --config "$VANTOR_BUILD/CPackConfig.cmake" >"$tmp/cpack.log" 2>&1 ||

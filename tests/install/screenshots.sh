@@ -11,8 +11,6 @@ case_name=screenshots.$mode
 
 [[ $mode == @(write|check) && -n $dir ]] || { echo "usage: $0 write|check DIR" >&2 && exit 2; }
 VANTOR_BUILD=$(realpath "${VANTOR_BUILD:?the build folder}")
-VANTOR_SETUP=$VANTOR_BUILD/vantor-setup
-VANTOR_FONT=$VANTOR_BUILD/vantor.ttf
 init
 
 # The pages from the main one down (the back-end's question, the width's entry), each with what

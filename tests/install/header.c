@@ -1,1 +1,0 @@
-#include <vantor/image.h>
