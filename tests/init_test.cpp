@@ -66,15 +66,11 @@ TEST(Gamma, TablesTruncateTheCurvePerChannelARampMatchesOnlyTheCurveAsked)
         }
         return ramp;
     };
-    std::array<Uint16, 256> eight_bits = ramp_for(5.0);
-    for (Uint16 &v : eight_bits) v &= 0xFF00;
     // clang-format off
     const std::tuple<std::array<Uint16, 256>, float, bool> rows[] = {
-        {ramp_for(2.2), 2.2f, true}, {eight_bits, 5.0f, true}, {ramp_for(1.0), 1.0f, true},
-        {ramp_for(1.0), 2.2f, false}, {ramp_for(2.2), 2.0f, false},
-        {ramp_for(2.2, 200, -256), 2.2f, true}, {ramp_for(2.2, 200, -257), 2.2f, false},
-        {ramp_for(2.2, 255, -30000), 2.2f, false},
-    };
+        {ramp_for(2.2), 2.2f, true}, {ramp_for(1.0), 1.0f, true}, {ramp_for(1.0), 2.2f, false},
+        {ramp_for(2.2), 2.0f, false}, {ramp_for(2.2, 200, -256), 2.2f, true},
+        {ramp_for(2.2, 200, -257), 2.2f, false}, {ramp_for(2.2, 255, -30000), 2.2f, false}};
     // clang-format on
     for (const auto &[ramp, gamma, matches] : rows)
         EXPECT_EQ(vimage::RampMatches(ramp.data(), gamma), matches) << gamma;

@@ -118,11 +118,8 @@ TEST(GammaPicture, BandsOfFlatFieldsAndHalfLitPatternsLevelsAndSteps)
                       (shown >> c & 1) == 1)
                 << c;
     }
-    // clang-format off
-    for (auto [g, level] : {std::pair{1, 0}, {5, 63}, {10, 127}, {22, 186}, {50, 221}, {60, 227},
-             {0, 0}, {-7, 0}, {INT_MIN, 0}, {INT_MAX, 254}})
+    for (auto [g, level] : {std::pair{5, 63}, {50, 221}, {INT_MIN, 0}, {INT_MAX, 254}})
         EXPECT_EQ(GammaLevel(g), level) << g;
-    // clang-format on
     // Steps stop at 1 and 50; values beyond (hand-edited) step back toward them.
     settings rec = defaults;
     rec.gamma_r = 1, rec.gamma_g = -5, rec.gamma_b = 50;

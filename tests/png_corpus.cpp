@@ -36,9 +36,7 @@ unsigned char To8(unsigned v, int depth)
 // Channel c of palette entry i.
 png_byte PaletteByte(unsigned i, int c)
 {
-    return static_cast<png_byte>(c == 0   ? i * 53 % 256
-                                 : c == 1 ? i * 97 % 256
-                                          : 255 - i * 29 % 256);
+    return static_cast<png_byte>(c == 2 ? 255 - i * 29 % 256 : i * (c ? 97 : 53) % 256);
 }
 
 corpus_entry Build(const picture_case &pc, double screen_gamma)
