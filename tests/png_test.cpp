@@ -169,8 +169,7 @@ TEST(Resample, CellsEqualTheDirectAreaSumAtEveryScaleFloatAsWorkedOut)
                         auto source = [&](int sx, int sy) { return At(src, sx, sy, x % bpp); };
                         ASSERT_EQ(At(out, x / bpp, y, x % bpp),
                                   AreaAverage(source, x / bpp, y, scale, yscale))
-                            << bpp << " " << scale << "x" << yscale << " at " << x / bpp << ","
-                            << y;
+                            << bpp << " " << scale << "x" << yscale << " " << x / bpp << "," << y;
                     }
             }
     }
@@ -219,9 +218,7 @@ TEST(Logo, MainPageShowsTheLogoReducedExactly)
         for (int x = 0; x < 120; ++x) {
             Uint32 expected = 0;
             for (int c = 0; c < 3; ++c) {
-                auto source = [&](int sx, int sy) {
-                    return full.pixels.get()[(sy * 512 + sx) * 3 + c];
-                };
+                auto source = [&](int sx, int sy) { return At(full, sx, sy, c); };
                 expected = expected << 8 | static_cast<Uint32>(AreaAverage(source, x, y, 15, 15));
             }
             ASSERT_EQ(f.At(x, 7 + y), expected) << x << "," << y;
