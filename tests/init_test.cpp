@@ -47,11 +47,8 @@ TEST(Gamma, TablesTruncateTheCurvePerChannelARampMatchesOnlyTheCurveAsked)
     const float c[4] = {0.5f, 0.5f, 0.5f, 0.25f};
     const float *out = ImageGamma(c);
     EXPECT_EQ(std::vector(out, out + 4), std::vector({0.5f, float(curve(0.5, 22)), 0.25f, 0.25f}));
-    // Gammas are kept within 1..50.
-    for (auto [r, g, b, sum] : {std::tuple{0, 1, 51, 52}, {50, -3, 60, 101}}) {
-        vimage::SetupGamma(r, g, b, true);
-        EXPECT_NEAR(gammas.screen_gamma, sum / 30.0, 1e-12) << r << " " << g << " " << b;
-    }
+    vimage::SetupGamma(0, 51, -3, true); // each kept within 1..50
+    EXPECT_NEAR(gammas.screen_gamma, 52 / 30.0, 1e-12);
     // Without software correction colours pass unchanged.
     gammas = vimage::gamma_state{};
     EXPECT_EQ(vimage::ImageGammaRGB(0x808080), 0x808080u);
