@@ -99,8 +99,6 @@ TEST(Init, RefusalsLeaveNoDisplayASecondReplacesTheFirstHelpers)
     int out[16][2] = {};
     EXPECT_EQ(ImageModes(BACKEND_SDL, 0, out, 16), 0); // the dummy driver allows any size
     ASSERT_EQ(ImageInit(BACKEND_SDL, 800, 600, 0, 2, 10, 10, 10, IMAGE_SOFTWARE_GAMMA), 0);
-    EXPECT_EQ(std::pair(vimage::backend.sdl.surfp, canvas.yoffset),
-              std::pair(SDL_GetVideoSurface(), 50));
     EXPECT_EQ(std::tuple(TextL(1, 1, "M", WHITE), ImagePan(64, 0), ImageClearBorder(), canvas.xpan),
               std::tuple(0, -1, -1, 0));
     EXPECT_EQ(ImageInit(BACKEND_GL, 600, 375, 0, 2, 22, 22, 22, IMAGE_SOFTWARE_GAMMA), -1);
