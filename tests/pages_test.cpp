@@ -100,10 +100,8 @@ TEST(GammaPicture, BandsOfFlatFieldsAndHalfLitPatternsLevelsAndSteps)
         for (int y = 0; y < 30; ++y)
             for (int x = 0; x < 600; ++x) {
                 const int on = x < 200 ? y % 2 : x < 400 ? (x + y) % 2 : x % 2;
-                ASSERT_EQ(at(x, 30 * band + y), y < 14 ? flat[band]
-                                                : on   ? lit[band]
-                                                       : 0u)
-                    << band << ": " << x << "," << y;
+                const Uint32 want = y < 14 ? flat[band] : on ? lit[band] : 0u;
+                ASSERT_EQ(at(x, 30 * band + y), want) << band << ": " << x << "," << y;
             }
     // It follows the values, kept in range; the chosen channels' values shown.
     for (auto [g, b, mode, rgb, shown] :
