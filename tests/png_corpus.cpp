@@ -36,9 +36,7 @@ unsigned char To8(unsigned v, int depth)
 // Channel c of palette entry i.
 png_byte PaletteByte(unsigned i, int c)
 {
-    return static_cast<png_byte>(c == 0   ? i * 53 % 256
-                                 : c == 1 ? i * 97 % 256
-                                          : 255 - i * 29 % 256);
+    return static_cast<png_byte>(c == 2 ? 255 - i * 29 % 256 : i * (c ? 97 : 53) % 256);
 }
 
 corpus_entry Build(const picture_case &pc, double screen_gamma)
@@ -55,12 +53,9 @@ corpus_entry Build(const picture_case &pc, double screen_gamma)
     for (unsigned i = 0; palette && pc.trns && i < std::min(max + 1, 5u); ++i)
         d.trns_alpha.push_back(static_cast<png_byte>(i * 60));
     // The transparent colour of grey and RGB pictures: pixel (1, 0)'s.
-    unsigned key[3];
-    for (int c = 0; c < 3; ++c) key[c] = Sample(1, 0, c, depth);
-    if (!palette && pc.trns)
-        d.trns_color =
-            png_color_16{0, static_cast<png_uint_16>(key[0]), static_cast<png_uint_16>(key[1]),
-                         static_cast<png_uint_16>(key[2]), static_cast<png_uint_16>(key[0])};
+    png_uint_16 key[3];
+    for (int c = 0; c < 3; ++c) key[c] = static_cast<png_uint_16>(Sample(1, 0, c, depth));
+    if (!palette && pc.trns) d.trns_color = png_color_16{0, key[0], key[1], key[2], key[0]};
     const double exponent = 1 / ((pc.gamma > 0 ? pc.gamma : 0.45455) * screen_gamma);
     const bool convert = std::fabs(1 / exponent - 1) > 0.05;
 

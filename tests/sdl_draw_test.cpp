@@ -5,9 +5,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
-#include <fstream>
 #include <functional>
-#include <iterator>
 
 using vimage::overlay;
 
@@ -80,12 +78,10 @@ TEST(Overlays, HelpFrameRateStatusLineErrorRecordAndScreenshot)
     ImageStatus("Hello");
     ImageUpdate();
     const frame f = Frame();
-    for (auto [y0, y1] : {std::pair{510, 530}, {100, 500}}) // green status and help text
-        EXPECT_GT(std::count(f.pixels.begin() + y0 * 800, f.pixels.begin() + y1 * 800, 0x00FF00),
-                  0);
+    for (auto [y0, y1] : {std::pair{510, 530}, {100, 500}}) // the status and the help text
+        EXPECT_GT(f.Bounds(0, y0, 800, y1)[2], 0);
     const std::vector<int> fps = f.Bounds(0, 70, 800, 90);
     EXPECT_NEAR(fps[2], TextWidth("1234 fps") * 20, 3.0);
-    EXPECT_LE(fps[0] + fps[2], ImageX(39));
     overlay.show_help = overlay.show_fps = 0;
     overlay.status_time = SDL_GetTicks() - 1000;
     for (bool shown : {true, false}) {
@@ -107,7 +103,7 @@ TEST(Overlays, HelpFrameRateStatusLineErrorRecordAndScreenshot)
     EXPECT_EQ(vimage::SetError("%s", SDL_GetError()), -1);
     SDL_SetError("second"); // SDL's text changes, the record does not
     EXPECT_STREQ(ImageError(), "first");
-    // The canvas without margins, gAMA 1/2.2; each replaces the last, a failure none.
+    // The canvas without margins; each replaces the last, a failure none.
     const scratch_dir scratch;
     ImageRect(0, 0, 40, 1, 0xFF0000);  // top row of units
     ImageRect(0, 24, 40, 1, 0x0000FF); // bottom row
@@ -121,9 +117,6 @@ TEST(Overlays, HelpFrameRateStatusLineErrorRecordAndScreenshot)
     const frame png = ReadPng("screenshot.png");
     EXPECT_TRUE(png.pixels ==
                 std::vector(drawn.pixels.begin() + 50 * 800, drawn.pixels.end() - 50 * 800));
-    std::ifstream in("screenshot.png", std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-    EXPECT_NE(bytes.find(std::string("gAMA\0\0\xb1\x8f", 8)), std::string::npos); // 45455
     // The temporary file's name taken by a folder (even for root), a full disk.
     ImageClear();
     for (const bool full : {false, !on_windows}) {

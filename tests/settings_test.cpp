@@ -22,8 +22,7 @@ namespace {
 // The settings file's place in a scratch folder, written and read whole.
 struct SettingsFile : testing::Test {
     const scratch_dir scratch{false};
-    const fs::path dir = scratch.dir;
-    const std::string path = (dir / "Vantor Settings").string();
+    const std::string path = (scratch.dir / "Vantor Settings").string();
     void Write(const std::string &text) { std::ofstream(path, std::ios::binary) << text; }
     std::string Read() const
     {
@@ -68,7 +67,7 @@ TEST_F(SettingsFile, ReadsNumbersUntilANonNumberSavesWholeOrNotAtAll)
     // One line replaces the file whole, through a link, keeping its mode, or not at all.
     Write("1 2 3 4 5 6 7 8 9 and a much longer tail than the new line has\n");
     const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write;
-    const fs::path link = dir / "link";
+    const fs::path link = scratch.dir / "link";
     if (!on_windows) { // symbolic links and permission bits
         fs::permissions(path, mode);
         fs::create_symlink(path, link);
@@ -81,7 +80,7 @@ TEST_F(SettingsFile, ReadsNumbersUntilANonNumberSavesWholeOrNotAtAll)
         EXPECT_TRUE(fs::is_symlink(link));
         EXPECT_EQ(fs::status(path).permissions(), mode);
     }
-    EXPECT_FALSE(fs::exists(path + ".new") || fs::exists(dir / "link.new"));
+    EXPECT_FALSE(fs::exists(path + ".new") || fs::exists(scratch.dir / "link.new"));
 
     if (on_windows) return; // no full disk to make
     EXPECT_EQ(WithDiskFull([&] { return SaveSettingsTo(path.c_str(), &defaults); }), -1);
@@ -93,8 +92,8 @@ TEST_F(SettingsFile, ReadsNumbersUntilANonNumberSavesWholeOrNotAtAll)
 // In $XDG_CONFIG_HOME when absolute, else $HOME/.config, else the bare name.
 TEST_F(SettingsFile, TheFileLivesInTheConfigFolder)
 {
-    const fs::path home = dir / std::string(200, 'h') / std::string(200, 'o');
-    const fs::path xdg = dir / "deep" / "er" / "config";
+    const fs::path home = scratch.dir / std::string(200, 'h') / std::string(200, 'o');
+    const fs::path xdg = scratch.dir / "deep" / "er" / "config";
     fs::create_directories(home);
     Write("x");
     // $HOME, $XDG_CONFIG_HOME ("-": unset), the path.
@@ -108,7 +107,7 @@ TEST_F(SettingsFile, TheFileLivesInTheConfigFolder)
         EXPECT_TRUE(want.empty() || fs::is_directory(want));
     }
     EXPECT_FALSE(fs::exists("relative"));
-    setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", scratch.dir.c_str(), 1);
     const char *first = ConfFile();
     EXPECT_EQ(std::string(first), path);
     setenv("XDG_CONFIG_HOME", "/somewhere/else", 1);
@@ -123,8 +122,8 @@ TEST(CommandLine, OptionsOfEachProgram)
     const std::tuple<program_id, std::vector<const char *>, const char *> rows[] = {
         {SETUP, {}, "- - |"},
         {SETUP, {"--reset", "--config=c", "--config", "d"}, "r - d|"}, // the last one counts
-        {TEST, {"--confirm", "--settings", " 1 2 3 4 5 6 7 8 -9\n"}, "- c |1 2 3 4 5 6 7 8 -9"},
-        {TEST, {"--settings=+1 2 3 4 5 6 7 99999999999 8"}, "- - |1 2 3 4 5 6 7 2147483647 8"},
+        {TEST, {"--confirm", "--settings", " 1 2 3 4 5 6 7 8 -9\n"}, "- c |1 2 3 4 5 6 7 8 -9\n"},
+        {TEST, {"--settings=+1 2 3 4 5 6 7 99999999999 8"}, "- - |1 2 3 4 5 6 7 2147483647 8\n"},
         {SETUP, {"--settings", "1 2 3 4 5 6 7 8 9"}, "error"},
         {TEST, {"--reset"}, "error"},
         {TEST, {"--settings", "1 2 3 4 5 6 7 8 9 10"}, "error"},
@@ -138,8 +137,7 @@ TEST(CommandLine, OptionsOfEachProgram)
             ParseCommandLine(program, static_cast<int>(argv.size()), argv.data());
         std::string got = std::string(cl.reset ? "r" : "-") + (cl.confirm ? " c " : " - ") +
                           cl.config.value_or("") + "|";
-        if (cl.tested)
-            got += FormatSettings(*cl.tested).substr(0, FormatSettings(*cl.tested).size() - 1);
+        if (cl.tested) got += FormatSettings(*cl.tested);
         EXPECT_EQ(cl.error.empty() ? got : "error", want) << (args.empty() ? "" : args[0]);
     }
     EXPECT_EQ(Usage(SETUP).find("--settings"), std::string::npos);
