@@ -124,6 +124,15 @@ TEST(GLInit, TheRecordSaysWhatTheContextHas)
     EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR});
 }
 
+// With its OpenGL scaling on, sdl12-compat grants no accumulation buffer: none is offered.
+TEST(GLInit, AnAccumulationBufferNotGrantedIsOff)
+{
+    setenv("SDL12COMPAT_OPENGL_SCALING", "1", 1);
+    StartX11();
+    ASSERT_EQ(ImageInit(BACKEND_GL, 800, 600, 1, 2, 22, 22, 22, IMAGE_ACCUM), 0) << ImageError();
+    EXPECT_EQ(std::pair(ImageGLState()->accum, ImageGLState()->have_accum), std::pair(0, 0));
+}
+
 TEST(GLInit, OpenGL10IsRefused)
 {
     setenv("MESA_GL_VERSION_OVERRIDE", "1.0", 1);
