@@ -83,7 +83,7 @@ bench:
 	tools/install-deps run bench
 	$(CONFIGURE) -DVANTOR_BENCHMARKS=ON $(call first,-DVANTOR_TESTS=OFF)
 	cmake --build $(BUILD) -j $(JOBS) --target frame-bench resample-bench
-	$(BUILD)/frame-bench
+	tools/on-xvfb $(BUILD)/frame-bench
 	$(BUILD)/resample-bench
 
 # The Debian packages in $(BUILD): vantor-setup (the programs),

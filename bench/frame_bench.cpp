@@ -11,8 +11,8 @@
 //     the gamma page (its test picture cached, as between value changes);
 //   - present: SDL_Flip of the screen surface alone;
 //   - frame/gl: the main page as ImageMenu draws it in the OpenGL back-end,
-//     overlays included, finished (glFinish) but not presented, on an Xvfb
-//     of its own with Mesa's llvmpipe; anchor/gl-clear: clearing the whole
+//     overlays included, finished (glFinish) but not presented, on DISPLAY
+//     (`make bench` runs it under tools/on-xvfb: Mesa's llvmpipe); anchor/gl-clear: clearing the whole
 //     window in OpenGL and finishing it; present/gl: the buffer swap alone;
 //   - anchor/memset+memcpy: clearing a buffer of one 32-bit frame and copying
 //     it into another, the floor of any frame;
@@ -28,7 +28,7 @@
 // SDL2's), and the table's first line names the runtime, the driver and the
 // screen format.
 //
-// Running: `make bench`, or build/frame-bench from anywhere with Google
+// Running: `make bench`, or tools/on-xvfb build/frame-bench from anywhere with Google
 // Benchmark's own options (--benchmark_filter=frame, --benchmark_repetitions=5
 // for medians). The library reads "vantor.ttf" from the working directory, so
 // the program moves to the folder of its own executable (the build folder)
@@ -47,7 +47,6 @@
 
 #include "image_internal.h"
 #include "setup.h"
-#include "xvfb.h"
 
 #include <SDL_opengl.h>
 
@@ -138,7 +137,10 @@ bool EnsureGLDisplay(benchmark::State &state)
 {
     static const bool ok = [] {
         display_started = true;
-        if (!StartOwnXvfb()) return false;
+        if (!std::getenv("DISPLAY")) {
+            std::fprintf(stderr, "frame-bench: no DISPLAY for OpenGL: run it under tools/on-xvfb\n");
+            return false;
+        }
         if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_Quit();
         setenv("SDL_VIDEODRIVER", "x11", 1);
         if (StartDisplay(BACKEND_GL) < 0) {

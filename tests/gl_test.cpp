@@ -1,17 +1,10 @@
-// The OpenGL back-end on Xvfb: the page the SDL back-end draws, what only OpenGL has.
+// The OpenGL back-end on Xvfb (tools/on-xvfb): the page the SDL back-end draws, what only OpenGL has.
 
 #include "display.h"
 #include "png_write.h"
 #include "setup.h"
-#include "xvfb.h"
 
 namespace {
-
-void StartX11()
-{
-    ASSERT_TRUE(StartOwnXvfb());
-    StartSDL(true);
-}
 
 // Two units by one at 64 pixels a unit: blue, then white at alpha 0x80; the logo shows the rows.
 std::string TwoUnits(const scratch_dir &scratch)
@@ -87,7 +80,7 @@ int Unmatched(const frame &a, const frame &b, int reach)
 // Every pixel has its like within a pixel of its place in the other back-end, most at it.
 TEST(GLPage, MainPageAsInTheSDLBackEnd)
 {
-    StartX11();
+    StartSDL(true);
     const scratch_dir scratch(false);
     const std::string picture = TwoUnits(scratch);
     for (auto [width, height] : {std::pair{600, 375}, {1024, 768}}) { // uneven margins
@@ -115,7 +108,7 @@ TEST(GLPage, MainPageAsInTheSDLBackEnd)
 // What the context has, samples at most 64.
 TEST(GLInit, TheRecordSaysWhatTheContextHas)
 {
-    StartX11();
+    StartSDL(true);
     ASSERT_EQ(ImageInit(BACKEND_GL, 800, 600, 1, 65, 22, 22, 22, IMAGE_ACCUM), 0) << ImageError();
     const image_gl *gl = ImageGLState();
     EXPECT_EQ(std::vector<int>({gl->antialias, gl->accum, gl->have_accum, gl->samples, gl->rescale,
@@ -128,7 +121,7 @@ TEST(GLInit, TheRecordSaysWhatTheContextHas)
 TEST(GLInit, AnAccumulationBufferNotGrantedIsOff)
 {
     setenv("SDL12COMPAT_OPENGL_SCALING", "1", 1);
-    StartX11();
+    StartSDL(true);
     ASSERT_EQ(ImageInit(BACKEND_GL, 800, 600, 1, 2, 22, 22, 22, IMAGE_ACCUM), 0) << ImageError();
     EXPECT_EQ(std::pair(ImageGLState()->accum, ImageGLState()->have_accum), std::pair(0, 0));
 }
@@ -136,7 +129,7 @@ TEST(GLInit, AnAccumulationBufferNotGrantedIsOff)
 TEST(GLInit, OpenGL10IsRefused)
 {
     setenv("MESA_GL_VERSION_OVERRIDE", "1.0", 1);
-    StartX11();
+    StartSDL(true);
     EXPECT_EQ(ImageInit(BACKEND_GL, 600, 375, 0, 2, 22, 22, 22, 0), -1);
     EXPECT_STREQ(ImageError(), "OpenGL 1.1 or newer required");
     EXPECT_EQ(std::pair(ImageClear(), ImageGLState() == nullptr), std::pair(-1, true));
@@ -144,7 +137,6 @@ TEST(GLInit, OpenGL10IsRefused)
 
 TEST(GLDraw, RectanglesMarginsGammaSampleAndPan)
 {
-    StartX11();
     Open(BACKEND_GL, 1024, 768, 0); // scale 25; margins 12 | 12 across, 71 | 72 down
     // 274.75 to 282.25 pixels across: the pixels whose centres lie inside.
     ImageRectFrac(10.51f, 2.24f, 0.3f, 0.32f, 0x261c78);
