@@ -142,7 +142,7 @@ minimal-test:
 
 # The README's screenshots in docs/, taken anew by the program's own F11.
 screenshots: build
-	VANTOR_BUILD=$(BUILD) tests/install/screenshots.sh write docs
+	VANTOR_BUILD=$(BUILD) VANTOR_DOCS=$(CURDIR)/docs VANTOR_WRITE_DOCS=1 tests/flows/flows.sh looks
 
 # The Windows programs, cross-built with mingw-w64 into $(WIN_BUILD)/ with
 # their DLL and data files, the zip $(WIN_BUILD)/vantor-setup-VERSION-win64.zip

@@ -2,7 +2,7 @@
 # flows.sh CASE - the rows CASE of the table at the end: the programs in their own Xvfb,
 # driven by xdotool; also the other suites' library. Environment (CTest): VANTOR_SETUP and
 # VANTOR_FONT (default: in VANTOR_BUILD), VANTOR_DISPLAY_TEST, VANTOR_LOGO, VANTOR_WM_CLOSE,
-# VANTOR_NO_ACCUM_GL, and VANTOR_SDL_LIBRARY_PATH (another SDL 1.2 runtime's folder).
+# VANTOR_NO_ACCUM_GL, VANTOR_DOCS, and VANTOR_SDL_LIBRARY_PATH (another SDL 1.2 runtime's folder).
 
 # shellcheck disable=SC2086 # lists of keys are split into words on purpose
 set -u
@@ -183,18 +183,25 @@ expect_entries()
     [ "$got" = "$want" ] || fail "$1 holds [$got], expected [$want]"
 }
 
-# How many pixels pictures "$1" and "$2" differ in, but in rectangle "$3" ("X0,Y0 X1,Y1").
-differing_pixels()
+# Takes a screenshot; it looks as the README's picture $VANTOR_DOCS/"$1".png but in the rectangle
+# "$2" ("X0,Y0,X1,Y1"), where the page changes with time. With VANTOR_WRITE_DOCS set (`make
+# screenshots`), it becomes the picture.
+looks_as()
 {
-    convert "$1" -fill black -draw "rectangle $3" "$tmp/old.png" || fail "cannot read $1"
-    convert "$2" -fill black -draw "rectangle $3" "$tmp/new.png" || fail "cannot read $2"
-    compare -metric AE -fuzz 2% "$tmp/old.png" "$tmp/new.png" null: 2>&1
+    local r=(${2//,/ }) pic=${VANTOR_DOCS:?the pictures folder}/$1.png diff
+    shoot
+    [ -z "${VANTOR_WRITE_DOCS:-}" ] || { cp "$shot" "$pic" && return; }
+    convert "$pic" -fill black -draw "rectangle ${r[0]},${r[1]} ${r[2]},${r[3]}" "$tmp/old.png" &&
+        convert "$shot" -fill black -draw "rectangle ${r[0]},${r[1]} ${r[2]},${r[3]}" "$tmp/new.png" ||
+        fail "cannot read $pic or $shot"
+    diff=$(compare -metric AE -fuzz 2% "$tmp/old.png" "$tmp/new.png" null: 2>&1) || true
+    [ "$diff" = 0 ] || fail "$diff pixels differ from $pic: see \`make screenshots\` and git diff"
 }
 
 # A road's words: xdotool key names; press|move|release|click:X,Y (window pixels); close (as a
 # window manager asks, after a screenshot; wmclose at once); test:KEYS (keys for the display
 # test's page); focus (the setup's page again); said (the row's SAYS); untouched; save-fails;
-# lost (the display goes away); shoot.
+# lost (the display goes away); shoot; looks:NAME@RECTANGLE (see looks_as).
 walk()
 {
     local word x y
@@ -221,6 +228,7 @@ walk()
             save-fails) save_fails ;;
             lost) kill -KILL "$xvfb_pid" && xvfb_pid="" ;;
             shoot) shoot ;;
+            looks:*) x=${word#looks:} && looks_as "${x%@*}" "${x#*@}" ;;
             *) keys "$word" ;;
         esac
     done
@@ -406,6 +414,8 @@ pages||0 800 600 1 0 0 22 22 22|g a s 5 Escape Escape Escape $SAVE_KEYS|0|0 800 
 # "Darker" and "Lighter", all channels or one ("r" is "Red"), stop at 0.1 and 5.0.
 gamma||$DEFAULTS|g g d r l l b d Escape Escape $SAVE_KEYS|0|0 800 600 1 0 2 23 21 20|
 gamma||0 800 600 1 0 2 1 50 22|g g d l d Escape Escape $SAVE_KEYS|0|0 800 600 1 0 2 1 49 21|
+# The pages look as the README shows them.
+looks||0 1024 768 0 1 4 22 22 22|looks:main@150,90,449,104 g looks:graphics@150,90,449,104 b looks:question@150,105,449,119 Escape r looks:entry@314,150,328,165 Escape Escape g looks:gamma@255,285,344,299 Escape Escape Escape|0|=|
 # Full screen lists each size once, then "Other..."; a digit picks the first it begins.
 # sdl12-compat's OpenGL scaling adds four sizes.
 resolution_list||$DEFAULTS|g r 1 Escape $SAVE_KEYS|0|0 1024 768 1 0 2 22 22 22|

@@ -93,12 +93,9 @@ wine_installer()
     write_settings "0 1024 768 0 1 4 22 22 22$EOL"
     VANTOR_SETUP=$programs/vantor-setup.exe work=$data shot=$data/screenshot.png
     launch
-    shoot
+    looks_as main 150,90,449,104 # as on Linux
     keys Escape
     wait_exit 0
-    # The main page as on Linux, but for the highlighted bar, which flashes.
-    [ "$(differing_pixels "${VANTOR_DOCS:?}/main.png" "$shot" "150,90 449,104")" = 0 ] ||
-        fail "the installed setup's main page differs from docs/main.png"
     [ "$(find "$programs" -printf '%P %s %T@\n' | sort)" = "$installed" ] ||
         fail "something was written where the programs are installed"
     expect_untouched
