@@ -2,7 +2,7 @@
 # flows.sh CASE - the rows CASE of the table at the end: the programs in their own Xvfb,
 # driven by xdotool; also the other suites' library. Environment (CTest): VANTOR_SETUP and
 # VANTOR_FONT (default: in VANTOR_BUILD), VANTOR_DISPLAY_TEST, VANTOR_LOGO, VANTOR_WM_CLOSE,
-# VANTOR_NO_ACCUM_GL, VANTOR_DOCS, and VANTOR_SDL_LIBRARY_PATH (another SDL 1.2 runtime's folder).
+# VANTOR_DOCS, and VANTOR_SDL_LIBRARY_PATH (another SDL 1.2 runtime's folder).
 
 # shellcheck disable=SC2086 # lists of keys are split into words on purpose
 set -u
@@ -297,8 +297,7 @@ has_said()
 }
 
 # Rows CASE|HOW|BEFORE|ROAD|STATUS|AFTER|SAYS. HOW, shell words: display (vantor-display-test),
-# -font, -logo, badlogo (damaged), read-only, fsize0 (every write fails), no-accum (OpenGL
-# refuses accumulation buffers), nodisplay, link (the setup through a link elsewhere), alone (a
+# -font, -logo, badlogo (damaged), read-only, fsize0 (every write fails), nodisplay, link (the setup through a link elsewhere), alone (a
 # copy alone), hang (a copy beside a display test that never answers), other:LINE (file
 # "other"), NAME=VALUE, else arguments. BEFORE, AFTER: the settings line ("-": no file; AFTER
 # "=": untouched, other:LINE: "other" holds it). ROAD: see walk ("-": no page waited for,
@@ -331,7 +330,6 @@ run_rows()
                 badlogo) rm "$work/logo.png" && echo 'not a picture' >"$work/logo.png" ;;
                 read-only) make_read_only ;;
                 fsize0) wrap=(prlimit --fsize=0) ;;
-                no-accum) env+=("SDL_OPENGL_LIBRARY=$VANTOR_NO_ACCUM_GL" "SDL_VIDEO_GL_DRIVER=$VANTOR_NO_ACCUM_GL") ;;
                 nodisplay) env+=(DISPLAY= WAYLAND_DISPLAY= SDL_VIDEODRIVER=) ;;
                 link)
                     mkdir -p "$tmp/link" && ln -sfn "$setup" "$tmp/link/vantor-setup"
@@ -441,13 +439,12 @@ command_line|display nodisplay --settings '1 2 3'|$KNOWN|-|2|=|Vantor: --setting
 command_line|display --config other 'other:0 640 480 4 0 2 22 22 22'|1 640 480 4 0 2 22 22 22|Escape|0|=|Back-end: OpenGL;Display: 640x480, windowed
 command_line|display --settings ' +1 800 600 4 0 2 10 20 -5 '|0 800 600 1 0 2 22 22 22|Escape|0|=|Back-end: SDL;Display: 800x600, windowed;Gamma 1.0, 2.0, 0.1: corrected in software
 # "Test display": Keep (found beside the link's target), Revert (later gamma changes stay), the
-# countdown; failing (size not offered, no accumulation buffer, test missing or silent), the
+# countdown; failing (size not offered, test missing or silent), the
 # tried fields go back, the reason shows; the file is untouched until "Save and exit".
 test_display|link|1 640 480 0 0 2 22 22 22|g b o t test:k $TESTED|0|0 640 480 0 0 2 22 22 22|Settings kept.
 test_display||1 640 480 0 0 2 22 22 22|g b o g d Escape t test:Return $TESTED|0|1 640 480 0 0 2 21 21 21|Settings reverted.
 test_display|VANTOR_COUNTDOWN_SECONDS=1|1 640 480 0 0 2 22 22 22|g b o t $TESTED|0|1 640 480 0 0 2 22 22 22|Settings reverted.
 test_display||1 1234 567 0 0 2 22 22 22|g m f t $TESTED|0|1 1234 567 0 0 2 22 22 22|$OFFERED
-test_display|no-accum|0 640 480 4 0 2 22 22 22|g a Down Return y Escape g d Escape t $TESTED|0|0 640 480 4 0 2 21 21 21|Display test failed: No accumulation buffer here: turn it off
 test_display|alone|$KNOWN|g t $TESTED|0|$KNOWN|Display test failed: vantor-display-test is missing
 test_display|hang VANTOR_TEST_SECONDS=1|$KNOWN|g t $TESTED|0|$KNOWN|Display test failed: no answer in 1 s
 # The display test says what it was granted, on each back-end, with its keys; OpenGL scaling
@@ -463,11 +460,9 @@ display_refused|display|7 800 600 0 0 2 22 22 22|-|1|=|2:Vantor: No backends ava
 display_refused|display|1 1234 567 1 0 2 22 22 22|-|1|=|2:Vantor: [^;]+;Vantor: Not offered in full screen. try 1024x768
 display_refused|display|0 1234 567 1 0 2 22 22 22|-|1|=|2:Vantor: [^;]+;Vantor: Not offered in full screen. try 1024x768
 display_refused|display|0 40000 30000 0 0 2 22 22 22|-|1|=|2:Vantor: [^;]+
-# --confirm (Keep, Revert, the countdown: test_display): Escape, quit, close end with 3; no
-# accumulation buffer with 1 and the advice.
+# --confirm (Keep, Revert, the countdown: test_display): Escape, quit, close end with 3.
 confirm|display --confirm|0 640 480 0 0 2 18 20 24|Escape|3|=|
 confirm|display --confirm|0 640 480 0 0 2 18 20 24|ctrl+q|3|=|
 confirm|display --confirm|0 640 480 0 0 2 18 20 24|wmclose|3|=|
-confirm|display --confirm no-accum|0 640 480 2 0 2 18 20 24|-|1|=|Vantor: No accumulation buffer here: turn it off
 END
 )"
