@@ -1,7 +1,7 @@
 #!/bin/bash
 # package.sh contents|debian - the Debian packages cpack makes from the build: their
 # dependencies (lintian in `make package` checks the other fields) and contents; with debian (as root), also
-# installed into a fresh Debian 12 root (debian_root.sh): flows_in_root and example_in_root.
+# installed into a fresh Debian 12 root (debian_root.sh): programs_in_root, example_in_root.
 # Environment: VANTOR_BUILD; VANTOR_SOURCE (default: this script's tree); VANTOR_DEBIAN_CACHE
 # (default $VANTOR_BUILD/debian-cache) and VANTOR_DEBIAN_MIRROR as for debian_root.sh.
 set -eu
@@ -82,23 +82,17 @@ example_in_root()
     done
 }
 
-# The installed flows on the host's Xvfb, on the runtime that vantor-setup's dependencies gave
-# the root, with the program started in the root as its user root would start it.
-flows_in_root()
+# The installed programs started in the root as its user root would start them: the setup
+# writes the defaults without a display; the display test opens one on the host's Xvfb and
+# closes by itself.
+programs_in_root()
 {
-    echo "package.sh: flows on $(in_root 10 dpkg-query -S '/usr/lib/*/libSDL-1.2.so.0' | head -n 1 | cut -d: -f1)" >&2
-    cat >"$tmp/vantor-setup" <<END
-#!/bin/bash
-exec chroot $(printf %q "$root") /usr/bin/env -i PATH=/usr/bin:/bin HOME=/root \\
-    DISPLAY="\$DISPLAY" SDL_VIDEODRIVER=x11 vantor-setup
-END
-    chmod +x "$tmp/vantor-setup"
-    VANTOR_SETUP=$tmp/vantor-setup
-    home=$root/root
-    config=$home/.config
-    settings="$config/Vantor Settings"
-    rm -rf "$config" "$home/.local/share/vantor"
-    installed_flows "$home/.local/share/vantor"
+    in_root 10 vantor-setup --reset >"$tmp/run.log" 2>&1 || fail "vantor-setup --reset: $(cat "$tmp/run.log")"
+    expect_line "$root/root/.config/Vantor Settings" "$DEFAULTS"
+    [ -n "$xvfb_pid" ] || start_xvfb
+    in_root 30 env DISPLAY="$DISPLAY" SDL_VIDEODRIVER=x11 VANTOR_COUNTDOWN_SECONDS=1 \
+        vantor-display-test --settings '1 640 480 0 0 2 22 22 22' >"$tmp/run.log" 2>&1 ||
+        fail "vantor-display-test: $(cat "$tmp/run.log")"
 }
 
 [[ $mode == @(contents|debian) ]] || { echo "usage: $0 contents|debian" >&2 && exit 2; }
@@ -123,7 +117,7 @@ if [ "$mode" = debian ]; then
     start=$SECONDS
     make_root
     install_package vantor-setup
-    flows_in_root
+    programs_in_root
     install_package libvantor-image0
     install_package libvantor-image-dev cmake make gcc pkg-config
     example_in_root
