@@ -119,7 +119,7 @@ if [ "$mode" = debian ]; then
     install_package vantor-setup
     programs_in_root
     install_package libvantor-image0
-    install_package libvantor-image-dev cmake make gcc pkg-config
+    install_package libvantor-image-dev cmake make gcc # its dependencies bring pkg-config
     example_in_root
     echo "package.sh: the packages passed in a fresh Debian 12 root in $((SECONDS - start)) s" >&2
 fi
