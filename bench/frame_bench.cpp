@@ -410,5 +410,6 @@ int main(int argc, char **argv)
     benchmark::RunSpecifiedBenchmarks(&reporter);
     PrintTable(reporter);
     benchmark::Shutdown();
+    SDL_Quit(); // the OpenGL context goes while its X server is still there
     return 0;
 }
