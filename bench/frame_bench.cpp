@@ -12,8 +12,9 @@
 //   - present: SDL_Flip of the screen surface alone;
 //   - frame/gl: the main page as ImageMenu draws it in the OpenGL back-end,
 //     overlays included, finished (glFinish) but not presented, on DISPLAY
-//     (`make bench` runs it under tools/on-xvfb: Mesa's llvmpipe); anchor/gl-clear: clearing the whole
-//     window in OpenGL and finishing it; present/gl: the buffer swap alone;
+//     (`make bench` runs it under tools/on-xvfb: Mesa's llvmpipe);
+//     anchor/gl-clear: clearing the whole window in OpenGL and finishing it;
+//     present/gl: the buffer swap alone;
 //   - anchor/memset+memcpy: clearing a buffer of one 32-bit frame and copying
 //     it into another, the floor of any frame;
 //   - anchor/full-fill: one SDL_FillRect of the whole screen surface;
@@ -138,7 +139,8 @@ bool EnsureGLDisplay(benchmark::State &state)
     static const bool ok = [] {
         display_started = true;
         if (!std::getenv("DISPLAY")) {
-            std::fprintf(stderr, "frame-bench: no DISPLAY for OpenGL: run it under tools/on-xvfb\n");
+            std::fprintf(stderr,
+                         "frame-bench: no DISPLAY for OpenGL: run it under tools/on-xvfb\n");
             return false;
         }
         if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_Quit();

@@ -188,12 +188,11 @@ expect_entries()
 # screenshots`), it becomes the picture.
 looks_as()
 {
-    local r=(${2//,/ }) pic=${VANTOR_DOCS:?the pictures folder}/$1.png diff
+    local pic=${VANTOR_DOCS:?the pictures folder}/$1.png box="rectangle ${2%,*,*} ${2#*,*,}" diff
     shoot
     [ -z "${VANTOR_WRITE_DOCS:-}" ] || { cp "$shot" "$pic" && return; }
-    convert "$pic" -fill black -draw "rectangle ${r[0]},${r[1]} ${r[2]},${r[3]}" "$tmp/old.png" &&
-        convert "$shot" -fill black -draw "rectangle ${r[0]},${r[1]} ${r[2]},${r[3]}" "$tmp/new.png" ||
-        fail "cannot read $pic or $shot"
+    convert "$pic" -fill black -draw "$box" "$tmp/old.png" || fail "cannot read $pic"
+    convert "$shot" -fill black -draw "$box" "$tmp/new.png" || fail "cannot read $shot"
     diff=$(compare -metric AE -fuzz 2% "$tmp/old.png" "$tmp/new.png" null: 2>&1) || true
     [ "$diff" = 0 ] || fail "$diff pixels differ from $pic: see \`make screenshots\` and git diff"
 }
