@@ -124,8 +124,8 @@ abi-check: abi-lib
 abi-baseline: abi-lib
 	abidw $(ABIDW_FLAGS) --out-file abi/libvantor-image.abi $(ABI_LIB)
 
-# The package installed into a fresh Debian 12 root (debootstrap; needs root
-# and the network), where the installed program passes a short flow.
+# The packages installed into a fresh Debian 12 root (debootstrap; needs root
+# and the network), where the installed programs start and the example builds.
 # Debootstrap's and apt's downloads are kept in $(DEBIAN_CACHE) for the next run.
 DEBIAN_CACHE ?= $(BUILD)/debian-cache
 package-test: build
