@@ -1,4 +1,5 @@
-// The OpenGL back-end on Xvfb (tools/on-xvfb): the page the SDL back-end draws, what only OpenGL has.
+// The OpenGL back-end on Xvfb (tools/on-xvfb): the page the SDL back-end draws; what only
+// OpenGL has.
 
 #include "display.h"
 #include "png_write.h"

@@ -13,6 +13,7 @@ readonly KNOWN='1 1024 768 0 1 8 18 20 24'
 readonly OLD_TIME='2001-09-09 01:46:40' # backdated mtime: a rewrite cannot keep it
 readonly SAVE_KEYS='Down Down Down Return' # "Save and exit" from the main page
 readonly TESTED="said untouched focus Escape $SAVE_KEYS" # after "Test display"
+readonly FLASHING=150,90,449,104 # the main and graphics pages' first bar, highlighted: it flashes
 readonly OFFERED='Display test failed: Not offered in full screen. try 1024x768'
 
 title='Vantor Setup' # the window to find
@@ -240,7 +241,8 @@ save_fails()
     # Near, not exact: the classic runtime's DirectColor map turns 0 into 1.
     poll eval 'walk click:300,322; xwd -id "$win" -silent | convert xwd:- "$tmp/window.png" &&
         [ "$(convert "$tmp/window.png" -crop 300x15+150+345 +repage -fuzz 3% -fill black \
-            +opaque "#00ff00" -format "%[fx:mean]" info:)" != 0 ]' || fail "no status line after a failed save"
+            +opaque "#00ff00" -format "%[fx:mean]" info:)" != 0 ]' ||
+        fail "no status line after a failed save"
     [ "$(brightest "$tmp/window.png" 155 322)" != "$(brightest "$tmp/window.png" 155 352)" ] ||
         fail "\"Save and exit\" is not highlighted after the failed save"
 }
@@ -289,9 +291,9 @@ has_said()
 }
 
 # Rows CASE|HOW|BEFORE|ROAD|STATUS|AFTER|SAYS. HOW, shell words: display (vantor-display-test),
-# -font, -logo, badlogo (damaged), read-only, fsize0 (every write fails), nodisplay, link (the setup through a link elsewhere), alone (a
-# copy alone), hang (a copy beside a display test that never answers), other:LINE (file
-# "other"), NAME=VALUE, else arguments. BEFORE, AFTER: the settings line ("-": no file; AFTER
+# -font, -logo, badlogo (damaged), read-only, fsize0 (every write fails), nodisplay, link (the
+# setup through a link elsewhere), alone (a copy alone), hang (a copy beside a display test that
+# never answers), other:LINE (file "other"), NAME=VALUE, else arguments. BEFORE, AFTER: the settings line ("-": no file; AFTER
 # "=": untouched, other:LINE: "other" holds it). ROAD: see walk ("-": no page waited for,
 # wait:N: the program runs N s at least). SAYS: ";" between patterns (ERE) of lines of the
 # standard output (error, when STATUS is not 0); after "2:", the whole standard error. Every
@@ -405,7 +407,7 @@ pages||0 800 600 1 0 0 22 22 22|g a s 5 Escape Escape Escape $SAVE_KEYS|0|0 800 
 gamma||$DEFAULTS|g g d r l l b d Escape Escape $SAVE_KEYS|0|0 800 600 1 0 2 23 21 20|
 gamma||0 800 600 1 0 2 1 50 22|g g d l d Escape Escape $SAVE_KEYS|0|0 800 600 1 0 2 1 49 21|
 # The pages look as the README shows them.
-looks||0 1024 768 0 1 4 22 22 22|looks:main@150,90,449,104 g looks:graphics@150,90,449,104 b looks:question@150,105,449,119 Escape r looks:entry@314,150,328,165 Escape Escape g looks:gamma@255,285,344,299 Escape Escape Escape|0|=|
+looks||0 1024 768 0 1 4 22 22 22|looks:main@$FLASHING g looks:graphics@$FLASHING b looks:question@150,105,449,119 Escape r looks:entry@314,150,328,165 Escape Escape g looks:gamma@255,285,344,299 Escape Escape Escape|0|=|
 # Full screen lists each size once, then "Other..."; a digit picks the first it begins.
 # sdl12-compat's OpenGL scaling adds four sizes.
 resolution_list||$DEFAULTS|g r 1 Escape $SAVE_KEYS|0|0 1024 768 1 0 2 22 22 22|
@@ -431,8 +433,8 @@ command_line|display nodisplay --settings '1 2 3'|$KNOWN|-|2|=|Vantor: --setting
 command_line|display --config other 'other:0 640 480 4 0 2 22 22 22'|1 640 480 4 0 2 22 22 22|Escape|0|=|Back-end: OpenGL;Display: 640x480, windowed
 command_line|display --settings ' +1 800 600 4 0 2 10 20 -5 '|0 800 600 1 0 2 22 22 22|Escape|0|=|Back-end: SDL;Display: 800x600, windowed;Gamma 1.0, 2.0, 0.1: corrected in software
 # "Test display": Keep (found beside the link's target), Revert (later gamma changes stay), the
-# countdown; failing (size not offered, test missing or silent), the
-# tried fields go back, the reason shows; the file is untouched until "Save and exit".
+# countdown; failing (size not offered, test missing or silent), the tried fields go back, the
+# reason shows; the file is untouched until "Save and exit".
 test_display|link|1 640 480 0 0 2 22 22 22|g b o t test:k $TESTED|0|0 640 480 0 0 2 22 22 22|Settings kept.
 test_display||1 640 480 0 0 2 22 22 22|g b o g d Escape t test:Return $TESTED|0|1 640 480 0 0 2 21 21 21|Settings reverted.
 test_display|VANTOR_COUNTDOWN_SECONDS=1|1 640 480 0 0 2 22 22 22|g b o t $TESTED|0|1 640 480 0 0 2 22 22 22|Settings reverted.

@@ -1,6 +1,6 @@
 #!/bin/bash
-# package.sh contents|debian - the Debian packages cpack makes from the build: their
-# dependencies (lintian in `make package` checks the other fields) and contents; with debian (as root), also
+# package.sh contents|debian - the Debian packages cpack makes from the build: their dependencies
+# (lintian in `make package` checks the other fields) and contents; with debian (as root), also
 # installed into a fresh Debian 12 root (debian_root.sh): programs_in_root, example_in_root.
 # Environment: VANTOR_BUILD; VANTOR_SOURCE (default: this script's tree); VANTOR_DEBIAN_CACHE
 # (default $VANTOR_BUILD/debian-cache) and VANTOR_DEBIAN_MIRROR as for debian_root.sh.
@@ -87,7 +87,8 @@ example_in_root()
 # closes by itself.
 programs_in_root()
 {
-    in_root 10 vantor-setup --reset >"$tmp/run.log" 2>&1 || fail "vantor-setup --reset: $(cat "$tmp/run.log")"
+    in_root 10 vantor-setup --reset >"$tmp/run.log" 2>&1 ||
+        fail "vantor-setup --reset: $(cat "$tmp/run.log")"
     expect_line "$root/root/.config/Vantor Settings" "$DEFAULTS"
     [ -n "$xvfb_pid" ] || start_xvfb
     in_root 30 env DISPLAY="$DISPLAY" SDL_VIDEODRIVER=x11 VANTOR_COUNTDOWN_SECONDS=1 \
@@ -108,7 +109,7 @@ for name in vantor-setup libvantor-image0 libvantor-image-dev; do
     deb=$(echo "$tmp/package/${name}_"*.deb)
     [ -f "$deb" ] || fail "no $name package in $tmp/package: $(ls "$tmp/package")"
     # Only the -dev package may depend on development packages; lintian checks the other fields.
-    [ $name = libvantor-image-dev ] || ! dpkg-deb -f "$deb" Depends | grep -qE -- '-dev\b' ||
+    [ "$name" = libvantor-image-dev ] || ! dpkg-deb -f "$deb" Depends | grep -qE -- '-dev\b' ||
         fail "$name depends on a development package: $(dpkg-deb -f "$deb" Depends)"
     check_contents "$deb" "$name"
 done

@@ -93,7 +93,7 @@ wine_installer()
     write_settings "0 1024 768 0 1 4 22 22 22$EOL"
     VANTOR_SETUP=$programs/vantor-setup.exe work=$data shot=$data/screenshot.png
     launch
-    looks_as main 150,90,449,104 # as on Linux
+    looks_as main "$FLASHING" # as on Linux
     keys Escape
     wait_exit 0
     [ "$(find "$programs" -printf '%P %s %T@\n' | sort)" = "$installed" ] ||
