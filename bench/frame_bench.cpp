@@ -109,7 +109,8 @@ std::string DescribeSDL()
 template <size_t N>
 void DrawFrame(void (*draw)(), const std::array<menuitem, N> &items, int selected)
 {
-    vimage::DrawMenuFrame(draw, static_cast<int>(N), items.data(), selected);
+    vimage::DrawMenuFrame([](void *f) { (*static_cast<void (**)()>(f))(); }, &draw,
+                          static_cast<int>(N), items.data(), selected);
     vimage::DrawOverlays();
 }
 
@@ -161,8 +162,8 @@ void BM_FrameGL(benchmark::State &state)
 {
     if (!EnsureGLDisplay(state)) return;
     for (auto _ : state) {
-        vimage::DrawMenuFrame(DrawMainMenu, static_cast<int>(main_items.size()), main_items.data(),
-                              0);
+        vimage::DrawMenuFrame([](void *) { DrawMainMenu(); }, nullptr,
+                              static_cast<int>(main_items.size()), main_items.data(), 0);
         vimage::DrawOverlays();
         glFinish();
     }
@@ -274,7 +275,8 @@ void TimeChild(benchmark::State &state, void (*child)())
 [[noreturn]] void StartupChild()
 {
     if (StartDisplay() < 0) _exit(1);
-    vimage::DrawMenuFrame(DrawMainMenu, static_cast<int>(main_items.size()), main_items.data(), 0);
+    vimage::DrawMenuFrame([](void *) { DrawMainMenu(); }, nullptr,
+                          static_cast<int>(main_items.size()), main_items.data(), 0);
     _exit(ImageUpdate() < 0 ? 1 : 0);
 }
 

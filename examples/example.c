@@ -10,7 +10,7 @@
  * (IMAGE_SCALE). Its one argument is the display's settings line, the nine
  * numbers that the setup program saves, in its order:
  *     backend width height flags antialias samples red-gamma green-gamma blue-gamma
- * (ImageInit takes the same values with flags last).
+ * which are also the fields of ImageInitConfig's record, in order.
  * The environment variable VANTOR_EXAMPLE_FRAMES, when set, ends it after that
  * many frames (the tests use it); otherwise Escape or closing the window does.
  */
@@ -77,15 +77,17 @@ int main(int argc, char **argv)
     /* The settings line: back-end 1 (SDL), a 640 x 400 window, no flags,
        no antialiasing, 4 samples, gamma 2.2 on each channel. */
     const char *settings = argc > 1 ? argv[1] : "1 640 400 0 0 4 22 22 22";
-    int s[9];
+    image_config config;
     const char *limit = getenv("VANTOR_EXAMPLE_FRAMES");
     static const menuitem items[] = {
         {16, 12, 8, "Play", MENU_PLAY},
         {16, 14, 8, "Quit", MENU_QUIT},
     };
 
-    if (sscanf(settings, "%d %d %d %d %d %d %d %d %d", &s[0], &s[1], &s[2], &s[3], &s[4], &s[5],
-               &s[6], &s[7], &s[8]) != 9) {
+    /* The record's fields are in the settings line's order. */
+    if (sscanf(settings, "%d %d %d %d %d %d %d %d %d", &config.backend, &config.width,
+               &config.height, &config.flags, &config.antialias, &config.samples, &config.gamma_r,
+               &config.gamma_g, &config.gamma_b) != 9) {
         fprintf(stderr, "usage: %s 'backend width height flags antialias samples r g b'\n",
                 argv[0]);
         return 2;
@@ -99,7 +101,7 @@ int main(int argc, char **argv)
     }
     atexit(SDL_Quit);
     /* Failures return -1; ImageError() tells why (and it is on stderr too). */
-    if (ImageInit(s[0], s[1], s[2], s[4], s[5], s[6], s[7], s[8], s[3]) < 0) return 1;
+    if (ImageInitConfig(&config) < 0) return 1;
     /* Width and height 0 keep the file's own size: 512 x 256 pixels is 8 x 4
        units. The last argument keeps its transparency. */
     if (ImageLoad(&logo, "logo.png", 0, 0, 1) < 0) return 1;

@@ -433,7 +433,8 @@ menu_outcome MenuReact(menu_state &m, const SDL_Event &ev, int num_items, const 
 
 // One redraw of ImageMenu before the frame is presented: the page, then the
 // items with the selected one flashing.
-void DrawMenuFrame(void (*draw_fn)(), int num_items, const menuitem *items, int selected);
+void DrawMenuFrame(void (*draw_fn)(void *), void *context, int num_items, const menuitem *items,
+                   int selected);
 
 // ---------------------------------------------------------------------------
 // Picture resampling (resample.cpp)

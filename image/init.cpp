@@ -1,6 +1,7 @@
 // init.cpp - opening the display and binding the back-end record.
 //
-// ImageInit is the one entry that turns the library on. In this order it sets
+// ImageInitConfig is the one entry that turns the library on (ImageInit
+// forwards to it). In this order it sets
 // the video mode, chooses hardware or software gamma, fixes the canvas
 // geometry and the resampling tables for its scale, starts the 10 ms tick
 // timer, has the chosen back-end build its glyph set and get ready (its
@@ -178,10 +179,11 @@ int ExtensionListed(const char *list, const char *name)
 
 using namespace vimage;
 
-extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, int samples,
-                         int rgam, int ggam, int bgam, int flags)
+extern "C" int ImageInitConfig(const image_config *config)
 {
     Bind(no_display); // until this call succeeds: the video mode may replace the screen
+    if (!config) return SetError("No display settings given");
+    const auto [backend_opt, width, height, flags, antialias, samples, rgam, ggam, bgam] = *config;
     const SDL_VideoInfo *info = SDL_GetVideoInfo();
     if (!info) return SetError("%s", SDL_GetError());
 
@@ -233,6 +235,14 @@ extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, 
     if (ops->complete(screen, {antialias, samples, flags}) < 0) return -1;
     Bind(*ops);
     return 0;
+}
+
+extern "C" int ImageInit(int backend_opt, int width, int height, int antialias, int samples,
+                         int rgam, int ggam, int bgam, int flags)
+{
+    const image_config config{backend_opt, width, height, flags, antialias,
+                              samples,     rgam,  ggam,   bgam};
+    return ImageInitConfig(&config);
 }
 
 extern "C" int ImageModes(int backend_opt, int flags, int resolutions[][2], int n)

@@ -130,9 +130,10 @@ menu_outcome MenuReact(menu_state &m, const SDL_Event &ev, int num_items, const 
     }
 }
 
-void DrawMenuFrame(void (*draw_fn)(), int num_items, const menuitem *items, int selected)
+void DrawMenuFrame(void (*draw_fn)(void *), void *context, int num_items, const menuitem *items,
+                   int selected)
 {
-    draw_fn();
+    draw_fn(context);
     for (int i = 0; i < num_items; ++i) {
         const menuitem &item = items[i];
         const bool sel = i == selected;
@@ -146,6 +147,15 @@ void DrawMenuFrame(void (*draw_fn)(), int num_items, const menuitem *items, int 
 
 extern "C" int ImageMenu(void (*draw_fn)(void), int num_items, const menuitem *items, int selected)
 {
+    // The plain draw operation travels as the context of one that takes it.
+    using plain_draw = void (*)();
+    return ImageMenuWith([](void *fn) { (*static_cast<plain_draw *>(fn))(); }, &draw_fn, num_items,
+                         items, selected);
+}
+
+extern "C" int ImageMenuWith(void (*draw_fn)(void *), void *context, int num_items,
+                             const menuitem *items, int selected)
+{
     using namespace vimage;
     if (!items) num_items = 0;
     menu_state m;
@@ -153,7 +163,7 @@ extern "C" int ImageMenu(void (*draw_fn)(void), int num_items, const menuitem *i
     menu_outcome next = REDRAW;
     for (;;) {
         if (next.action == menu_action::redraw) {
-            DrawMenuFrame(draw_fn, num_items, items, m.selected);
+            DrawMenuFrame(draw_fn, context, num_items, items, m.selected);
             ImageUpdate();
         }
         SDL_Event ev;

@@ -29,7 +29,8 @@ frame MainPage(int backend, int width, int height, const std::string &picture)
     EXPECT_EQ(ImageInit(backend, width, height, 0, 2, 22, 22, 22, IMAGE_SOFTWARE_GAMMA), 0)
         << ImageError();
     logo_loaded = ImageLoad(&logo, "logo.png", 8, 4, 0) == 0; // each back-end's own logo
-    vimage::DrawMenuFrame(DrawMainMenu, static_cast<int>(main_items.size()), main_items.data(), -1);
+    vimage::DrawMenuFrame([](void *) { DrawMainMenu(); }, nullptr,
+                          static_cast<int>(main_items.size()), main_items.data(), -1);
     image opaque{}, blended{}, none{};
     EXPECT_EQ(ImageLoad(&opaque, picture.c_str(), 2, 1, 0), 0) << ImageError();
     EXPECT_EQ(ImageLoad(&blended, picture.c_str(), 2, 1, 1), 0) << ImageError();

@@ -157,10 +157,29 @@ extern VANTOR_IMAGE_API int (*TextR)(float x, float y, const char *text, Uint32 
 /** The lowest display ImageInit opens, in pixels: one pixel a canvas unit. */
 #define IMAGE_MIN_HEIGHT 25
 
-/** Opens the display and binds the table. `flags` holds the IMAGE_* bits
-   above. Gammas are in tenths (22 means 2.2), clamped to 1..50; samples are
-   clamped to 2..64. Needs at least IMAGE_MIN_WIDTH x IMAGE_MIN_HEIGHT
-   pixels. */
+/** A display to open: the record ImageInitConfig takes. Its fields are in
+   the order of the setup program's settings line ("0 800 600 1 0 2 22 22 22"
+   are the defaults), so a game that reads that line can fill it in order. */
+typedef struct image_config {
+    int backend; /**< a backend_id: BACKEND_GL or BACKEND_SDL */
+    int width;   /**< display width in pixels, at least IMAGE_MIN_WIDTH */
+    int height;  /**< display height in pixels, at least IMAGE_MIN_HEIGHT */
+    int flags;   /**< IMAGE_FULLSCREEN, IMAGE_ACCUM, IMAGE_SOFTWARE_GAMMA; other bits are ignored */
+    int antialias; /**< non-zero: antialiasing on (OpenGL; see image_gl) */
+    int samples;   /**< supersampling samples per pixel, clamped to 2..64 */
+    int gamma_r;   /**< red gamma in tenths (22 means 2.2), clamped to 1..50 */
+    int gamma_g;   /**< green gamma in tenths */
+    int gamma_b;   /**< blue gamma in tenths */
+} image_config;
+
+/** Opens the display that `config` describes and binds the table. Returns 0,
+   or -1 with ImageError() set (a null `config` included). The display may be
+   opened again with another record; after a failure nothing draws until a
+   call succeeds. */
+VANTOR_IMAGE_API int ImageInitConfig(const image_config *config);
+
+/** ImageInitConfig with the record's fields as arguments, `flags` last: kept
+   for the callers written before the record. */
 VANTOR_IMAGE_API int ImageInit(int backend_opt, int width, int height, int antialias, int samples,
                                int rgam, int ggam, int bgam, int flags);
 
@@ -177,6 +196,12 @@ VANTOR_IMAGE_API int ImageModes(int backend, int flags, int resolutions[][2], in
    Space, Escape or a click. */
 VANTOR_IMAGE_API int ImageMenu(void (*draw_fn)(void), int num_items, const menuitem *items,
                                int selected);
+
+/** ImageMenu for a page with state of its own: draw_fn is called with
+   `context`, whatever the caller passes (the page's record, say), so that the
+   page needs no global variables. */
+VANTOR_IMAGE_API int ImageMenuWith(void (*draw_fn)(void *context), void *context, int num_items,
+                                   const menuitem *items, int selected);
 
 /** Waits for the next event the library does not answer itself. Ticks of the
    10 ms timer arrive as SDL_USEREVENT. 1 with an event, 0 when waiting fails. */
