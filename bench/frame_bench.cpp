@@ -46,8 +46,9 @@
 // The child inherits the libraries already loaded and linked, so start-up
 // here is SDL and the library starting, not the dynamic loader.
 
+#include "gamma_page.h"
 #include "image_internal.h"
-#include "setup.h"
+#include "pages.h"
 
 #include <SDL_opengl.h>
 
@@ -71,6 +72,9 @@ namespace {
 constexpr int WIDTH = 600;
 constexpr int HEIGHT = 375;
 
+// What the pages show: the defaults, with the logo once it is loaded.
+session ses;
+
 // SDL and the library, started as the setup starts them, in a back-end; the
 // logo loaded. 0 or -1.
 int StartDisplay(int backend_opt = BACKEND_SDL)
@@ -78,7 +82,7 @@ int StartDisplay(int backend_opt = BACKEND_SDL)
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0) return -1;
     if (ImageInit(backend_opt, WIDTH, HEIGHT, 0, 2, 22, 22, 22, IMAGE_SOFTWARE_GAMMA) < 0)
         return -1;
-    logo_loaded = ImageLoad(&logo, "logo.png", 8, 4, 0) == 0;
+    ses.logo_loaded = ImageLoad(&ses.logo, "logo.png", 8, 4, 0) == 0;
     return 0;
 }
 
@@ -106,12 +110,22 @@ std::string DescribeSDL()
 
 // A page as ImageMenu redraws it, with the overlays of the SDL back-end's
 // ImageUpdate, all but the flip.
-template <size_t N>
-void DrawFrame(void (*draw)(), const std::array<menuitem, N> &items, int selected)
+template <class State>
+void DrawFrame(const page<State> &shown, State &state, int selected)
 {
-    vimage::DrawMenuFrame([](void *f) { (*static_cast<void (**)()>(f))(); }, &draw,
-                          static_cast<int>(N), items.data(), selected);
+    page_frame<State> frame{shown, ses, state};
+    vimage::DrawMenuFrame(::DrawFrame<State>, &frame, static_cast<int>(shown.items.size()),
+                          shown.items.data(), selected);
     vimage::DrawOverlays();
+}
+
+// The main page's frame without overlays.
+void DrawMainPage()
+{
+    no_state none;
+    page_frame<no_state> frame{main_page, ses, none};
+    vimage::DrawMenuFrame(::DrawFrame<no_state>, &frame, static_cast<int>(main_page.items.size()),
+                          main_page.items.data(), 0);
 }
 
 bool display_started = false;
@@ -162,8 +176,7 @@ void BM_FrameGL(benchmark::State &state)
 {
     if (!EnsureGLDisplay(state)) return;
     for (auto _ : state) {
-        vimage::DrawMenuFrame([](void *) { DrawMainMenu(); }, nullptr,
-                              static_cast<int>(main_items.size()), main_items.data(), 0);
+        DrawMainPage();
         vimage::DrawOverlays();
         glFinish();
     }
@@ -189,7 +202,8 @@ void BM_Frame(benchmark::State &state, bool overlays)
     if (!EnsureDisplay(state)) return;
     vimage::overlay.show_help = overlays;
     vimage::overlay.show_fps = overlays;
-    for (auto _ : state) DrawFrame(DrawMainMenu, main_items, 0);
+    no_state none;
+    for (auto _ : state) DrawFrame(main_page, none, 0);
     vimage::overlay.show_help = 0;
     vimage::overlay.show_fps = 0;
 }
@@ -199,14 +213,16 @@ void BM_Frame(benchmark::State &state, bool overlays)
 void BM_GraphicsPage(benchmark::State &state)
 {
     if (!EnsureDisplay(state)) return;
-    for (auto _ : state) DrawFrame(DrawGraphicsMenu, graphics_items, 0);
+    no_state none;
+    for (auto _ : state) DrawFrame(graphics_page, none, 0);
 }
 
 void BM_GammaPage(benchmark::State &state)
 {
     if (!EnsureDisplay(state)) return;
-    DrawGammaMenu();
-    for (auto _ : state) DrawFrame(DrawGammaMenu, gamma_items, 3);
+    gamma_state page;
+    DrawFrame(gamma_page, page, 3); // builds the picture
+    for (auto _ : state) DrawFrame(gamma_page, page, 3);
 }
 
 void BM_Present(benchmark::State &state)
@@ -275,8 +291,7 @@ void TimeChild(benchmark::State &state, void (*child)())
 [[noreturn]] void StartupChild()
 {
     if (StartDisplay() < 0) _exit(1);
-    vimage::DrawMenuFrame([](void *) { DrawMainMenu(); }, nullptr,
-                          static_cast<int>(main_items.size()), main_items.data(), 0);
+    DrawMainPage();
     _exit(ImageUpdate() < 0 ? 1 : 0);
 }
 

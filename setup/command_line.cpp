@@ -106,7 +106,7 @@ std::optional<settings> NineIntegers(std::string_view text)
         if (i < text.size() && !IsSpace(text[i])) return std::nullopt;
         ++count;
     }
-    if (count != 9) return std::nullopt;
+    if (count != static_cast<int>(settings_fields.size())) return std::nullopt;
     settings rec = defaults;
     ParseSettings(text, rec);
     return rec;
@@ -195,6 +195,12 @@ std::string Usage(program_id program)
         text += std::string("  ") + opt.name;
         if (opt.value) text += std::string(" ") + opt.value;
         text += std::string("\n    ") + opt.help + "\n";
+        if (opt.id == option_id::settings) { // the fields' names, in that order
+            text += "   ";
+            for (const settings_field &field : settings_fields)
+                text += std::string(" ") + field.name;
+            text += "\n";
+        }
     }
     return text + "\n" + info.epilogue + "\n";
 }

@@ -40,7 +40,8 @@ bool SoftwareRenderer(const char *renderer)
 std::string RefusalAdvice(const settings &rec, const int (*modes)[2], int mode_count,
                           bool opens_without_accum)
 {
-    if (rec.width < 40 || rec.height < 25) return "Too small: the minimum is 40 x 25";
+    if (rec.width < IMAGE_MIN_WIDTH || rec.height < IMAGE_MIN_HEIGHT)
+        return "Too small: the minimum is 40 x 25";
     if (opens_without_accum) return "No accumulation buffer here: turn it off";
     if (!(rec.flags & IMAGE_FULLSCREEN) || mode_count <= 0 || !modes) return {};
     const auto *end = modes + mode_count;

@@ -194,11 +194,11 @@ void DrawPage()
 [[noreturn]] void Refused(const settings &rec)
 {
     const std::string reason = ImageError() ? ImageError() : "";
-    const bool sized = rec.width >= 40 && rec.height >= 25;
+    const bool sized = rec.width >= IMAGE_MIN_WIDTH && rec.height >= IMAGE_MIN_HEIGHT;
     const bool retry = sized && rec.backend == BACKEND_GL && (rec.flags & IMAGE_ACCUM);
-    const bool opens_without_accum =
-        retry && ImageInit(rec.backend, rec.width, rec.height, rec.antialias, rec.samples,
-                           rec.gamma_r, rec.gamma_g, rec.gamma_b, rec.flags & ~IMAGE_ACCUM) == 0;
+    settings without_accum = rec;
+    without_accum.flags &= ~IMAGE_ACCUM;
+    const bool opens_without_accum = retry && ImageInitConfig(&without_accum) == 0;
     int modes[advised_sizes][2];
     const bool known_backend = rec.backend == BACKEND_GL || rec.backend == BACKEND_SDL;
     const int count = sized && known_backend && (rec.flags & IMAGE_FULLSCREEN)
@@ -229,9 +229,7 @@ extern "C" int SDL_main(int argc, char *argv[])
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0) Die(SDL_GetError());
     std::atexit(SDL_Quit);
     SDL_WM_SetCaption("Vantor Display Test", "Vantor Display Test");
-    if (ImageInit(tested.backend, tested.width, tested.height, tested.antialias, tested.samples,
-                  tested.gamma_r, tested.gamma_g, tested.gamma_b, tested.flags) < 0)
-        Refused(tested);
+    if (ImageInitConfig(&tested) < 0) Refused(tested);
 
     for (const std::string &line : GrantedLines(tested)) {
         std::printf("%s\n", line.c_str());

@@ -18,9 +18,7 @@
 // 30 rows, white, red, green, blue; in each, rows 0..13 are the flat field and
 // rows 14..29 the patterns, in three sections of 200 columns.
 
-#include "setup.h"
-
-#include "owners.h"
+#include "gamma_page.h"
 
 #include <algorithm>
 #include <array>
@@ -28,43 +26,37 @@
 #include <cstring>
 #include <memory>
 
-int gamma_mode = MODE_ALL;
-
-const std::array<menuitem, 7> gamma_items{{
-    {7, 16, 6, "Red", 1},
-    {17, 16, 6, "Green", 2},
-    {27, 16, 6, "Blue", 3},
-    {17, 19, 6, "All", 4},
-    {12, 21, 6, "Darker", 5},
-    {22, 21, 6, "Lighter", 6},
-    {10, 23, 20, "Return", 0},
-}};
-
 namespace {
 
 constexpr int TILE = 8;
 constexpr int PICTURE_W = 600, PICTURE_H = 120;
 constexpr int PICTURE_Y = 95;
-constexpr int BAND = 30, FLAT_ROWS = 15, PATTERN_Y = 14;
+constexpr int BAND = 30, PATTERN_Y = 14, FLAT_ROWS = PATTERN_Y;
 
-// The twelve tiles, t = 4 * kind + channel (kinds: horizontal lines,
-// checkerboard, vertical lines; channels: red, green, blue, white), and the
-// picture with the values it was built for.
-struct test_picture {
-    std::array<surface_ptr, 12> tiles;
-    bool tiles_ready = false;
-    surface_ptr surfp;
-    int patr = 0, patg = 0, patb = 0;
-    bool built = false;
-};
-test_picture picture;
+// The codes of the page's items: the first four choose the channels
+// (MODE_R + 1 ...), the next two step their gamma.
+enum gamma_code { RETURN = 0, RED = 1, GREEN, BLUE, ALL, DARKER, LIGHTER };
+
+constexpr std::array<menuitem, 7> gamma_items{{
+    {7, 16, 6, "Red", RED},
+    {17, 16, 6, "Green", GREEN},
+    {27, 16, 6, "Blue", BLUE},
+    {17, 19, 6, "All", ALL},
+    {12, 21, 6, "Darker", DARKER},
+    {22, 21, 6, "Lighter", LIGHTER},
+    {10, 23, 20, "Return", RETURN},
+}};
+
+// The tiles' patterns: horizontal lines, checkerboard, vertical lines.
+enum pattern { LINES, CHECKERBOARD, COLUMNS, PATTERNS };
+constexpr int WHITE = 3; // the tiles' channel that lights all three
 
 bool Lit(int kind, int x, int y)
 {
     switch (kind) {
-    case 0:
+    case LINES:
         return y & 1;
-    case 1:
+    case CHECKERBOARD:
         return (x + y) & 1;
     default:
         return x & 1;
@@ -72,14 +64,14 @@ bool Lit(int kind, int x, int y)
 }
 
 // Tiles are 24 bits a pixel, red in the first byte.
-bool MakeTiles()
+bool MakeTiles(test_picture &picture)
 {
 #if SDL_BYTEORDER == SDL_LIL_ENDIAN
     constexpr Uint32 rmask = 0x0000ff, gmask = 0x00ff00, bmask = 0xff0000;
 #else
     constexpr Uint32 rmask = 0xff0000, gmask = 0x00ff00, bmask = 0x0000ff;
 #endif
-    for (int t = 0; t < 12; ++t) {
+    for (int t = 0; t < 4 * PATTERNS; ++t) {
         surface_ptr tile(
             SDL_CreateRGBSurface(SDL_SWSURFACE, TILE, TILE, 24, rmask, gmask, bmask, 0));
         if (!tile || SDL_LockSurface(tile.get()) < 0) return false;
@@ -88,7 +80,8 @@ bool MakeTiles()
             Uint8 *row = static_cast<Uint8 *>(tile->pixels) + y * tile->pitch;
             for (int x = 0; x < TILE; ++x)
                 for (int c = 0; c < 3; ++c)
-                    row[3 * x + c] = Lit(kind, x, y) && (channel == 3 || channel == c) ? 255 : 0;
+                    row[3 * x + c] =
+                        Lit(kind, x, y) && (channel == WHITE || channel == c) ? 255 : 0;
         }
         SDL_UnlockSurface(tile.get());
         picture.tiles[static_cast<size_t>(t)] = std::move(tile);
@@ -102,7 +95,7 @@ void Fill(SDL_Surface *surface, int y, Uint8 r, Uint8 g, Uint8 b)
     SDL_FillRect(surface, &rect, SDL_MapRGB(surface->format, r, g, b));
 }
 
-void BuildPicture(SDL_Surface *screen)
+void BuildPicture(test_picture &picture, const settings &s, SDL_Surface *screen)
 {
     if (!picture.surfp) {
         const SDL_PixelFormat *f = screen->format;
@@ -120,9 +113,9 @@ void BuildPicture(SDL_Surface *screen)
     Fill(pic, 2 * BAND, 0, g, 0);
     Fill(pic, 3 * BAND, 0, 0, b);
     // The bands from the top: white (channel 3), red, green, blue.
-    constexpr int band_channel[4] = {3, 0, 1, 2};
+    constexpr int band_channel[4] = {WHITE, 0, 1, 2};
     for (int band = 0; band < 4; ++band)
-        for (int kind = 0; kind < 3; ++kind) {
+        for (int kind = 0; kind < PATTERNS; ++kind) {
             SDL_Surface *tile =
                 picture.tiles[static_cast<size_t>(4 * kind + band_channel[band])].get();
             for (int row = 0; row < 2; ++row)
@@ -132,16 +125,13 @@ void BuildPicture(SDL_Surface *screen)
                     SDL_BlitSurface(tile, nullptr, pic, &at);
                 }
         }
-    picture.patr = s.gamma_r;
-    picture.patg = s.gamma_g;
-    picture.patb = s.gamma_b;
+    picture.built_for = {s.gamma_r, s.gamma_g, s.gamma_b};
     picture.built = true;
 }
 
-bool PictureCurrent()
+bool PictureCurrent(const test_picture &picture, const settings &s)
 {
-    return picture.built && picture.patr == s.gamma_r && picture.patg == s.gamma_g &&
-           picture.patb == s.gamma_b;
+    return picture.built && picture.built_for == std::array{s.gamma_r, s.gamma_g, s.gamma_b};
 }
 
 bool SameFormat(const SDL_PixelFormat *a, const SDL_PixelFormat *b)
@@ -173,12 +163,50 @@ void CopyToScreen(SDL_Surface *pic, SDL_Surface *screen)
     SDL_UnlockSurface(screen);
 }
 
-bool Shows(int channel)
+bool Shows(int mode, int channel)
 {
-    return gamma_mode == channel || gamma_mode == MODE_ALL;
+    return mode == channel || mode == MODE_ALL;
+}
+
+void DrawGammaLines(const session &ses, gamma_state &state)
+{
+    test_picture &picture = state.picture;
+    SDL_Surface *screen = SDL_GetVideoSurface();
+    if (!picture.tiles_ready) picture.tiles_ready = MakeTiles(picture);
+    if (picture.tiles_ready && screen && !PictureCurrent(picture, ses.rec))
+        BuildPicture(picture, ses.rec, screen);
+
+    TextC(20, 5, "Please match the brightness of the patterns below:", palette::TEXT);
+    if (picture.built && screen) CopyToScreen(picture.surfp.get(), screen);
+    const int values[3] = {ses.rec.gamma_r, ses.rec.gamma_g, ses.rec.gamma_b};
+    for (int c = 0; c < 3; ++c)
+        if (Shows(state.mode, c))
+            TextC(static_cast<float>(10 + 10 * c), 17, GammaText(values[c]).text,
+                  palette::CHANNELS[static_cast<size_t>(c)]);
+}
+
+outcome ChooseGamma(session &ses, gamma_state &state, int code)
+{
+    switch (code) {
+    case RETURN:
+        return LEAVE;
+    case DARKER:
+        StepGamma(ses.rec, state.mode, -1);
+        break;
+    case LIGHTER:
+        StepGamma(ses.rec, state.mode, +1);
+        break;
+    default: // a channel, or all
+        state.mode = code - RED + MODE_R;
+        break;
+    }
+    return StayOn(code);
 }
 
 } // namespace
+
+const page<gamma_state> gamma_page{"Vantor Gamma Correction", gamma_items, DrawGammaLines,
+                                   ChooseGamma};
 
 int GammaLevel(int tenths)
 {
@@ -190,44 +218,15 @@ void StepGamma(settings &rec, int mode, int step)
 {
     int *values[3] = {&rec.gamma_r, &rec.gamma_g, &rec.gamma_b};
     for (int c = 0; c < 3; ++c) {
-        if (mode != c && mode != MODE_ALL) continue;
+        if (!Shows(mode, c)) continue;
         int &v = *values[c];
-        if (step < 0 && v > 1) --v;
-        if (step > 0 && v < 50) ++v;
+        if (step < 0 && v > MIN_GAMMA) --v;
+        if (step > 0 && v < MAX_GAMMA) ++v;
     }
 }
 
-void DrawGammaMenu()
+void GammaMenu(session &ses)
 {
-    SDL_Surface *screen = SDL_GetVideoSurface();
-    if (!picture.tiles_ready) picture.tiles_ready = MakeTiles();
-    if (picture.tiles_ready && screen && !PictureCurrent()) BuildPicture(screen);
-
-    DrawPageTop("Vantor Gamma Correction");
-    TextC(20, 5, "Please match the brightness of the patterns below:", palette::TEXT);
-    if (picture.built && screen) CopyToScreen(picture.surfp.get(), screen);
-    const int values[3] = {s.gamma_r, s.gamma_g, s.gamma_b};
-    for (int c = 0; c < 3; ++c)
-        if (Shows(c))
-            TextC(static_cast<float>(10 + 10 * c), 17, GammaText(values[c]).text,
-                  palette::CHANNELS[static_cast<size_t>(c)]);
-}
-
-void GammaMenu()
-{
-    gamma_mode = MODE_ALL;
-    int highlighted = 3; // "All"
-    for (;;) {
-        const int result = ShowPage(DrawGammaMenu, static_cast<int>(gamma_items.size()),
-                                    gamma_items.data(), highlighted);
-        if (result == 0) return; // "Return", or Escape
-        const int k = result - 1;
-        if (k <= MODE_ALL)
-            gamma_mode = k;
-        else if (k == 4)
-            StepGamma(s, gamma_mode, -1);
-        else if (k == 5)
-            StepGamma(s, gamma_mode, +1);
-        highlighted = k;
-    }
+    gamma_state state;
+    RunPage(gamma_page, ses, state, ALL);
 }

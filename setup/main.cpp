@@ -18,7 +18,7 @@
 // known to be good, which "Test display" reverts to.
 
 #include "command_line.h"
-#include "setup.h"
+#include "pages.h"
 
 #include "platform.h"
 
@@ -34,18 +34,20 @@ extern "C" int SDL_main(int argc, char *argv[])
     std::atexit(SDL_Quit);
     SDL_WM_SetCaption("Vantor Setup", "Vantor Setup");
 
-    // BACKEND_SDL, 600 x 375, no antialiasing, 2 samples, gamma 2.2, windowed,
-    // no accumulation buffer, colours corrected in software.
-    if (ImageInit(BACKEND_SDL, 600, 375, 0, 2, 22, 22, 22, IMAGE_SOFTWARE_GAMMA) < 0)
-        Die(ImageError());
+    // BACKEND_SDL, 600 x 375 windowed, no antialiasing, gamma 2.2, colours
+    // corrected in software.
+    constexpr image_config window{BACKEND_SDL, 600, 375, IMAGE_SOFTWARE_GAMMA, 0, 2, 22, 22, 22};
+    if (ImageInitConfig(&window) < 0) Die(ImageError());
     ImageClear();
     ImagePleaseWait();
     ImageUpdate();
 
-    if (LoadSettings(&s) < 0) SaveSettings(&s);
-    kept_display = s;
-    logo_loaded = !platform::Absent("logo.png") && ImageLoad(&logo, "logo.png", 8, 4, 0) == 0;
+    session ses;
+    if (LoadSettings(&ses.rec) < 0) SaveSettings(&ses.rec);
+    ses.kept = ses.rec;
+    ses.logo_loaded =
+        !platform::Absent("logo.png") && ImageLoad(&ses.logo, "logo.png", 8, 4, 0) == 0;
 
-    MainMenu();
+    MainMenu(ses);
     return 0;
 }

@@ -1,49 +1,52 @@
-// pages.cpp - the options pages and what every page shares.
-//
-// Every page is a draw operation, a constant table of items and a loop around
-// ImageMenu. A draw operation clears the screen and draws the logo, the title
-// and the page's lines; the menu widget draws the items over it and presents
-// the frame. Positions are canvas units (40 x 25), colours 0xRRGGBB.
+// pages.cpp - the options pages (pages.h).
 //
 // The options pages show, one row below each item, the current value of what
 // it changes. The values come from the settings file unchecked, so a line may
 // hold "Unknown back-end" and numbers of eleven characters; each line's
-// storage is sized for the longest text it can take.
+// storage is sized for the longest text it can take. Positions are canvas
+// units (40 x 25), colours 0xRRGGBB.
 
-#include "setup.h"
+#include "pages.h"
 
+#include "gamma_page.h"
+#include "questions.h"
+#include "run_display_test.h"
+
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
-settings s = defaults;
-image logo{};
-bool logo_loaded = false;
-
-const std::array<menuitem, 5> main_items{{
-    {10, 6, 20, "Graphics options:", 1},
-    {10, 10, 20, "Sound options:", 2},
-    {10, 14, 20, "Game statistics", 3},
-    {10, 21, 20, "Save and exit", 4},
-    {10, 23, 20, "Exit without saving", 0},
-}};
-
-const std::array<menuitem, 7> graphics_items{{
-    {10, 6, 20, "Back-end:", 1},
-    {10, 9, 20, "Resolution:", 2},
-    {10, 12, 20, "Mode:", 3},
-    {10, 15, 20, "Antialiasing:", 4},
-    {10, 18, 20, "Gamma correction:", 5},
-    {10, 21, 20, "Test display", 7},
-    {10, 23, 20, "Return", 0},
-}};
-
 namespace {
 
+enum main_code { EXIT = 0, GRAPHICS, SOUND, STATISTICS, SAVE };
+
+constexpr std::array<menuitem, 5> main_items{{
+    {10, 6, 20, "Graphics options:", GRAPHICS},
+    {10, 10, 20, "Sound options:", SOUND},
+    {10, 14, 20, "Game statistics", STATISTICS},
+    {10, 21, 20, "Save and exit", SAVE},
+    {10, 23, 20, "Exit without saving", EXIT},
+}};
+
+enum graphics_code { RETURN = 0, BACKEND, RESOLUTION, MODE, ANTIALIAS, GAMMA, TEST };
+
+constexpr std::array<menuitem, 7> graphics_items{{
+    {10, 6, 20, "Back-end:", BACKEND},
+    {10, 9, 20, "Resolution:", RESOLUTION},
+    {10, 12, 20, "Mode:", MODE},
+    {10, 15, 20, "Antialiasing:", ANTIALIAS},
+    {10, 18, 20, "Gamma correction:", GAMMA},
+    {10, 21, 20, "Test display", TEST},
+    {10, 23, 20, "Return", RETURN},
+}};
+
+enum antialias_code { ANTIALIAS_RETURN = 0, ANTIALIAS_ON, ACCUM, SAMPLES };
+
 constexpr std::array<menuitem, 4> antialias_items{{
-    {10, 6, 20, "Antialiasing:", 1},
-    {10, 9, 20, "Accumulation buffer:", 2},
-    {10, 12, 20, "Supersampling:", 3},
-    {10, 23, 20, "Return", 0},
+    {10, 6, 20, "Antialiasing:", ANTIALIAS_ON},
+    {10, 9, 20, "Accumulation buffer:", ACCUM},
+    {10, 12, 20, "Supersampling:", SAMPLES},
+    {10, 23, 20, "Return", ANTIALIAS_RETURN},
 }};
 
 const char *Enabled(bool on)
@@ -51,38 +54,9 @@ const char *Enabled(bool on)
     return on ? "Enabled" : "Disabled";
 }
 
-template <size_t N>
-int Show(void (*draw)(), const std::array<menuitem, N> &items)
+const char *Backend(const settings &rec)
 {
-    return ShowPage(draw, static_cast<int>(N), items.data(), 0);
-}
-
-} // namespace
-
-int ShowPage(void (*draw)(), int num_items, const menuitem *items, int selected)
-{
-    const int result = ImageMenu(draw, num_items, items, selected);
-    if (result == -1) Die(ImageError());
-    return result;
-}
-
-void DrawPageTop(const char *title)
-{
-    ImageClear();
-    if (logo_loaded) ImageDraw(&logo, 0.0f, 0.5f);
-    TextC(20, 2, title, palette::TITLE);
-}
-
-gamma_text GammaText(int tenths)
-{
-    gamma_text t;
-    std::snprintf(t.text, sizeof t.text, "%d.%d", tenths / 10, tenths % 10);
-    return t;
-}
-
-const char *Backend()
-{
-    switch (s.backend) {
+    switch (rec.backend) {
     case BACKEND_GL:
         return "OpenGL";
     case BACKEND_SDL:
@@ -92,35 +66,26 @@ const char *Backend()
     }
 }
 
-const char *Mode()
+const char *Mode(const settings &rec)
 {
-    return (s.flags & IMAGE_FULLSCREEN) ? "Full screen" : "Windowed";
+    return (rec.flags & IMAGE_FULLSCREEN) ? "Full screen" : "Windowed";
 }
 
-summary_line MainSummary()
+void DrawMainLines(const session &ses, no_state &)
 {
-    summary_line line;
-    std::snprintf(line.text, sizeof line.text, "%s, %dx%d (%s)", Backend(), s.width, s.height,
-                  Mode());
-    return line;
-}
-
-void DrawMainMenu()
-{
-    DrawPageTop("Vantor Haulage Setup");
-    TextC(20, 7, MainSummary().text, palette::TEXT);
+    TextC(20, 7, MainSummary(ses.rec).text, palette::TEXT);
     TextC(20, 11, "Not yet implemented.", palette::TEXT);
     TextC(20, 15, "Not yet implemented.", palette::TEXT);
 }
 
-void DrawGraphicsMenu()
+void DrawGraphicsLines(const session &ses, no_state &)
 {
-    DrawPageTop("Vantor Graphics Options");
-    TextC(20, 7, Backend(), palette::TEXT);
+    const settings &s = ses.rec;
+    TextC(20, 7, Backend(s), palette::TEXT);
     char size[sizeof "-2147483648x-2147483648"];
     std::snprintf(size, sizeof size, "%dx%d", s.width, s.height);
     TextC(20, 10, size, palette::TEXT);
-    TextC(20, 13, Mode(), palette::TEXT);
+    TextC(20, 13, Mode(s), palette::TEXT);
     char antialias[sizeof "Disabled (no accumulation), x-2147483648"];
     std::snprintf(antialias, sizeof antialias, "%s (%saccumulation), x%d", Enabled(s.antialias),
                   (s.flags & IMAGE_ACCUM) ? "" : "no ", s.samples);
@@ -130,9 +95,9 @@ void DrawGraphicsMenu()
     TextC(25, 19, GammaText(s.gamma_b).text, palette::CHANNELS[2]);
 }
 
-void DrawAntialiasMenu()
+void DrawAntialiasLines(const session &ses, no_state &)
 {
-    DrawPageTop("Vantor Antialiasing Options");
+    const settings &s = ses.rec;
     TextC(20, 7, Enabled(s.antialias), palette::TEXT);
     TextC(20, 10, Enabled(s.flags & IMAGE_ACCUM), palette::TEXT);
     char samples[sizeof "x-2147483648"];
@@ -140,78 +105,116 @@ void DrawAntialiasMenu()
     TextC(20, 13, samples, palette::TEXT);
 }
 
-void MainMenu()
+outcome ChooseAntialias(session &ses, no_state &, int code)
 {
-    int selected = 0;
-    for (;;) {
-        const int result = ShowPage(DrawMainMenu, static_cast<int>(main_items.size()),
-                                    main_items.data(), selected);
-        selected = 0;
-        switch (result) {
-        case 0: // "Exit without saving", or Escape
-            return;
-        case 1:
-            GraphicsMenu();
-            break;
-        case 4: // "Save and exit"
-            if (SaveSettings(&s) == 0) return;
-            // Stay, with the highlight where another try is one key away.
-            ImageStatus("Could not save settings.");
-            selected = 3;
-            break;
-        default: // "Sound options:", "Game statistics"
-            break;
-        }
+    switch (code) {
+    case ANTIALIAS_RETURN:
+        return LEAVE;
+    case ANTIALIAS_ON:
+        Ask(ses, antialias_question);
+        break;
+    case ACCUM:
+        Ask(ses, accum_question);
+        break;
+    case SAMPLES:
+        SamplesEntry(ses);
+        break;
+    default:
+        break;
+    }
+    return StayOn(ANTIALIAS_ON);
+}
+
+const page<no_state> antialias_page{"Vantor Antialiasing Options", antialias_items,
+                                    DrawAntialiasLines, ChooseAntialias};
+
+// The graphics page while the display test runs: its lines and, in place of
+// the bars, its items' labels dimmed, with "Testing the display..." pulsing
+// for "Test display".
+void DrawTestingPage(const session &ses)
+{
+    no_state none;
+    DrawPageTop(ses, "Vantor Graphics Options");
+    DrawGraphicsLines(ses, none);
+    for (const menuitem &item : graphics_items) {
+        const float centre = static_cast<float>(item.x) + static_cast<float>(item.width) / 2;
+        const bool chosen = item.return_code == TEST;
+        TextC(centre, static_cast<float>(item.y), chosen ? "Testing the display..." : item.text,
+              chosen ? ImageFlash(palette::TEXT) : palette::INACTIVE);
     }
 }
 
-void GraphicsMenu()
+outcome ChooseGraphics(session &ses, no_state &, int code)
 {
-    for (;;) {
-        switch (Show(DrawGraphicsMenu, graphics_items)) {
-        case 0: // "Return", or Escape
-            return;
-        case 1:
-            Ask(backend_question);
-            break;
-        case 2:
-            ResolutionMenu();
-            break;
-        case 3:
-            Ask(mode_question);
-            break;
-        case 4:
-            AntialiasMenu();
-            break;
-        case 5:
-            GammaMenu();
-            break;
-        case 7:
-            TestDisplay();
-            break;
-        default:
-            break;
-        }
+    no_state none;
+    switch (code) {
+    case RETURN:
+        return LEAVE;
+    case BACKEND:
+        Ask(ses, backend_question);
+        break;
+    case RESOLUTION:
+        ResolutionMenu(ses);
+        break;
+    case MODE:
+        Ask(ses, mode_question);
+        break;
+    case ANTIALIAS:
+        RunPage(antialias_page, ses, none, ANTIALIAS_ON);
+        break;
+    case GAMMA:
+        GammaMenu(ses);
+        break;
+    case TEST:
+        TestDisplay(ses, DrawTestingPage);
+        break;
+    default:
+        break;
     }
+    return StayOn(BACKEND);
 }
 
-void AntialiasMenu()
+} // namespace
+
+const page<no_state> graphics_page{"Vantor Graphics Options", graphics_items, DrawGraphicsLines,
+                                   ChooseGraphics};
+
+namespace {
+
+outcome ChooseMain(session &ses, no_state &, int code)
 {
-    for (;;) {
-        switch (Show(DrawAntialiasMenu, antialias_items)) {
-        case 0: // "Return", or Escape
-            return;
-        case 1:
-            Ask(antialias_question);
-            break;
-        case 2:
-            Ask(accum_question);
-            break;
-        case 3:
-            SamplesEntry();
-            break;
-        default:
-            break;
-        }
+    no_state none;
+    switch (code) {
+    case EXIT: // or Escape
+        return LEAVE;
+    case GRAPHICS:
+        RunPage(graphics_page, ses, none, BACKEND);
+        break;
+    case SAVE:
+        if (SaveSettings(&ses.rec) == 0) return LEAVE;
+        // Stay, with the highlight where another try is one key away.
+        ImageStatus("%s", status::SAVE_FAILED);
+        return StayOn(SAVE);
+    default: // "Sound options:", "Game statistics"
+        break;
     }
+    return StayOn(GRAPHICS);
+}
+
+} // namespace
+
+const page<no_state> main_page{"Vantor Haulage Setup", main_items, DrawMainLines, ChooseMain};
+
+summary_line MainSummary(const settings &rec)
+{
+    summary_line line;
+    std::snprintf(line.text, sizeof line.text, "%s, %dx%d (%s)", Backend(rec), rec.width,
+                  rec.height, Mode(rec));
+    return line;
+}
+
+void MainMenu(session &ses)
+{
+    no_state none;
+    RunPage(main_page, ses, none, GRAPHICS);
 }

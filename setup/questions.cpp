@@ -1,39 +1,18 @@
-// questions.cpp - the pages that ask for one setting each.
+// questions.cpp - the pages that ask for one setting each (questions.h).
 //
 // A list question offers a few named values and "Cancel"; a numeric entry
 // takes a typed number; the display-size choice lists the sizes the display
 // offers for the configured back-end and screen mode, with "Other..." leading
 // to the width and height entries.
-//
-// Every question changes only what the user chose: "Cancel", Escape and a
-// failed wait leave the record as it was, so values the pages cannot produce
-// (from a hand-edited file) survive untouched.
 
-#include "setup.h"
+#include "questions.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 
-const char *menu_title = "";
-const char *menu_question = "";
-
 namespace {
-
-// Room for the choices of a list question, and "Cancel".
-constexpr int MAX_ITEMS = 20;
-
-// The entry box with the value right-aligned in it and the blinking cursor
-// (512 ms on, 512 ms off).
-void DrawEntry(int n)
-{
-    char text[40];
-    std::snprintf(text, sizeof text, "%d", n);
-    ImageRect(15, 9, 10, 3, palette::BOX);
-    TextR(21, 10, text, palette::INK);
-    if (SDL_GetTicks() & 512) ImageRectFrac(21, 10.125f, 0.75f, 0.75f, palette::INK);
-}
 
 // Replaces bit `bit` (an IMAGE_* flag) of the flags with the answer's:
 // answers are 1 for off and 1 + bit for on.
@@ -42,11 +21,52 @@ void SetFlag(settings &rec, int bit, int answer)
     rec.flags = (rec.flags & ~bit) | ((answer - 1) & bit);
 }
 
+constexpr int CANCEL = 0;
+constexpr int QUESTION_ROW = 5, FIRST_CHOICE_ROW = 7, LAST_ROW = 23;
+
+// A list question's page: the question under the title. Its state is the
+// answer chosen, 0 until one is.
+struct asked {
+    const char *question;
+    int answer = CANCEL;
+};
+
+void DrawQuestion(const session &, asked &state)
+{
+    TextC(20, QUESTION_ROW, state.question, palette::TEXT);
+}
+
+outcome Answer(session &, asked &state, int code)
+{
+    state.answer = code;
+    return LEAVE;
+}
+
+// The entry box with the value right-aligned in it and the blinking cursor
+// (512 ms on, 512 ms off).
+void DrawEntry(int n)
+{
+    constexpr Uint32 BLINK = 512;
+    char text[sizeof "-2147483648"];
+    std::snprintf(text, sizeof text, "%d", n);
+    ImageRect(15, 9, 10, 3, palette::BOX);
+    TextR(21, 10, text, palette::INK);
+    if (SDL_GetTicks() & BLINK) ImageRectFrac(21, 10.125f, 0.75f, 0.75f, palette::INK);
+}
+
+// A numeric field's entry: a value accepted below the field's least is
+// stored as that.
+void Enter(session &ses, const entry_page &entry, int settings::*member, int least)
+{
+    int &field = ses.rec.*member;
+    if (const std::optional<int> n = ReadNumber(ses, entry, field)) field = std::max(*n, least);
+}
+
 } // namespace
 
 const list_question backend_question{"Vantor Back-end",
                                      "Please select a graphics driver:",
-                                     {{{"OpenGL", 1}, {"SDL", 2}}},
+                                     {{{"OpenGL", 1 + BACKEND_GL}, {"SDL", 1 + BACKEND_SDL}}},
                                      [](settings &rec, int answer) { rec.backend = answer - 1; }};
 
 const list_question mode_question{
@@ -67,34 +87,17 @@ const list_question accum_question{
     {{{"Yes", 1 + IMAGE_ACCUM}, {"No", 1}}},
     [](settings &rec, int answer) { SetFlag(rec, IMAGE_ACCUM, answer); }};
 
-void DrawMenu()
+void Ask(session &ses, const list_question &q)
 {
-    DrawPageTop(menu_title);
-    TextC(20, 5, menu_question, palette::TEXT);
-}
-
-void Menu(const char *title, const char *question, int *np, std::initializer_list<choice> choices)
-{
-    menu_title = title;
-    menu_question = question;
-    std::array<menuitem, MAX_ITEMS> items{};
-    int count = 0;
-    for (const choice &c : choices) {
-        if (count == MAX_ITEMS - 1) break;
-        items[static_cast<size_t>(count)] = {10, 7 + 2 * count, 20, c.text, c.value};
-        ++count;
-    }
-    items[static_cast<size_t>(count++)] = {10, 23, 20, "Cancel", 0};
-    const int result = ImageMenu(DrawMenu, count, items.data(), 0);
-    // 0 is "Cancel" or Escape; -1 is a failed wait, never an answer.
-    if (result != 0 && result != -1) *np = result;
-}
-
-void Ask(const list_question &q)
-{
-    int answer = 0;
-    Menu(q.title, q.question, &answer, {q.choices[0], q.choices[1]});
-    if (answer != 0) q.apply(s, answer);
+    std::array<menuitem, std::tuple_size_v<decltype(q.choices)> + 1> items{};
+    int row = FIRST_CHOICE_ROW;
+    for (size_t i = 0; i < q.choices.size(); ++i, row += 2)
+        items[i] = {10, row, 20, q.choices[i].text, q.choices[i].value};
+    items.back() = {10, LAST_ROW, 20, "Cancel", CANCEL};
+    const page<asked> question{q.title, items, DrawQuestion, Answer};
+    asked state{q.question};
+    RunPage(question, ses, state, items[0].return_code);
+    if (state.answer != CANCEL) q.apply(ses.rec, state.answer);
 }
 
 entry_step EntryKey(int value, int max, int sym)
@@ -118,9 +121,22 @@ entry_step EntryKey(int value, int max, int sym)
     return {entry_state::typing, static_cast<int>(candidate)};
 }
 
-std::optional<int> ReadNumber(number_draw f, int n, int max, void *p)
+const entry_page width_entry{"Vantor Resolution", "Please enter the display width:", MAX_SIZE};
+const entry_page height_entry{"Vantor Resolution", "Please enter the display height:", MAX_SIZE};
+const entry_page samples_entry{"Vantor Supersampling",
+                               "Please enter the number of samples per pixel (2-64):", MAX_SAMPLES};
+
+void DrawEntryPage(const session &ses, const entry_page &entry, int n)
 {
-    f(n, p);
+    DrawPageTop(ses, entry.title);
+    TextC(20, 7, entry.prompt, palette::TEXT);
+    DrawEntry(n);
+    ImageUpdate();
+}
+
+std::optional<int> ReadNumber(const session &ses, const entry_page &entry, int n)
+{
+    DrawEntryPage(ses, entry, n);
     for (;;) {
         SDL_Event ev;
         if (!ImageWaitEvent(&ev)) Die(ImageError());
@@ -128,16 +144,16 @@ std::optional<int> ReadNumber(number_draw f, int n, int max, void *p)
         case SDL_QUIT:
             std::exit(0);
         case SDL_KEYDOWN: {
-            const entry_step step = EntryKey(n, max, ev.key.keysym.sym);
+            const entry_step step = EntryKey(n, entry.max, ev.key.keysym.sym);
             if (step.state == entry_state::accepted) return step.value;
             if (step.state == entry_state::cancelled) return std::nullopt;
             n = step.value;
-            f(n, p);
+            DrawEntryPage(ses, entry, n);
             break;
         }
         case SDL_VIDEOEXPOSE:
         case SDL_USEREVENT: // the tick: this is what makes the cursor blink
-            f(n, p);
+            DrawEntryPage(ses, entry, n);
             break;
         default:
             break;
@@ -145,68 +161,48 @@ std::optional<int> ReadNumber(number_draw f, int n, int max, void *p)
     }
 }
 
-void ReadResolution(int n, void *p)
+void ChooseResolution(session &ses)
 {
-    const bool height = *static_cast<const int *>(p) != 0;
-    DrawPageTop("Vantor Resolution");
-    TextC(20, 7, height ? "Please enter the display height:" : "Please enter the display width:",
-          palette::TEXT);
-    DrawEntry(n);
-    ImageUpdate();
+    Enter(ses, width_entry, &settings::width, IMAGE_MIN_WIDTH);
+    Enter(ses, height_entry, &settings::height, IMAGE_MIN_HEIGHT);
 }
 
-void ReadSamples(int n, void *)
+void SamplesEntry(session &ses)
 {
-    DrawPageTop("Vantor Supersampling");
-    TextC(20, 7, "Please enter the number of samples per pixel (2-64):", palette::TEXT);
-    DrawEntry(n);
-    ImageUpdate();
+    Enter(ses, samples_entry, &settings::samples, MIN_SAMPLES);
 }
 
-void ChooseResolution()
-{
-    // A size the game could not open is stored as the smallest it can.
-    constexpr int least[2] = {IMAGE_MIN_WIDTH, IMAGE_MIN_HEIGHT};
-    for (int i = 0; i < 2; ++i) {
-        int &field = i == 0 ? s.width : s.height;
-        if (const std::optional<int> n = ReadNumber(ReadResolution, field, 9999, &i))
-            field = std::max(*n, least[i]);
-    }
-}
-
-void SamplesEntry()
-{
-    if (const std::optional<int> n = ReadNumber(ReadSamples, s.samples, 64, nullptr))
-        s.samples = std::max(*n, 2);
-}
-
-size_page::size_page(const int sizes[][2], int n) : count(std::clamp(n, 0, MAX_SIZES))
+size_page::size_page(const int listed[][2], int n) : count(std::clamp(n, 0, MAX_SIZES))
 {
     for (int k = 0; k < count; ++k) {
         const auto at = static_cast<size_t>(k);
-        std::snprintf(texts[at].data(), texts[at].size(), "%dx%d", sizes[k][0], sizes[k][1]);
-        items[at] = {10, 7 + k, 20, texts[at].data(), k + 1};
+        sizes[at] = {listed[k][0], listed[k][1]};
+        std::snprintf(texts[at].data(), texts[at].size(), "%dx%d", listed[k][0], listed[k][1]);
+        items[at] = {10, FIRST_CHOICE_ROW + k, 20, texts[at].data(), k + 1};
     }
-    items[static_cast<size_t>(count)] = {10, 7 + count, 20, "Other...", -1};
-    items[static_cast<size_t>(count) + 1] = {10, 23, 20, "Cancel", 0};
+    items[static_cast<size_t>(count)] = {10, FIRST_CHOICE_ROW + count, 20, "Other...", OTHER};
+    items[static_cast<size_t>(count) + 1] = {10, LAST_ROW, 20, "Cancel", CANCEL};
 }
 
-void ResolutionMenu()
+void ResolutionMenu(session &ses)
 {
-    int sizes[size_page::MAX_SIZES][2];
-    const int count = ImageModes(s.backend, s.flags, sizes, size_page::MAX_SIZES);
+    int listed[size_page::MAX_SIZES][2];
+    const int count = ImageModes(ses.rec.backend, ses.rec.flags, listed, size_page::MAX_SIZES);
     if (count == 0) { // any size will do, or none is listed
-        ChooseResolution();
+        ChooseResolution(ses);
         return;
     }
-    const size_page page(sizes, count);
-    menu_question = "Please choose a display size:";
-    menu_title = "Vantor Resolution";
-    const int result = ImageMenu(DrawMenu, page.count + 2, page.items.data(), 0);
-    if (result == -1) { // "Other...", or a failed wait, which the entry then reports
-        ChooseResolution();
-    } else if (result > 0 && result <= page.count) {
-        s.width = sizes[result - 1][0];
-        s.height = sizes[result - 1][1];
+    const size_page sizes(listed, count);
+    const page<asked> question{"Vantor Resolution",
+                               std::span(sizes.items.data(), static_cast<size_t>(count) + 2),
+                               DrawQuestion, Answer};
+    asked state{"Please choose a display size:"};
+    RunPage(question, ses, state, sizes.items[0].return_code);
+    if (state.answer == size_page::OTHER) {
+        ChooseResolution(ses);
+    } else if (state.answer > 0 && state.answer <= sizes.count) {
+        const auto &[width, height] = sizes.sizes[static_cast<size_t>(state.answer - 1)];
+        ses.rec.width = width;
+        ses.rec.height = height;
     }
 }

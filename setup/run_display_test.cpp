@@ -7,10 +7,10 @@
 // record (not the saved file) and --confirm, in the setup's current folder,
 // which holds the game's data files. Nothing is written to the settings file.
 //
-// While it runs the setup's window stays alive: the page is redrawn at every
-// tick of the library's timer, without its items, and keys and clicks are
-// ignored; the library's own keys still work. Closing the setup's window (or
-// its quit key) ends both programs, the settings file untouched, as on every
+// While it runs the setup's window stays alive: the page the caller draws
+// (the graphics page without its items) is redrawn at every tick of the
+// library's timer, and keys and clicks are ignored; the library's own keys still work. Closing the
+// setup's window (or its quit key) ends both programs, the settings file untouched, as on every
 // page. A display test that has not ended after 30 s is ended (asked first,
 // so that it can put the display back; then forced).
 //
@@ -25,15 +25,13 @@
 // For the tests, VANTOR_TEST_SECONDS (a positive number of seconds) replaces
 // the 30-second limit.
 
-#include "setup.h"
+#include "run_display_test.h"
 
 #include "platform.h"
 #include "process.h"
 
 #include <cstdio>
 #include <cstdlib>
-
-settings kept_display = defaults;
 
 namespace {
 
@@ -42,7 +40,6 @@ constexpr long DEFAULT_LIMIT_SECONDS = 30;
 constexpr int EXIT_KEPT = 0;
 constexpr int EXIT_REVERTED = 3;
 constexpr size_t STATUS_MAX = 63; // the library's status line
-constexpr int TEST_ITEM = 7;
 
 // The running display test; a static owner, so that the program ending while
 // it runs (the window closed, the quit key) ends it too.
@@ -59,37 +56,12 @@ long LimitSeconds()
     return seconds > 0 && seconds < 3600 ? seconds : DEFAULT_LIMIT_SECONDS;
 }
 
-// The graphics page while the test runs: its lines and, in place of the
-// bars, its items' labels dimmed, with "Testing the display..." pulsing for
-// the item chosen.
-void DrawTestingPage()
-{
-    DrawGraphicsMenu();
-    for (const menuitem &item : graphics_items) {
-        const float centre = static_cast<float>(item.x) + static_cast<float>(item.width) / 2;
-        const bool chosen = item.return_code == TEST_ITEM;
-        TextC(centre, static_cast<float>(item.y), chosen ? "Testing the display..." : item.text,
-              chosen ? ImageFlash(palette::TEXT) : palette::INACTIVE);
-    }
-}
-
 test_verdict Failed(std::string reason)
 {
     return {test_outcome::failed, std::move(reason)};
 }
 
 } // namespace
-
-void RestoreDisplayFields(settings &rec, const settings &from)
-{
-    constexpr int tried_flags = IMAGE_FULLSCREEN | IMAGE_ACCUM;
-    rec.backend = from.backend;
-    rec.width = from.width;
-    rec.height = from.height;
-    rec.flags = (rec.flags & ~tried_flags) | (from.flags & tried_flags);
-    rec.antialias = from.antialias;
-    rec.samples = from.samples;
-}
 
 test_verdict JudgeDisplayTest(int exit_status, const std::string &output)
 {
@@ -115,18 +87,18 @@ std::string StatusLine(const test_verdict &verdict)
 {
     switch (verdict.outcome) {
     case test_outcome::kept:
-        return "Settings kept.";
+        return status::KEPT;
     case test_outcome::reverted:
-        return "Settings reverted.";
+        return status::REVERTED;
     case test_outcome::failed:
         break;
     }
-    std::string line = "Display test failed: " + verdict.reason;
+    std::string line = status::TEST_FAILED + verdict.reason;
     if (line.size() > STATUS_MAX) line = line.substr(0, STATUS_MAX - 3) + "...";
     return line;
 }
 
-test_verdict RunDisplayTest(const settings &rec)
+test_verdict RunDisplayTest(const session &ses, void (*waiting)(const session &ses))
 {
     const std::string own = platform::OwnPath();
     const std::string name = std::string(TEST_PROGRAM) + platform::program_suffix;
@@ -134,7 +106,7 @@ test_verdict RunDisplayTest(const settings &rec)
     const std::string program = own.substr(0, own.find_last_of("/\\") + 1) + name;
     if (platform::Absent(program.c_str())) return Failed(name + " is missing");
 
-    std::string line = FormatSettings(rec);
+    std::string line = FormatSettings(ses.rec);
     line.pop_back(); // the line break
     platform::child_process &child = TestProcess();
     std::string error;
@@ -148,7 +120,7 @@ test_verdict RunDisplayTest(const settings &rec)
             child.Stop(platform::child_process::stop_grace_ms);
             return Failed("no answer in " + std::to_string(limit) + " s");
         }
-        DrawTestingPage();
+        waiting(ses);
         ImageUpdate();
         SDL_Event event;
         if (!ImageWaitEvent(&event)) Die(ImageError());
@@ -157,13 +129,18 @@ test_verdict RunDisplayTest(const settings &rec)
     return JudgeDisplayTest(child.ExitStatus(), child.Output());
 }
 
-void TestDisplay()
+void ApplyVerdict(session &ses, const test_verdict &verdict)
 {
-    const test_verdict verdict = RunDisplayTest(s);
     if (verdict.outcome == test_outcome::kept)
-        kept_display = s;
+        ses.kept = ses.rec;
     else
-        RestoreDisplayFields(s, kept_display);
+        RestoreDisplayFields(ses.rec, ses.kept);
+}
+
+void TestDisplay(session &ses, void (*waiting)(const session &ses))
+{
+    const test_verdict verdict = RunDisplayTest(ses, waiting);
+    ApplyVerdict(ses, verdict);
     const std::string line = StatusLine(verdict);
     ImageStatus("%s", line.c_str());
     std::printf("%s\n", line.c_str());

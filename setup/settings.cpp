@@ -52,12 +52,10 @@ bool SkipByteOrderMark(Source &src)
 template <class Source>
 int ReadFields(Source &src, settings &s)
 {
-    int32_t *fields[] = {&s.backend, &s.width,   &s.height,  &s.flags,  &s.antialias,
-                         &s.samples, &s.gamma_r, &s.gamma_g, &s.gamma_b};
     int count = 0;
     if (!SkipByteOrderMark(src)) return 0;
-    for (int32_t *field : fields) {
-        if (!ReadDecimal(src, *field)) break;
+    for (const settings_field &field : settings_fields) {
+        if (!ReadDecimal(src, s.*field.member)) break;
         ++count;
     }
     return count;
@@ -73,10 +71,18 @@ int ParseSettings(std::string_view text, settings &s)
 
 std::string FormatSettings(const settings &s)
 {
-    char line[9 * sizeof "-2147483648 "];
-    std::snprintf(line, sizeof line, "%d %d %d %d %d %d %d %d %d\n", s.backend, s.width, s.height,
-                  s.flags, s.antialias, s.samples, s.gamma_r, s.gamma_g, s.gamma_b);
-    return line;
+    std::string line;
+    for (const settings_field &field : settings_fields)
+        line += (line.empty() ? "" : " ") + std::to_string(s.*field.member);
+    return line + "\n";
+}
+
+void RestoreDisplayFields(settings &rec, const settings &from)
+{
+    for (const settings_field &field : settings_fields) {
+        int &value = rec.*field.member;
+        value = (value & ~field.tried) | (from.*field.member & field.tried);
+    }
 }
 
 int LoadSettingsFrom(const char *path, settings *settingsp)

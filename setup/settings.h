@@ -3,29 +3,59 @@
 // The file "Vantor Settings" in the user's application-data folder holds one
 // line of nine decimal integers in the record's order, separated by single
 // spaces: with the defaults "0 800 600 1 0 2 22 22 22". It is what the setup
-// leaves for the game.
+// leaves for the game, and the record is the display library's own
+// image_config, so that what is read opens the display as it stands.
+//
+// Every field is described once, in `settings_fields`: its name, default,
+// the range the pages produce and what "Test display" tries of it. Reading,
+// writing, the command line's --settings and its help, the revert of a
+// tried display and the tests all follow that table.
 #pragma once
 
 #include "image.h"
 
-#include <cstdint>
+#include <array>
 #include <string>
 #include <string_view>
 
-struct settings {
-    int32_t backend; // backend_id: 0 OpenGL, 1 SDL
-    int32_t width;   // display size in pixels
-    int32_t height;
-    int32_t flags;     // image.h's IMAGE_FULLSCREEN, IMAGE_ACCUM and
-                       // IMAGE_SOFTWARE_GAMMA; other bits are carried through
-    int32_t antialias; // 0 off, 1 on
-    int32_t samples;   // supersampling samples per pixel, 2..64
-    int32_t gamma_r;   // gamma in tenths (22 means 2.2), 1..50
-    int32_t gamma_g;
-    int32_t gamma_b;
+using settings = image_config;
+
+// One field of the record.
+struct settings_field {
+    const char *name;      // as the usage text names it
+    int settings::*member; // where it lives in the record
+    int fallback;          // the default, for a first run and a short file
+    int low, high;         // what the pages produce; a file may hold anything
+    int tried;             // the bits "Test display" tries and a revert puts back
 };
 
-inline constexpr settings defaults{BACKEND_GL, 800, 600, IMAGE_FULLSCREEN, 0, 2, 22, 22, 22};
+inline constexpr int ALL_BITS = ~0;
+inline constexpr int TRIED_FLAGS = IMAGE_FULLSCREEN | IMAGE_ACCUM; // not IMAGE_SOFTWARE_GAMMA
+inline constexpr int MAX_SIZE = 9999; // the widest and highest display typed in
+inline constexpr int MIN_SAMPLES = 2; // supersampling samples per pixel
+inline constexpr int MAX_SAMPLES = 64;
+inline constexpr int MIN_GAMMA = 1;  // gamma in tenths: 0.1 ..
+inline constexpr int MAX_GAMMA = 50; // .. 5.0
+
+// In the file's order.
+inline constexpr std::array<settings_field, 9> settings_fields{{
+    {"backend", &settings::backend, BACKEND_GL, BACKEND_GL, BACKEND_SDL, ALL_BITS},
+    {"width", &settings::width, 800, IMAGE_MIN_WIDTH, MAX_SIZE, ALL_BITS},
+    {"height", &settings::height, 600, IMAGE_MIN_HEIGHT, MAX_SIZE, ALL_BITS},
+    {"flags", &settings::flags, IMAGE_FULLSCREEN, 0,
+     IMAGE_FULLSCREEN | IMAGE_ACCUM | IMAGE_SOFTWARE_GAMMA, TRIED_FLAGS},
+    {"antialias", &settings::antialias, 0, 0, 1, ALL_BITS},
+    {"samples", &settings::samples, MIN_SAMPLES, MIN_SAMPLES, MAX_SAMPLES, ALL_BITS},
+    {"red-gamma", &settings::gamma_r, 22, MIN_GAMMA, MAX_GAMMA, 0},
+    {"green-gamma", &settings::gamma_g, 22, MIN_GAMMA, MAX_GAMMA, 0},
+    {"blue-gamma", &settings::gamma_b, 22, MIN_GAMMA, MAX_GAMMA, 0},
+}};
+
+inline constexpr settings defaults = [] {
+    settings rec{};
+    for (const settings_field &f : settings_fields) rec.*f.member = f.fallback;
+    return rec;
+}();
 
 // The path of the settings file, the same text on every call.
 const char *ConfFile();
@@ -55,3 +85,8 @@ int ParseSettings(std::string_view text, settings &s);
 
 // The file's line, line break included.
 std::string FormatSettings(const settings &s);
+
+// Puts back the bits of every field that "Test display" tries (back-end,
+// size, the full-screen and accumulation-buffer bits of flags, antialias,
+// samples) from `from`; gamma and the other bits of flags stay.
+void RestoreDisplayFields(settings &rec, const settings &from);

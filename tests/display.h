@@ -3,6 +3,7 @@
 
 #include "image_internal.h"
 #include "portable.h"
+#include "setup.h"
 
 #include <SDL_opengl.h>
 #include <gtest/gtest.h>
@@ -31,6 +32,16 @@ inline void Open(int backend = BACKEND_SDL, int width = 600, int height = 375,
     StartSDL(backend == BACKEND_GL);
     ASSERT_EQ(ImageInit(backend, width, height, 0, 2, 22, 22, 22, flags), 0) << ImageError();
     ImageClear(); // a new screen surface holds whatever its memory held
+}
+
+// A page's frame as the menu widget draws it, not presented; the item at
+// index `selected` highlighted.
+template <class State>
+void DrawPage(const page<State> &shown, const session &ses, State &state, int selected = -1)
+{
+    page_frame<State> frame{shown, ses, state};
+    vimage::DrawMenuFrame(DrawFrame<State>, &frame, static_cast<int>(shown.items.size()),
+                          shown.items.data(), selected);
 }
 
 // A frame as 0xRRGGBB pixels, top row first.

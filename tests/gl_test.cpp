@@ -2,8 +2,8 @@
 // OpenGL has.
 
 #include "display.h"
+#include "pages.h"
 #include "png_write.h"
-#include "setup.h"
 
 namespace {
 
@@ -28,9 +28,10 @@ frame MainPage(int backend, int width, int height, const std::string &picture)
 {
     EXPECT_EQ(ImageInit(backend, width, height, 0, 2, 22, 22, 22, IMAGE_SOFTWARE_GAMMA), 0)
         << ImageError();
-    logo_loaded = ImageLoad(&logo, "logo.png", 8, 4, 0) == 0; // each back-end's own logo
-    vimage::DrawMenuFrame([](void *) { DrawMainMenu(); }, nullptr,
-                          static_cast<int>(main_items.size()), main_items.data(), -1);
+    session ses;
+    ses.logo_loaded = ImageLoad(&ses.logo, "logo.png", 8, 4, 0) == 0; // each back-end's own logo
+    no_state stateless;
+    DrawPage(main_page, ses, stateless);
     image opaque{}, blended{}, none{};
     EXPECT_EQ(ImageLoad(&opaque, picture.c_str(), 2, 1, 0), 0) << ImageError();
     EXPECT_EQ(ImageLoad(&blended, picture.c_str(), 2, 1, 1), 0) << ImageError();

@@ -2,25 +2,30 @@
 
 #include "display.h"
 #include "display_report.h"
-#include "setup.h"
+#include "gamma_page.h"
+#include "pages.h"
+#include "questions.h"
+#include "run_display_test.h"
 
 #include <climits>
 #include <set>
 
 TEST(Pages, HandEditedValuesSizeListRowsTestDisplayVerdictRevertAdvice)
 {
-    s = defaults;
-    EXPECT_STREQ(MainSummary().text, "OpenGL, 800x600 (Full screen)");
+    settings s = defaults;
+    EXPECT_STREQ(MainSummary(s).text, "OpenGL, 800x600 (Full screen)");
     s.backend = 1, s.flags = IMAGE_SOFTWARE_GAMMA | IMAGE_ACCUM; // other bits leave the mode
-    EXPECT_STREQ(MainSummary().text, "SDL, 800x600 (Windowed)");
+    EXPECT_STREQ(MainSummary(s).text, "SDL, 800x600 (Windowed)");
     s = {-1, INT_MIN, INT_MIN, -1, 0, 2, 22, 22, 22}; // the longest line
-    EXPECT_STREQ(MainSummary().text, "Unknown back-end, -2147483648x-2147483648 (Full screen)");
+    EXPECT_STREQ(MainSummary(s).text, "Unknown back-end, -2147483648x-2147483648 (Full screen)");
     EXPECT_EQ(std::string(GammaText(22).text) + GammaText(50).text + GammaText(1).text,
               "2.25.00.1");
-    // Numeric entry at the int limits and above the maximum.
+    // Numeric entry at the int limits and at and above the maximum.
     constexpr auto TYPING = entry_state::typing;
     const std::tuple<int, int, int, entry_state, int> entries[] = {
-        {6, 64, '4', TYPING, 64}, // the maximum itself
+        {6, samples_entry.max, '4', TYPING, 64}, // the maximum itself
+        {6, samples_entry.max, '5', TYPING, 6},
+        {999, width_entry.max, '9', TYPING, 9999},
         {-45, 9999, SDLK_BACKSPACE, TYPING, -4},
         {INT_MAX, INT_MAX, '7', TYPING, INT_MAX},
         {INT_MIN, 9999, '1', TYPING, INT_MIN},
@@ -55,9 +60,18 @@ TEST(Pages, HandEditedValuesSizeListRowsTestDisplayVerdictRevertAdvice)
     };
     for (const auto &[verdict, reason] : verdicts)
         EXPECT_EQ(StatusLine(verdict), "Display test failed: " + reason);
-    settings rec{0, 1, 2, -1, 4, 5, 6, 7, 8};
-    RestoreDisplayFields(rec, {1, 640, 480, 4 | 8, 0, 2, 22, 22, 22});
-    EXPECT_EQ(FormatSettings(rec), "1 640 480 -4 0 2 6 7 8\n"); // flag bits 0 and 1 only
+    // Kept, then reverted: back to what was kept, not to what was read; the
+    // fields tried only, and of the flags bits 0 and 1 only.
+    session ses;
+    ses.rec = ses.kept = {0, 1, 2, 4 | 8, 4, 5, 6, 7, 8};
+    ses.rec.width = 640;
+    ApplyVerdict(ses, {test_outcome::kept, {}});
+    ses.rec = {1, 800, 480, -1, 0, 2, 22, 23, 24};
+    ApplyVerdict(ses, {test_outcome::reverted, {}});
+    EXPECT_EQ(FormatSettings(ses.rec), "0 640 2 -4 4 5 22 23 24\n");
+    ses.rec.samples = 9;
+    ApplyVerdict(ses, {test_outcome::failed, "x"});
+    EXPECT_EQ(ses.rec.samples, 5);
 
     for (auto [name, software] : {std::pair{"Gallium 0.4 on softpipe", true},
                                   {"NVIDIA GeForce GTX 1060", false},
@@ -89,8 +103,9 @@ TEST(Pages, HandEditedValuesSizeListRowsTestDisplayVerdictRevertAdvice)
 TEST(GammaPicture, BandsOfFlatFieldsAndHalfLitPatternsLevelsAndSteps)
 {
     Open();
-    s = defaults;
-    DrawGammaMenu();
+    session ses;
+    gamma_state state;
+    DrawPage(gamma_page, ses, state);
     frame f = Frame();
     auto at = [&](int x, int y) { return f.At(x, 95 + y); };
     const Uint32 flat[4] = {0xBABABA, 0xBA0000, 0x00BA00, 0x0000BA}; // 186: gamma 2.2
@@ -106,8 +121,8 @@ TEST(GammaPicture, BandsOfFlatFieldsAndHalfLitPatternsLevelsAndSteps)
     // It follows the values, kept in range; the chosen channels' values shown.
     for (auto [g, b, mode, rgb, shown] :
          {std::tuple{10, 22, MODE_G, 0xBA7FBAu, 2}, {10, 500, MODE_ALL, 0xBA7FFBu, 7}}) {
-        s.gamma_g = g, s.gamma_b = b, gamma_mode = mode;
-        DrawGammaMenu();
+        ses.rec.gamma_g = g, ses.rec.gamma_b = b, state.mode = mode;
+        DrawPage(gamma_page, ses, state);
         f = Frame();
         EXPECT_EQ(std::vector({at(5, 0), at(5, 30), at(5, 60), at(5, 90)}),
                   std::vector({rgb, rgb & 0xFF0000, rgb & 0xFF00, rgb & 0xFF}));

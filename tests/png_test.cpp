@@ -3,7 +3,6 @@
 #include "display.h"
 #include "png_corpus.h"
 #include "png_write.h"
-#include "setup.h"
 
 #include <cerrno>
 #include <cstring>
@@ -199,9 +198,10 @@ TEST(Resample, CellsEqualTheDirectAreaSumAtEveryScaleFloatAsWorkedOut)
 TEST(Logo, MainPageShowsTheLogoReducedExactly)
 {
     Open();
-    ASSERT_EQ(ImageLoad(&logo, "logo.png", 8, 4, 0), 0) << ImageError();
-    logo_loaded = true;
-    DrawMainMenu();
+    session ses;
+    ASSERT_EQ(ImageLoad(&ses.logo, "logo.png", 8, 4, 0), 0) << ImageError();
+    ses.logo_loaded = true;
+    DrawPageTop(ses, "");
     const frame f = Frame();
     // The file at its own size, top row first.
     const picture full = vimage::LoadPNG("logo.png", {0, 0, false, false, true, true});
@@ -215,7 +215,7 @@ TEST(Logo, MainPageShowsTheLogoReducedExactly)
             }
             ASSERT_EQ(f.At(x, 7 + y), expected) << x << "," << y;
         }
-    image kept = logo; // a failed load leaves the record as it was
+    image kept = ses.logo; // a failed load leaves the record as it was
     EXPECT_EQ(ImageLoad(&kept, "no-such-logo.png", 8, 4, 0), -1);
-    EXPECT_EQ(kept.surfp, logo.surfp);
+    EXPECT_EQ(kept.surfp, ses.logo.surfp);
 }

@@ -454,9 +454,11 @@ display_refused|display|7 800 600 0 0 2 22 22 22|-|1|=|2:Vantor: No backends ava
 display_refused|display|1 1234 567 1 0 2 22 22 22|-|1|=|2:Vantor: [^;]+;Vantor: Not offered in full screen. try 1024x768
 display_refused|display|0 1234 567 1 0 2 22 22 22|-|1|=|2:Vantor: [^;]+;Vantor: Not offered in full screen. try 1024x768
 display_refused|display|0 40000 30000 0 0 2 22 22 22|-|1|=|2:Vantor: [^;]+
-# --confirm (Keep, Revert, the countdown: test_display): Escape, quit, close end with 3.
+# --confirm (Keep, Revert, the countdown: test_display): Escape, quit, close and the countdown
+# end with 3, even with "Keep" highlighted.
 confirm|display --confirm|0 640 480 0 0 2 18 20 24|Escape|3|=|
-confirm|display --confirm|0 640 480 0 0 2 18 20 24|ctrl+q|3|=|
-confirm|display --confirm|0 640 480 0 0 2 18 20 24|wmclose|3|=|
+confirm|display --confirm|0 640 480 0 0 2 18 20 24|Left ctrl+q|3|=|
+confirm|display --confirm|0 640 480 0 0 2 18 20 24|Left wmclose|3|=|
+confirm|display --confirm VANTOR_COUNTDOWN_SECONDS=2|0 640 480 0 0 2 18 20 24|Left|3|=|
 END
 )"
