@@ -165,8 +165,11 @@ command_line ParseCommandLine(program_id program, int argc, const char *const *a
             cl.confirm = true;
             break;
         case option_id::config:
-            if (value.empty()) {
-                cl.error = "--config needs a file name";
+            // "--config --reset" forgot the name: never a file called "--reset"
+            // (./--reset names one, if that is really meant).
+            if (value.empty() || value.starts_with("--")) {
+                cl.error = "--config needs a file name" +
+                           (value.empty() ? std::string() : ", not " + Quoted(value));
                 return cl;
             }
             cl.config = value;

@@ -121,6 +121,7 @@ TEST(CommandLine, OptionsOfEachProgram)
         {TEST, {"--settings=+1 2 3 4 5 6 7 99999999999 8"}, "- - |1 2 3 4 5 6 7 2147483647 8\n"},
         {SETUP, {"--settings", "1 2 3 4 5 6 7 8 9"}, "error"},
         {TEST, {"--reset"}, "error"},
+        {SETUP, {"--config", "--reset"}, "error"},
         {TEST, {"--settings", "1 2 3 4 5 6 7 8 9 10"}, "error"},
         {TEST, {"--settings", "1 2 3 4 5 6 7 8 9x"}, "error"},
         {TEST, {"--settings", "1 2 3 4 5 6 7 8 -"}, "error"},
