@@ -12,6 +12,7 @@
 #include "command_line.h"
 
 #include "platform.h"
+#include "window_scale.h"
 
 #include <array>
 #include <cstdio>
@@ -23,7 +24,7 @@
 
 namespace {
 
-enum class option_id { settings, confirm, config, reset, help, version };
+enum class option_id { settings, confirm, config, reset, scale, help, version };
 
 constexpr unsigned FOR_SETUP = 1;
 constexpr unsigned FOR_TEST = 2;
@@ -37,7 +38,7 @@ struct option_spec {
     const char *help;
 };
 
-constexpr std::array<option_spec, 6> options{{
+constexpr std::array<option_spec, 7> options{{
     {"--settings", option_id::settings, "\"N N N N N N N N N\"", FOR_TEST,
      "open the display with these nine settings, in the\n"
      "    settings file's order, instead of the saved ones"},
@@ -49,6 +50,9 @@ constexpr std::array<option_spec, 6> options{{
     {"--reset", option_id::reset, nullptr, FOR_SETUP,
      "write the default settings to the settings file, print\n"
      "    its path and end"},
+    {"--scale", option_id::scale, "N", FOR_SETUP,
+     "draw the window N times 600 x 375 pixels (a whole number;\n"
+     "    at most what fits the screen)"},
     {"--help", option_id::help, nullptr, FOR_BOTH, "print this help and end"},
     {"--version", option_id::version, nullptr, FOR_BOTH, "print the version and end"},
 }};
@@ -176,6 +180,13 @@ command_line ParseCommandLine(program_id program, int argc, const char *const *a
             break;
         case option_id::reset:
             cl.reset = true;
+            break;
+        case option_id::scale:
+            cl.scale = PositiveWhole(value.c_str());
+            if (cl.scale == 0) {
+                cl.error = "--scale needs a positive whole number, such as 2";
+                return cl;
+            }
             break;
         case option_id::help:
             cl.help = true;

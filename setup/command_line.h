@@ -20,6 +20,7 @@ struct command_line {
     bool version = false;
     bool reset = false;                // vantor-setup: write the defaults and end
     bool confirm = false;              // vantor-display-test: ask "Keep these settings?"
+    int scale = 0;                     // vantor-setup: its window's scale; 0 when not given
     std::optional<std::string> config; // the settings file to use instead of the usual one
     std::optional<settings> tested;    // vantor-display-test: the record to open
     std::string error;                 // what is wrong, for the user

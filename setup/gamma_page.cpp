@@ -9,14 +9,19 @@
 // 0.1 until they do, for one channel or for all three.
 //
 // The test picture is exact pixels: it is copied straight onto the screen
-// surface (the setup's window is always the SDL back-end), unscaled and
-// without the library's colour correction, so that the user judges the
-// display's own response. It is built in the screen's pixel format and only
-// rebuilt when a value changed, so the redraw at every tick is one copy.
+// surface (the setup's window is always the SDL back-end), without the
+// library's colour correction, so that the user judges the display's own
+// response. It is built in the screen's pixel format and only rebuilt when a
+// value changed, so the redraw at every tick is one copy.
 //
-// Picture layout (600 x 120 pixels, placed at pixel (0, 95)): four bands of
-// 30 rows, white, red, green, blue; in each, rows 0..13 are the flat field and
-// rows 14..29 the patterns, in three sections of 200 columns.
+// Picture layout, at p pixels a canvas unit (15 in the 600 x 375 window): the
+// canvas's whole width, 8 units high from 19/3 units down (at p = 15, 600 x
+// 120 pixels at (0, 95)). Four bands of 2 units, white, red, green, blue; in
+// each, the top 14/15 of a unit is the flat field and the rest the patterns,
+// in three sections a third of the width each. However large the window, the
+// patterns alternate every device pixel, counted from each section's top
+// left corner: a window scaled by N covers the same part of the page with N
+// times the pixels each way, never with patterns N pixels wide.
 
 #include "gamma_page.h"
 
@@ -29,9 +34,31 @@
 namespace {
 
 constexpr int TILE = 8;
-constexpr int PICTURE_W = 600, PICTURE_H = 120;
-constexpr int PICTURE_Y = 95;
-constexpr int BAND = 30, PATTERN_Y = 14, FLAT_ROWS = PATTERN_Y;
+constexpr int BANDS = 4;
+constexpr int SECTIONS = 3;
+// In fifteenths of a unit, the pixels of the 600 x 375 window.
+constexpr int STEP = 15;
+constexpr int CANVAS_W = 40; // units
+constexpr int PICTURE_Y = 95, BAND = 30, FLAT_ROWS = 14;
+
+// Where the picture's parts lie on a canvas of `unit` pixels a unit, in
+// pixels from the picture's top left corner; placed at (x, y) on the screen.
+struct picture_layout {
+    int unit = 0, x = 0, y = 0;
+    int width() const { return CANVAS_W * unit; }
+    int height() const { return BANDS * Rows(BAND); }
+    int Rows(int fifteenths) const { return (fifteenths * unit + STEP / 2) / STEP; }
+    int Section(int k) const { return width() * k / SECTIONS; }
+};
+
+picture_layout LayoutOnScreen()
+{
+    picture_layout at;
+    at.unit = ImageX(1) - ImageX(0);
+    at.x = ImageX(0);
+    at.y = ImageY(0) + PICTURE_Y * at.unit / STEP;
+    return at;
+}
 
 // The codes of the page's items: the first four choose the channels
 // (MODE_R + 1 ...), the next two step their gamma.
@@ -89,17 +116,30 @@ bool MakeTiles(test_picture &picture)
     return true;
 }
 
-void Fill(SDL_Surface *surface, int y, Uint8 r, Uint8 g, Uint8 b)
+SDL_Rect Rect(int x, int y, int w, int h)
 {
-    SDL_Rect rect{0, static_cast<Sint16>(y), PICTURE_W, FLAT_ROWS};
-    SDL_FillRect(surface, &rect, SDL_MapRGB(surface->format, r, g, b));
+    return {static_cast<Sint16>(x), static_cast<Sint16>(y), static_cast<Uint16>(w),
+            static_cast<Uint16>(h)};
 }
 
-void BuildPicture(test_picture &picture, const settings &s, SDL_Surface *screen)
+// Covers `area` with the tile, repeated from the area's top left corner.
+void Tile(SDL_Surface *tile, SDL_Surface *pic, SDL_Rect area)
 {
-    if (!picture.surfp) {
+    SDL_SetClipRect(pic, &area);
+    for (int y = area.y; y < area.y + area.h; y += TILE)
+        for (int x = area.x; x < area.x + area.w; x += TILE) {
+            SDL_Rect at = Rect(x, y, 0, 0);
+            SDL_BlitSurface(tile, nullptr, pic, &at);
+        }
+    SDL_SetClipRect(pic, nullptr);
+}
+
+void BuildPicture(test_picture &picture, const settings &s, SDL_Surface *screen,
+                  const picture_layout &at)
+{
+    if (!picture.surfp || picture.surfp->w != at.width() || picture.surfp->h != at.height()) {
         const SDL_PixelFormat *f = screen->format;
-        picture.surfp.reset(SDL_CreateRGBSurface(SDL_HWSURFACE, PICTURE_W, PICTURE_H,
+        picture.surfp.reset(SDL_CreateRGBSurface(SDL_HWSURFACE, at.width(), at.height(),
                                                  f->BitsPerPixel, f->Rmask, f->Gmask, f->Bmask,
                                                  f->Amask));
         if (!picture.surfp) return;
@@ -108,30 +148,32 @@ void BuildPicture(test_picture &picture, const settings &s, SDL_Surface *screen)
     const auto r = static_cast<Uint8>(GammaLevel(s.gamma_r));
     const auto g = static_cast<Uint8>(GammaLevel(s.gamma_g));
     const auto b = static_cast<Uint8>(GammaLevel(s.gamma_b));
-    Fill(pic, 0, r, g, b);
-    Fill(pic, BAND, r, 0, 0);
-    Fill(pic, 2 * BAND, 0, g, 0);
-    Fill(pic, 3 * BAND, 0, 0, b);
-    // The bands from the top: white (channel 3), red, green, blue.
-    constexpr int band_channel[4] = {WHITE, 0, 1, 2};
-    for (int band = 0; band < 4; ++band)
+    // The bands from the top: white, red, green, blue.
+    const Uint32 flat[BANDS] = {SDL_MapRGB(pic->format, r, g, b), SDL_MapRGB(pic->format, r, 0, 0),
+                                SDL_MapRGB(pic->format, 0, g, 0), SDL_MapRGB(pic->format, 0, 0, b)};
+    constexpr int band_channel[BANDS] = {WHITE, 0, 1, 2};
+    const int flat_rows = at.Rows(FLAT_ROWS), band_rows = at.Rows(BAND);
+    for (int band = 0; band < BANDS; ++band) {
+        const int top = band * band_rows;
+        SDL_Rect field = Rect(0, top, at.width(), flat_rows);
+        SDL_FillRect(pic, &field, flat[band]);
         for (int kind = 0; kind < PATTERNS; ++kind) {
             SDL_Surface *tile =
                 picture.tiles[static_cast<size_t>(4 * kind + band_channel[band])].get();
-            for (int row = 0; row < 2; ++row)
-                for (int col = 0; col < 25; ++col) {
-                    SDL_Rect at{static_cast<Sint16>(TILE * col + 200 * kind),
-                                static_cast<Sint16>(BAND * band + PATTERN_Y + TILE * row), 0, 0};
-                    SDL_BlitSurface(tile, nullptr, pic, &at);
-                }
+            Tile(tile, pic,
+                 Rect(at.Section(kind), top + flat_rows, at.Section(kind + 1) - at.Section(kind),
+                      band_rows - flat_rows));
         }
+    }
     picture.built_for = {s.gamma_r, s.gamma_g, s.gamma_b};
+    picture.layout_unit = at.unit;
     picture.built = true;
 }
 
-bool PictureCurrent(const test_picture &picture, const settings &s)
+bool PictureCurrent(const test_picture &picture, const settings &s, const picture_layout &at)
 {
-    return picture.built && picture.built_for == std::array{s.gamma_r, s.gamma_g, s.gamma_b};
+    return picture.built && picture.layout_unit == at.unit &&
+           picture.built_for == std::array{s.gamma_r, s.gamma_g, s.gamma_b};
 }
 
 bool SameFormat(const SDL_PixelFormat *a, const SDL_PixelFormat *b)
@@ -140,24 +182,26 @@ bool SameFormat(const SDL_PixelFormat *a, const SDL_PixelFormat *b)
            a->Bmask == b->Bmask && a->BitsPerPixel > 8;
 }
 
-// Copies the picture onto the screen at row PICTURE_Y. It is made in the
+// Copies the picture onto the screen at its place. It is made in the
 // screen's format, so this is a copy of rows; SDL's blit of the same surfaces
 // goes pixel by pixel on sdl12-compat and costs several times more.
-void CopyToScreen(SDL_Surface *pic, SDL_Surface *screen)
+void CopyToScreen(SDL_Surface *pic, SDL_Surface *screen, const picture_layout &at)
 {
     if (!SameFormat(pic->format, screen->format)) {
-        SDL_Rect at{0, PICTURE_Y, 0, 0};
-        SDL_BlitSurface(pic, nullptr, screen, &at);
+        SDL_Rect to = Rect(at.x, at.y, 0, 0);
+        SDL_BlitSurface(pic, nullptr, screen, &to);
         return;
     }
-    const int rows = std::min(pic->h, screen->h - PICTURE_Y);
-    const size_t bytes =
-        static_cast<size_t>(std::min(pic->w, screen->w)) * pic->format->BytesPerPixel;
-    if (rows <= 0 || SDL_LockSurface(screen) < 0) return;
+    const int rows = std::min(pic->h, screen->h - at.y);
+    const int bpp = pic->format->BytesPerPixel;
+    const int columns = std::min(pic->w, screen->w - at.x);
+    if (rows <= 0 || columns <= 0 || at.x < 0 || at.y < 0 || SDL_LockSurface(screen) < 0) return;
     if (SDL_LockSurface(pic) == 0) {
         for (int y = 0; y < rows; ++y)
-            std::memcpy(static_cast<Uint8 *>(screen->pixels) + (PICTURE_Y + y) * screen->pitch,
-                        static_cast<const Uint8 *>(pic->pixels) + y * pic->pitch, bytes);
+            std::memcpy(static_cast<Uint8 *>(screen->pixels) + (at.y + y) * screen->pitch +
+                            at.x * bpp,
+                        static_cast<const Uint8 *>(pic->pixels) + y * pic->pitch,
+                        static_cast<size_t>(columns * bpp));
         SDL_UnlockSurface(pic);
     }
     SDL_UnlockSurface(screen);
@@ -173,11 +217,12 @@ void DrawGammaLines(const session &ses, gamma_state &state)
     test_picture &picture = state.picture;
     SDL_Surface *screen = SDL_GetVideoSurface();
     if (!picture.tiles_ready) picture.tiles_ready = MakeTiles(picture);
-    if (picture.tiles_ready && screen && !PictureCurrent(picture, ses.rec))
-        BuildPicture(picture, ses.rec, screen);
+    const picture_layout at = LayoutOnScreen();
+    if (picture.tiles_ready && screen && !PictureCurrent(picture, ses.rec, at))
+        BuildPicture(picture, ses.rec, screen, at);
 
     TextC(20, 5, "Please match the brightness of the patterns below:", palette::TEXT);
-    if (picture.built && screen) CopyToScreen(picture.surfp.get(), screen);
+    if (picture.built && screen) CopyToScreen(picture.surfp.get(), screen, at);
     const int values[3] = {ses.rec.gamma_r, ses.rec.gamma_g, ses.rec.gamma_b};
     for (int c = 0; c < 3; ++c)
         if (Shows(state.mode, c))

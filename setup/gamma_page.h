@@ -16,6 +16,7 @@ struct test_picture {
     bool tiles_ready = false;
     surface_ptr surfp;
     std::array<int, 3> built_for{}; // gamma_r, gamma_g, gamma_b
+    int layout_unit = 0;            // and the canvas's pixels a unit
     bool built = false;
 };
 

@@ -21,7 +21,9 @@
 #include "pages.h"
 
 #include "platform.h"
+#include "window_scale.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 extern "C" int SDL_main(int argc, char *argv[])
@@ -34,9 +36,18 @@ extern "C" int SDL_main(int argc, char *argv[])
     std::atexit(SDL_Quit);
     SDL_WM_SetCaption("Vantor Setup", "Vantor Setup");
 
-    // BACKEND_SDL, 600 x 375 windowed, no antialiasing, gamma 2.2, colours
-    // corrected in software.
-    constexpr image_config window{BACKEND_SDL, 600, 375, IMAGE_SOFTWARE_GAMMA, 0, 2, 22, 22, 22};
+    // BACKEND_SDL, 600 x 375 windowed times the scale (or full screen under
+    // gamescope), no antialiasing, gamma 2.2, colours corrected in software.
+    const SDL_VideoInfo *desktop = SDL_GetVideoInfo(); // before a window: the desktop's size
+    const window_size size = ChooseWindow(
+        ScaleInputs(cl.scale, desktop ? desktop->current_w : 0, desktop ? desktop->current_h : 0));
+    if (!size.warning.empty()) std::fprintf(stderr, "%s\n", size.warning.c_str());
+    const image_config window{
+        BACKEND_SDL, size.width,
+        size.height, IMAGE_SOFTWARE_GAMMA | (size.fullscreen ? IMAGE_FULLSCREEN : 0),
+        0,           2,
+        22,          22,
+        22};
     if (ImageInitConfig(&window) < 0) Die(ImageError());
     ImageClear();
     ImagePleaseWait();

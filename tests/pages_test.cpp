@@ -6,6 +6,7 @@
 #include "pages.h"
 #include "questions.h"
 #include "run_display_test.h"
+#include "window_scale.h"
 
 #include <climits>
 #include <set>
@@ -100,6 +101,7 @@ TEST(Pages, HandEditedValuesSizeListRowsTestDisplayVerdictRevertAdvice)
 }
 
 // 600 x 120 pixels from y 95: white, red, green, blue bands, flat over half-lit; the levels.
+// (The flows check the picture in windows scaled by 2 and at the Steam Deck's size.)
 TEST(GammaPicture, BandsOfFlatFieldsAndHalfLitPatternsLevelsAndSteps)
 {
     Open();
@@ -139,4 +141,38 @@ TEST(GammaPicture, BandsOfFlatFieldsAndHalfLitPatternsLevelsAndSteps)
     for (auto [mode, step] : {std::pair{MODE_ALL, +1}, {MODE_ALL, -1}, {MODE_R, -1}})
         StepGamma(rec, mode, step);
     EXPECT_EQ(FormatSettings(rec), "0 800 600 1 0 2 1 -4 49\n");
+}
+
+// The setup's window: --scale, VANTOR_SCALE, gamescope, the desktop's DPI, GDK_SCALE, in that
+// order, then at most what fits the desktop (when its size is known).
+TEST(WindowScale, SourcesInOrderAndTheFit)
+{
+    struct row {
+        scale_inputs in;
+        int width, height;
+        bool fullscreen, warned;
+    };
+    const row rows[] = {
+        {{}, 600, 375, false, false},
+        {{.dpi = 192, .desktop_w = 2560, .desktop_h = 1600}, 1200, 750, false, false},
+        {{.dpi = 191, .gdk_scale = "2", .desktop_w = 2560, .desktop_h = 1600}, 600, 375, 0, 0},
+        {{.dpi = 288, .desktop_w = 1920, .desktop_h = 1080}, 1200, 750, false, false},
+        {{.option = 3, .variable = "2", .dpi = 96}, 1800, 1125, false, false},
+        {{.variable = "02", .gamescope = true, .desktop_w = 1280, .desktop_h = 800},
+         1200,
+         750,
+         0,
+         0},
+        {{.gamescope = true, .dpi = 192, .desktop_w = 1280, .desktop_h = 800}, 1280, 800, 1, 0},
+        {{.variable = "0", .dpi = 192}, 1200, 750, false, true},
+        {{.variable = "+2", .gdk_scale = "3"}, 1800, 1125, false, true},
+        {{.variable = "", .gdk_scale = "2x"}, 600, 375, false, true},
+        {{.option = 99999, .desktop_w = 1024, .desktop_h = 768}, 600, 375, false, false},
+    };
+    for (const row &r : rows) {
+        const window_size got = ChooseWindow(r.in);
+        EXPECT_EQ(std::tuple(got.width, got.height, got.fullscreen, !got.warning.empty()),
+                  std::tuple(r.width, r.height, r.fullscreen, r.warned))
+            << r.in.option << " " << (r.in.variable ? r.in.variable : "-") << " " << r.in.dpi;
+    }
 }

@@ -20,6 +20,7 @@ title='Vantor Setup' # the window to find
 ready=(157 352)      # a pixel of the page's last bar: bright once the page shows
 EOL=$'\n'            # how the settings file's line ends
 program_args=()      # the program's arguments
+screen=1024x768 xft_dpi="" # the Xvfb's screen and the desktop scale it publishes
 case_name=${1:-}
 tmp="" xvfb_pid="" setup_pid="" win=""
 
@@ -80,14 +81,21 @@ poll()
 # parallel, its gamma ramp set to 1.3 (the programs must leave it so).
 start_xvfb()
 {
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
+    Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp -noreset \
         3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
     xvfb_pid=$!
     poll grep -qsx '[0-9][0-9]*' "$tmp/display" || fail "Xvfb did not start: $(cat "$tmp/xvfb.log")"
     DISPLAY=:$(cat "$tmp/display")
     export DISPLAY
     xrandr --output screen --gamma 1.3:1.3:1.3 || fail "xrandr cannot set the gamma ramp"
+    [ -z "$xft_dpi" ] || echo "Xft.dpi: $xft_dpi" | xrdb -merge || fail "xrdb cannot set Xft.dpi"
     gamma_found=$(xrandr --verbose | grep Gamma)
+}
+
+stop_xvfb()
+{
+    [ -z "$xvfb_pid" ] || { kill -TERM "$xvfb_pid" && wait "$xvfb_pid"; } 2>/dev/null
+    xvfb_pid=""
 }
 
 # Starts $VANTOR_SETUP in $work with $program_args, and Xvfb when none runs;
@@ -201,7 +209,8 @@ looks_as()
 # A road's words: xdotool key names; press|move|release|click:X,Y (window pixels); close (as a
 # window manager asks, after a screenshot; wmclose at once); test:KEYS (keys for the display
 # test's page); focus (the setup's page again); said (the row's SAYS); untouched; save-fails;
-# lost (the display goes away); shoot; looks:NAME@RECTANGLE (see looks_as).
+# lost (the display goes away); shoot; looks:NAME@RECTANGLE (see looks_as); size:WxH (the
+# window's); tall:X,Y,W,H,LEAST-MOST; alternates:X,Y (see those).
 walk()
 {
     local word x y
@@ -229,9 +238,35 @@ walk()
             lost) kill -KILL "$xvfb_pid" && xvfb_pid="" ;;
             shoot) shoot ;;
             looks:*) x=${word#looks:} && looks_as "${x%@*}" "${x#*@}" ;;
+            size:*) [ "$(xdotool getwindowgeometry "$win" | grep -o '[0-9]*x[0-9]*$')" = "${word#size:}" ] ||
+                fail "window $(xdotool getwindowgeometry "$win" | tail -n 1), expected ${word#size:}" ;;
+            tall:*) tall "${word#tall:}" ;;
+            alternates:*) alternates "$x" "$y" ;;
             *) keys "$word" ;;
         esac
     done
+}
+
+# The bright pixels of the page's rectangle "$1" (X,Y,W,H,LEAST-MOST) span LEAST to MOST rows.
+tall()
+{
+    local r rows
+    IFS=, read -r -a r <<<"$1"
+    shoot
+    rows=$(convert "$shot" -crop "${r[2]}x${r[3]}+${r[0]}+${r[1]}" +repage -threshold 25% \
+        -trim -format %h info:)
+    [ "${rows:-0}" -ge "${r[4]%-*}" ] && [ "$rows" -le "${r[4]#*-}" ] || fail "the text in $1 is $rows rows tall"
+}
+
+# The page's row "$2" from column "$1" to its right edge alternates dark and bright pixel by
+# pixel, dark first: a one-pixel pattern, not one scaled up.
+alternates()
+{
+    local row
+    shoot
+    row=$(convert "$shot" -crop "x1+$1+$2" +repage -colorspace gray -threshold 50% \
+        -depth 8 gray:- | od -An -v -tu1 | tr -s ' \n' '  ' | sed 's/255/1/g; s/^ //; s/ $//')
+    [[ -n $row && "$row " =~ ^(0 1 )+(0 )?$ ]] || fail "row $2 from $1 is not one-pixel lines: ${row:0:80}"
 }
 
 # A failed save shows the status line (bright green, row 23) for a second, which a busy machine
@@ -291,7 +326,8 @@ has_said()
 }
 
 # Rows CASE|HOW|BEFORE|ROAD|STATUS|AFTER|SAYS. HOW, shell words: display (vantor-display-test),
-# -font, -logo, badlogo (damaged), read-only, fsize0 (every write fails), nodisplay, link (the
+# -font, -logo, badlogo (damaged), read-only, fsize0 (every write fails), nodisplay, screen:WxH
+# and xftdpi:DPI (of the Xvfb), window:WxH (the setup's, when scaled), link (the
 # setup through a link elsewhere), alone (a copy alone), hang (a copy beside a display test that
 # never answers), other:LINE (file "other"), NAME=VALUE, else arguments. BEFORE, AFTER: the settings line ("-": no file; AFTER
 # "=": untouched, other:LINE: "other" holds it). ROAD: see walk ("-": no page waited for,
@@ -300,7 +336,7 @@ has_said()
 # program leaves the gamma ramp and no display test; OpenGL scaling rows need sdl12-compat.
 run_rows()
 {
-    local setup=$VANTOR_SETUP logo row how before road status after says words word env wrap start
+    local setup=$VANTOR_SETUP logo row how before road status after says words word env wrap start x
     local -a row_size
     logo=$(realpath "${VANTOR_LOGO:-${VANTOR_FONT%/*}/logo.png}")
     while IFS='|' read -r row how before road status after says; do
@@ -336,6 +372,11 @@ run_rows()
                     chmod +x "$tmp/copy/"*
                     ;;
                 other:*) printf '%s%s' "${word#other:}" "$EOL" >"$work/other" ;;
+                screen:* | xftdpi:*)
+                    [ "$word" = "screen:$screen" ] || [ "$word" = "xftdpi:$xft_dpi" ] || stop_xvfb
+                    [[ $word == screen:* ]] && screen=${word#screen:} || xft_dpi=${word#xftdpi:}
+                    ;;
+                window:*) x=${word#window:} && ready_at "${x%x*}" "${x#*x}" ;;
                 [A-Z]*=*) env+=("$word") ;;
                 *) program_args+=("$word") ;;
             esac
@@ -460,5 +501,11 @@ confirm|display --confirm|0 640 480 0 0 2 18 20 24|Escape|3|=|
 confirm|display --confirm|0 640 480 0 0 2 18 20 24|Left ctrl+q|3|=|
 confirm|display --confirm|0 640 480 0 0 2 18 20 24|Left wmclose|3|=|
 confirm|display --confirm VANTOR_COUNTDOWN_SECONDS=2|0 640 480 0 0 2 18 20 24|Left|3|=|
+# Scaled by 2 where the desktop's Xft.dpi is 192; full screen at the Steam Deck's 1280 x 800 (32
+# pixels a unit) under gamescope: the title twice as tall (14 rows at 600 x 375), clicks at the
+# scaled places, and the gamma page's patterns one pixel wide across their whole section.
+scaled|screen:2560x1600 xftdpi:192 window:1200x750|$DEFAULTS|size:1200x750 tall:400,40,400,70,20-30 g g alternates:800,230 Escape m w Escape click:600,645|0|0 800 600 0 0 2 22 22 22|
+scaled|screen:2560x1600 xftdpi:192 window:1200x750|$DEFAULTS|click:600,705|0|=|
+scaled|screen:1280x800 SteamDeck=1 window:1280x800|$DEFAULTS|size:1280x800 g g alternates:853,240 Escape m w Escape click:640,688|0|0 800 600 0 0 2 22 22 22|
 END
 )"
