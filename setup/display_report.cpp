@@ -37,6 +37,13 @@ bool SoftwareRenderer(const char *renderer)
                        [&](std::string_view soft) { return name.find(soft) != name.npos; });
 }
 
+const char *HardwareRampName(const char *driver)
+{
+    const std::string name = Lower(driver);
+    const bool whole_display = name.starts_with("win") || name == "directx"; // windib, windows
+    return whole_display ? "hardware ramp" : "hardware ramp (not verifiable here)";
+}
+
 std::string RefusalAdvice(const settings &rec, const int (*modes)[2], int mode_count,
                           bool opens_without_accum)
 {

@@ -17,6 +17,14 @@ inline constexpr int advised_sizes = 4;
 // driver, and any that calls itself software.
 bool SoftwareRenderer(const char *renderer);
 
+// How the report names gamma that goes through the display's ramp, under
+// SDL's video driver `driver`. A ramp that reads back as asked reaches the
+// screen with SDL's Windows drivers, which set the whole display's ramp; on
+// X11 it may be only the window's colormap, which the screen shows only
+// once a window manager installs it, and the program cannot tell whether
+// one will: "hardware ramp (not verifiable here)".
+const char *HardwareRampName(const char *driver);
+
 // What would work instead of a record that the display refused, in a few
 // words that fit the setup's status line after "Display test failed: ";
 // empty when there is nothing to advise. `modes` are the first of the sizes

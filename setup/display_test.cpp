@@ -125,7 +125,8 @@ std::vector<std::string> GrantedLines(const settings &tested)
     // Colours pass unchanged through ImageGamma exactly when the display's
     // ramp applies the gamma.
     const float probe[4] = {0.5f, 0.5f, 0.5f, 1.0f};
-    const char *method = ImageGamma(probe) == probe ? "hardware ramp"
+    const char *method = ImageGamma(probe) == probe
+                             ? HardwareRampName(SDL_VideoDriverName(driver, sizeof driver))
                          : (tested.flags & IMAGE_SOFTWARE_GAMMA)
                              ? "corrected in software"
                              : "corrected in software (the display's ramp did not take it)";
