@@ -1,0 +1,127 @@
+// Gamepad input as keys: the translation and its repeat, the menu driven by a pad.
+
+#include "display.h"
+
+#include <string>
+
+namespace {
+
+// A pad's hat, axis or button event; a tick.
+SDL_Event Hat(int value, Uint8 which = 0, Uint8 hat = 0)
+{
+    SDL_Event ev = Event(SDL_JOYHATMOTION);
+    ev.jhat.which = which, ev.jhat.hat = hat, ev.jhat.value = static_cast<Uint8>(value);
+    return ev;
+}
+SDL_Event Axis(Uint8 axis, int value, Uint8 which = 0)
+{
+    SDL_Event ev = Event(SDL_JOYAXISMOTION);
+    ev.jaxis.which = which, ev.jaxis.axis = axis, ev.jaxis.value = static_cast<Sint16>(value);
+    return ev;
+}
+SDL_Event Button(Uint8 button, bool down = true)
+{
+    SDL_Event ev = Event(down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP);
+    ev.jbutton.button = button;
+    return ev;
+}
+const SDL_Event TICK = Event(SDL_USEREVENT);
+
+// "+U" a key down (U D L R, Ret, Esc), "-U" a key up, "j" the pad's own event, "t" a tick.
+std::string Said(const SDL_Event &ev)
+{
+    if (ev.type != SDL_KEYDOWN && ev.type != SDL_KEYUP)
+        return ev.type == SDL_USEREVENT ? "t " : "j ";
+    const std::string sign = ev.type == SDL_KEYDOWN ? "+" : "-";
+    for (auto [sym, name] : {std::pair{SDLK_UP, "U"},
+                             {SDLK_DOWN, "D"},
+                             {SDLK_LEFT, "L"},
+                             {SDLK_RIGHT, "R"},
+                             {SDLK_RETURN, "Ret"},
+                             {SDLK_ESCAPE, "Esc"}})
+        if (ev.key.keysym.sym == sym) return sign + name + " ";
+    return "? ";
+}
+
+} // namespace
+
+TEST(Pad, KeysTheyStandForRepeatMenu)
+{
+    // Events at times (ms; a tick asks for a due repeat) and what comes out.
+    // clang-format off
+    const std::pair<std::vector<std::pair<Uint32, SDL_Event>>, std::string> rows[] = {
+        {{{0, Hat(SDL_HAT_UP)}, {0, Hat(SDL_HAT_CENTERED)}, {0, Hat(SDL_HAT_UP, 0, 1)}}, "+U j -U j j "},
+        {{{0, Hat(SDL_HAT_RIGHTUP)}, {0, Hat(SDL_HAT_RIGHT)}, {0, Hat(SDL_HAT_LEFT)}}, "+U j -U +R j -R +L j "},
+        // The stick counts from half its travel; vertical before horizontal; axis 2 is no stick.
+        {{{0, Axis(1, 16383)}, {0, Axis(1, 16384)}, {0, Axis(1, -16384)}, {0, Axis(1, -16383)}}, "j +D j -D +U j -U j "},
+        {{{0, Axis(0, 20000)}, {0, Axis(1, -32768)}, {0, Axis(2, 32767)}}, "+R j -R +U j j "},
+        {{{0, Button(0)}, {0, Button(0, false)}, {0, Button(1)}, {0, Button(7)}, {0, Button(6)}, {0, Button(2)}},
+         "+Ret j -Ret j +Esc j +Ret j j j "},
+        // Held: 500 ms, then every 30, once for a late tick; a stick moving on within its
+        // direction does not restart it.
+        {{{1000, Hat(SDL_HAT_DOWN)}, {1499, TICK}, {1500, TICK}, {1529, TICK}, {1530, TICK}, {1700, TICK},
+          {1701, TICK}, {1740, Hat(SDL_HAT_CENTERED)}, {1800, TICK}}, "+D j +D +D +D -D j "},
+        {{{0, Axis(1, 20000)}, {300, Axis(1, 25000)}, {500, TICK}}, "+D j j +D "},
+        // The direction pushed last repeats: another control or pad letting go ends nothing. Each
+        // pad counts.
+        {{{0, Axis(1, 30000)}, {100, Axis(1, -100, 1)}, {500, TICK}, {600, Hat(SDL_HAT_UP)}, {1099, TICK},
+          {1100, Axis(1, 0)}, {1100, TICK}, {1200, Hat(SDL_HAT_LEFT, 1)}}, "+D j j +D +U j -D j +U +L j "},
+    };
+    // clang-format on
+    for (const auto &[steps, said] : rows) {
+        vimage::pad_state p;
+        std::string out;
+        for (const auto &[now, ev] : steps) {
+            SDL_Event key;
+            if (ev.type == SDL_USEREVENT && vimage::PadRepeat(p, now, key)) out += Said(key);
+            const vimage::pad_events got = vimage::PadInput(p, ev, now);
+            for (int i = 0; i < got.count && ev.type != SDL_USEREVENT; ++i)
+                out += Said(got.events[static_cast<size_t>(i)]);
+        }
+        EXPECT_EQ(out, said);
+    }
+
+    // Through ImageWaitEvent and the menu, pad events pushed into SDL's queue, no pad open; a
+    // W after them chooses "Wait" where they choose nothing.
+    Open();
+    const menuitem items[] = {{10, 7, 20, "One", 1},
+                              {10, 9, 20, "Two", 2},
+                              {10, 11, 20, "Three", 3},
+                              {10, 21, 20, "Back", 0},
+                              {10, 23, 20, "Wait", 9}};
+    const std::pair<std::vector<SDL_Event>, int> menus[] = {
+        {{Button(3), Hat(SDL_HAT_DOWN), Hat(SDL_HAT_CENTERED), Button(7)}, 2},
+        {{Axis(1, 32767), Axis(1, 0), Axis(0, 32767), Axis(0, 0), Button(0)}, 3},
+        {{Button(1)}, 0}};
+    SDL_Event ev;
+    for (const auto &[events, code] : menus) {
+        for (SDL_Event e : events) SDL_PushEvent(&e);
+        SDL_Event w = Event(SDL_KEYDOWN, SDLK_w);
+        SDL_PushEvent(&w);
+        EXPECT_EQ(ImageMenu([] { ImageClear(); }, 5, items, 0), code) << Said(events.back());
+        while (SDL_PumpEvents(), SDL_PeepEvents(&ev, 1, SDL_GETEVENT, SDL_ALLEVENTS) > 0) continue;
+        vimage::pad.next_pending = vimage::pad.pending.count;
+    }
+    // The events handed on: a waiting tick gives way to a button or a hat; with the keys off, the
+    // pad's own events alone.
+    auto next = [&ev](int n, std::string said = "") {
+        while (n-- > 0 && ImageWaitEvent(&ev)) said += Said(ev);
+        return said;
+    };
+    for (SDL_Event e : {TICK, Button(1)}) SDL_PushEvent(&e);
+    const std::string keys_on = next(2);
+    EXPECT_EQ(ImagePadKeys(0), 0);
+    for (SDL_Event e : {Button(0), Hat(SDL_HAT_UP)}) SDL_PushEvent(&e);
+    EXPECT_EQ(keys_on + next(2), "+Esc j j j ");
+    EXPECT_EQ(ImagePadKeys(-1), 0);
+    EXPECT_EQ(ImagePadKeys(1), 1);
+    // A held direction repeats on the ticks: none before 500 ms, then not at every tick.
+    SDL_Event down = Hat(SDL_HAT_DOWN);
+    SDL_PushEvent(&down);
+    const Uint32 start = SDL_GetTicks();
+    std::vector<Uint32> at;
+    while (SDL_GetTicks() - start < 800 && ImageWaitEvent(&ev))
+        if (ev.type == SDL_KEYDOWN) at.push_back(SDL_GetTicks() - start);
+    ASSERT_GE(at.size(), 4u);
+    EXPECT_TRUE(at[1] >= 500 && at[2] - at[1] >= 20) << at[1] << " " << at[2];
+}
