@@ -1,7 +1,9 @@
-// Gamepad input as keys: the translation and its repeat, the menu driven by a pad.
+// Gamepad input as keys: the translation and its repeat, the menu and the entry driven by a pad.
 
 #include "display.h"
+#include "setup.h"
 
+#include <climits>
 #include <string>
 
 namespace {
@@ -45,7 +47,7 @@ std::string Said(const SDL_Event &ev)
 
 } // namespace
 
-TEST(Pad, KeysTheyStandForRepeatMenu)
+TEST(Pad, KeysTheyStandForRepeatMenuAndEntry)
 {
     // Events at times (ms; a tick asks for a due repeat) and what comes out.
     // clang-format off
@@ -124,4 +126,13 @@ TEST(Pad, KeysTheyStandForRepeatMenu)
         if (ev.type == SDL_KEYDOWN) at.push_back(SDL_GetTicks() - start);
     ASSERT_GE(at.size(), 4u);
     EXPECT_TRUE(at[1] >= 500 && at[2] - at[1] >= 20) << at[1] << " " << at[2];
+
+    // The numeric entry: Up and Down step by one within 0..max.
+    // clang-format off
+    for (auto [value, max, sym, after] : {std::tuple{5, 64, SDLK_UP, 6}, {64, 64, SDLK_UP, 64}, {0, 64, SDLK_DOWN, 0},
+             {7, 64, SDLK_DOWN, 6}, {20000, 9999, SDLK_DOWN, 9999}, {INT_MAX, INT_MAX, SDLK_UP, INT_MAX}}) {
+        // clang-format on
+        const entry_step e = EntryKey(value, max, sym);
+        EXPECT_EQ(std::pair(e.state, e.value), std::pair(entry_state::typing, after)) << value;
+    }
 }
