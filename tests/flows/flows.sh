@@ -201,7 +201,7 @@ looks_as()
 # A road's words: xdotool key names; press|move|release|click:X,Y (window pixels); close (as a
 # window manager asks, after a screenshot; wmclose at once); test:KEYS (keys for the display
 # test's page); focus (the setup's page again); said (the row's SAYS); untouched; save-fails;
-# lost (the display goes away); shoot; looks:NAME@RECTANGLE (see looks_as).
+# lost (the display goes away); shoot; looks:NAME@RECTANGLE (see looks_as); pad:WORD (see pad).
 walk()
 {
     local word x y
@@ -229,9 +229,27 @@ walk()
             lost) kill -KILL "$xvfb_pid" && xvfb_pid="" ;;
             shoot) shoot ;;
             looks:*) x=${word#looks:} && looks_as "${x%@*}" "${x#*@}" ;;
+            pad:*) pad "${word#pad:}" ;;
             *) keys "$word" ;;
         esac
     done
+}
+
+# A gamepad's input, through the shim the row's HOW word "pad" preloads: a, b, start, x (buttons
+# 0, 1, 7, 2); up, down, left, right (the hat pushed, then let go); stick-down (the left stick
+# likewise); hold-up:SECONDS (the hat held). Opened for reading and writing, the FIFO takes them
+# without waiting for the program; what the program has not read when it ends goes with the row.
+pad()
+{
+    local -A button=([a]=0 [b]=1 [start]=7 [x]=2) hat=([up]=1 [right]=2 [down]=4 [left]=8)
+    [ -e /dev/fd/7 ] || exec 7<>"$tmp/pad" || fail "no pad: the row's HOW lacks the word pad"
+    case $1 in
+        a | b | start | x) echo "button ${button[$1]}" ;;
+        up | right | down | left) printf 'hat %s\nhat 0\n' "${hat[$1]}" ;;
+        stick-down) printf 'axis 1 32767\naxis 1 0\n' ;;
+        hold-up:*) echo 'hat 1' >&7 && sleep "${1#hold-up:}" && echo 'hat 0' ;;
+        *) fail "no pad word $1" ;;
+    esac >&7
 }
 
 # A failed save shows the status line (bright green, row 23) for a second, which a busy machine
@@ -293,7 +311,7 @@ has_said()
 # Rows CASE|HOW|BEFORE|ROAD|STATUS|AFTER|SAYS. HOW, shell words: display (vantor-display-test),
 # -font, -logo, badlogo (damaged), read-only, fsize0 (every write fails), nodisplay, link (the
 # setup through a link elsewhere), alone (a copy alone), hang (a copy beside a display test that
-# never answers), other:LINE (file "other"), NAME=VALUE, else arguments. BEFORE, AFTER: the settings line ("-": no file; AFTER
+# never answers), other:LINE (file "other"), pad (a gamepad: see pad), NAME=VALUE, else arguments. BEFORE, AFTER: the settings line ("-": no file; AFTER
 # "=": untouched, other:LINE: "other" holds it). ROAD: see walk ("-": no page waited for,
 # wait:N: the program runs N s at least). SAYS: ";" between patterns (ERE) of lines of the
 # standard output (error, when STATUS is not 0); after "2:", the whole standard error. Every
@@ -336,6 +354,10 @@ run_rows()
                     chmod +x "$tmp/copy/"*
                     ;;
                 other:*) printf '%s%s' "${word#other:}" "$EOL" >"$work/other" ;;
+                pad)
+                    [ -p "$tmp/pad" ] || mkfifo "$tmp/pad" || exit 1
+                    env+=(LD_PRELOAD="${VANTOR_PAD_SHIM:?the pad shim}" VANTOR_PAD_FIFO="$tmp/pad")
+                    ;;
                 [A-Z]*=*) env+=("$word") ;;
                 *) program_args+=("$word") ;;
             esac
@@ -343,6 +365,7 @@ run_rows()
         start=$SECONDS
         if [[ $road == - || $road == wait:* ]]; then start_setup "${env[@]}" "${wrap[@]}"; else launch "${env[@]}" "${wrap[@]}" && walk $road; fi
         wait_exit "$status"
+        exec 7>&- # the pad's FIFO, if any, with what the program left unread
         [[ $road != wait:* ]] || [ $((SECONDS - start)) -ge "${road#wait:}" ] || fail "ended after $((SECONDS - start)) s"
         case $after in
             =) expect_untouched ;;
@@ -381,6 +404,7 @@ ways_out||$KNOWN|close|0|=|
 ways_out||$KNOWN|g a s 4 close|0|=|
 ways_out|VANTOR_COUNTDOWN_SECONDS=600|$KNOWN|g t test: wmclose|0|=|
 ways_out||$KNOWN|lost|1|=|
+ways_out|pad|$KNOWN|pad:b|0|=|
 # Fatal errors: status 1, the reason said once.
 fatal|-font|$KNOWN|-|1|=|2:Vantor: vantor.ttf: could not read font
 fatal|DISPLAY=unix:99999|$KNOWN|-|1|=|2:Vantor: [^;]+
@@ -454,6 +478,9 @@ display_refused|display|7 800 600 0 0 2 22 22 22|-|1|=|2:Vantor: No backends ava
 display_refused|display|1 1234 567 1 0 2 22 22 22|-|1|=|2:Vantor: [^;]+;Vantor: Not offered in full screen. try 1024x768
 display_refused|display|0 1234 567 1 0 2 22 22 22|-|1|=|2:Vantor: [^;]+;Vantor: Not offered in full screen. try 1024x768
 display_refused|display|0 40000 30000 0 0 2 22 22 22|-|1|=|2:Vantor: [^;]+
+# A gamepad alone: A and Start choose, B goes back, other buttons do nothing; the hat and the
+# stick move; in the samples entry, up and down step (B cancels), held up repeats to the limit.
+pad|pad|$DEFAULTS|pad:a pad:stick-down pad:stick-down pad:start pad:down pad:x pad:a pad:down pad:down pad:right pad:a pad:down pad:down pad:a pad:up pad:up pad:b pad:down pad:down pad:a pad:hold-up:4 pad:down pad:a pad:b pad:b pad:down pad:down pad:down pad:a|0|0 800 600 0 0 63 22 22 22|
 # --confirm (Keep, Revert, the countdown: test_display): Escape, quit, close end with 3.
 confirm|display --confirm|0 640 480 0 0 2 18 20 24|Escape|3|=|
 confirm|display --confirm|0 640 480 0 0 2 18 20 24|ctrl+q|3|=|
