@@ -252,6 +252,55 @@ bool LibraryKey(const SDL_keysym &key);
 Uint32 FlashAt(Uint32 col, Uint32 ticks);
 
 // ---------------------------------------------------------------------------
+// Gamepads (events.cpp): pad input as the keys it stands for
+
+// The keys' repeat, which ImageInit also gives SDL for the keyboard.
+inline constexpr int KEY_REPEAT_DELAY = 500;   // ms from a press to its first repeat
+inline constexpr int KEY_REPEAT_INTERVAL = 30; // ms between repeats
+// How far a stick axis must go from its centre to count as pushed: half its
+// travel (SDL's axes go from -32768 to 32767), so that a resting or worn stick
+// does nothing.
+inline constexpr int AXIS_PUSHED = 16384;
+// SDL 1.2 numbers pads with a byte.
+inline constexpr int MAX_PADS = 256;
+
+// What one pad's direction controls hold now.
+struct pad_controls {
+    Uint8 hat = SDL_HAT_CENTERED; // hat 0
+    Sint16 x = 0, y = 0;          // axes 0 and 1, the left stick
+};
+
+// The events one pad event becomes: a released direction's key up, a new
+// direction's or a button's key, then the pad event itself.
+struct pad_events {
+    std::array<SDL_Event, 3> events{};
+    int count = 0;
+};
+
+struct pad_state {
+    int keys = 1; // ImagePadKeys: pad input becomes keys
+    std::array<pad_controls, MAX_PADS> pads{};
+    // The direction held last, which repeats while it stays: its key, the
+    // pad and control it comes from (hat 0 or stick 1), when it next repeats.
+    SDLKey held = SDLK_UNKNOWN;
+    int held_pad = 0, held_control = 0;
+    Uint32 next_repeat = 0;
+    pad_events pending; // handed on before the next wait
+    int next_pending = 0;
+};
+extern pad_state pad;
+
+// What a joystick event stands for at time `now` (ms): the keys and then
+// the event itself. Pads' other events, and any other event, come back
+// alone.
+pad_events PadInput(pad_state &p, const SDL_Event &ev, Uint32 now);
+// The held direction's key again when its repeat is due at `now`.
+bool PadRepeat(pad_state &p, Uint32 now, SDL_Event &key);
+// Opens the pads present that are not open yet and turns their events on,
+// when the caller started SDL's joystick subsystem.
+void OpenPads();
+
+// ---------------------------------------------------------------------------
 // Gamma correction (gamma.cpp)
 
 struct gamma_state {

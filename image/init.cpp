@@ -221,7 +221,8 @@ extern "C" int ImageInitConfig(const image_config *config)
     CalculateCoefficients(canvas.xscale, resample.x_coeff.data());
     CalculateCoefficients(canvas.yscale, resample.y_coeff.data());
     overlay.fps_start = SDL_GetTicks();
-    SDL_EnableKeyRepeat(500, 30);
+    SDL_EnableKeyRepeat(KEY_REPEAT_DELAY, KEY_REPEAT_INTERVAL); // pads repeat alike
+    OpenPads(); // those present now: SDL 1.2 sees no pad plugged in later
 
     GuardExitDuringDisplayCalls();
     static const bool driver_kept = std::atexit(KeepGLDriverLoaded) == 0;

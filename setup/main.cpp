@@ -33,6 +33,7 @@ extern "C" int SDL_main(int argc, char *argv[])
     RequireDisplay();
     platform::IgnoreFileSizeLimitSignal(); // a write past the limit fails, it does not kill
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0) Die(SDL_GetError());
+    SDL_InitSubSystem(SDL_INIT_JOYSTICK); // gamepads; without them the keys still work
     std::atexit(SDL_Quit);
     SDL_WM_SetCaption("Vantor Setup", "Vantor Setup");
 

@@ -109,6 +109,11 @@ entry_step EntryKey(int value, int max, int sym)
         return {entry_state::cancelled, value};
     case SDLK_BACKSPACE:
         return {entry_state::typing, value / 10};
+    case SDLK_UP: // a pad's way to a number: steps within 0..max, held they repeat
+    case SDLK_DOWN: {
+        const long long step = value + (sym == SDLK_UP ? 1LL : -1LL);
+        return {entry_state::typing, static_cast<int>(std::clamp(step, 0LL, 0LL + max))};
+    }
     default:
         break;
     }

@@ -20,8 +20,10 @@
  *   - Operations return 0 (or a count) on success and -1 on failure; the
  *     message of the last failure is ImageError(). Text operations never fail
  *     while a display is open.
- *   - Call SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) before ImageInit. The
- *     library has no shutdown: what it owns lives until the process ends.
+ *   - Call SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) before ImageInit, with
+ *     SDL_INIT_JOYSTICK for gamepads (ImageInit opens the pads present; see
+ *     ImagePadKeys). The library has no shutdown: what it owns lives until
+ *     the process ends.
  *   - ImageInit reads the font `vantor.ttf` from the current folder; pictures
  *     are authored at #IMAGE_SCALE pixels a unit.
  *   - sdl12-compat gives an OpenGL display an accumulation buffer only with
@@ -204,8 +206,32 @@ VANTOR_IMAGE_API int ImageMenuWith(void (*draw_fn)(void *context), void *context
                                    const menuitem *items, int selected);
 
 /** Waits for the next event the library does not answer itself. Ticks of the
-   10 ms timer arrive as SDL_USEREVENT. 1 with an event, 0 when waiting fails. */
+   10 ms timer arrive as SDL_USEREVENT. Gamepad input comes as the keys it
+   stands for, then as itself (see ImagePadKeys). 1 with an event, 0 when
+   waiting fails. */
 VANTOR_IMAGE_API int ImageWaitEvent(SDL_Event *eventp);
+
+/** Whether ImageWaitEvent turns gamepad input into keys, as it does from the
+   start, so that the menus and a game's own key handling answer a pad:
+     - hat 0, and the left stick (axes 0 and 1) pushed past half its travel,
+       are the arrow keys; of two directions at once, the vertical one;
+     - button 0 (A) and button 7 (Start) are Return, button 1 (B) is Escape;
+       other buttons stand for no key.
+   Each pad event comes as the SDL_KEYDOWN it stands for (SDL_KEYUP as the
+   direction or button is let go; sym set, no modifiers, no unicode), then
+   as the joystick event itself. A held direction repeats its SDL_KEYDOWN as
+   a held key does (after 500 ms, then every 30 ms). Events count whichever
+   pad sent them, one the library opened or not. A game that reads the pads
+   itself calls ImagePadKeys(0): from then on their events come alone, as SDL
+   gives them, and ImageMenu no longer answers the pad.
+
+   ImageInit opens the pads present when SDL's joystick subsystem runs
+   (SDL_INIT_JOYSTICK) and turns their events on; SDL 1.2 sees only the pads
+   present when it starts.
+
+   `on`: positive turns the keys on, 0 off, negative (-1) only asks. Returns
+   the setting now in force: 1 or 0. */
+VANTOR_IMAGE_API int ImagePadKeys(int on);
 
 /** Puts a message (printf-style, at most 63 characters) on the status line,
    shown for about a second. */

@@ -210,7 +210,7 @@ looks_as()
 # window manager asks, after a screenshot; wmclose at once); test:KEYS (keys for the display
 # test's page); focus (the setup's page again); said (the row's SAYS); untouched; save-fails;
 # lost (the display goes away); shoot; looks:NAME@RECTANGLE (see looks_as); size:WxH (the
-# window's); tall:X,Y,W,H,LEAST-MOST; alternates:X,Y (see those).
+# window's); tall:X,Y,W,H,LEAST-MOST; alternates:X,Y; pad:WORD (see those).
 walk()
 {
     local word x y
@@ -242,6 +242,7 @@ walk()
                 fail "window $(xdotool getwindowgeometry "$win" | tail -n 1), expected ${word#size:}" ;;
             tall:*) tall "${word#tall:}" ;;
             alternates:*) alternates "$x" "$y" ;;
+            pad:*) pad "${word#pad:}" ;;
             *) keys "$word" ;;
         esac
     done
@@ -267,6 +268,23 @@ alternates()
     row=$(convert "$shot" -crop "x1+$1+$2" +repage -colorspace gray -threshold 50% \
         -depth 8 gray:- | od -An -v -tu1 | tr -s ' \n' '  ' | sed 's/255/1/g; s/^ //; s/ $//')
     [[ -n $row && "$row " =~ ^(0 1 )+(0 )?$ ]] || fail "row $2 from $1 is not one-pixel lines: ${row:0:80}"
+}
+
+# A gamepad's input, through the shim the row's HOW word "pad" preloads: a, b, start, x (buttons
+# 0, 1, 7, 2); up, down, left, right (the hat pushed, then let go); stick-down (the left stick
+# likewise); hold-up:SECONDS (the hat held). Opened for reading and writing, the FIFO takes them
+# without waiting for the program; what the program has not read when it ends goes with the row.
+pad()
+{
+    local -A button=([a]=0 [b]=1 [start]=7 [x]=2) hat=([up]=1 [right]=2 [down]=4 [left]=8)
+    [ -e /dev/fd/7 ] || exec 7<>"$tmp/pad" || fail "no pad: the row's HOW lacks the word pad"
+    case $1 in
+        a | b | start | x) echo "button ${button[$1]}" ;;
+        up | right | down | left) printf 'hat %s\nhat 0\n' "${hat[$1]}" ;;
+        stick-down) printf 'axis 1 32767\naxis 1 0\n' ;;
+        hold-up:*) echo 'hat 1' >&7 && sleep "${1#hold-up:}" && echo 'hat 0' ;;
+        *) fail "no pad word $1" ;;
+    esac >&7
 }
 
 # A failed save shows the status line (bright green, row 23) for a second, which a busy machine
@@ -329,7 +347,7 @@ has_said()
 # -font, -logo, badlogo (damaged), read-only, fsize0 (every write fails), nodisplay, screen:WxH
 # and xftdpi:DPI (of the Xvfb), window:WxH (the setup's, when scaled), link (the
 # setup through a link elsewhere), alone (a copy alone), hang (a copy beside a display test that
-# never answers), other:LINE (file "other"), NAME=VALUE, else arguments. BEFORE, AFTER: the settings line ("-": no file; AFTER
+# never answers), other:LINE (file "other"), pad (a gamepad: see pad), NAME=VALUE, else arguments. BEFORE, AFTER: the settings line ("-": no file; AFTER
 # "=": untouched, other:LINE: "other" holds it). ROAD: see walk ("-": no page waited for,
 # wait:N: the program runs N s at least). SAYS: ";" between patterns (ERE) of lines of the
 # standard output (error, when STATUS is not 0); after "2:", the whole standard error. Every
@@ -377,6 +395,10 @@ run_rows()
                     [[ $word == screen:* ]] && screen=${word#screen:} || xft_dpi=${word#xftdpi:}
                     ;;
                 window:*) x=${word#window:} && ready_at "${x%x*}" "${x#*x}" ;;
+                pad)
+                    [ -p "$tmp/pad" ] || mkfifo "$tmp/pad" || exit 1
+                    env+=(LD_PRELOAD="${VANTOR_PAD_SHIM:?the pad shim}" VANTOR_PAD_FIFO="$tmp/pad")
+                    ;;
                 [A-Z]*=*) env+=("$word") ;;
                 *) program_args+=("$word") ;;
             esac
@@ -384,6 +406,7 @@ run_rows()
         start=$SECONDS
         if [[ $road == - || $road == wait:* ]]; then start_setup "${env[@]}" "${wrap[@]}"; else launch "${env[@]}" "${wrap[@]}" && walk $road; fi
         wait_exit "$status"
+        exec 7>&- # the pad's FIFO, if any, with what the program left unread
         [[ $road != wait:* ]] || [ $((SECONDS - start)) -ge "${road#wait:}" ] || fail "ended after $((SECONDS - start)) s"
         case $after in
             =) expect_untouched ;;
@@ -422,6 +445,7 @@ ways_out||$KNOWN|close|0|=|
 ways_out||$KNOWN|g a s 4 close|0|=|
 ways_out|VANTOR_COUNTDOWN_SECONDS=600|$KNOWN|g t test: wmclose|0|=|
 ways_out||$KNOWN|lost|1|=|
+ways_out|pad|$KNOWN|pad:b|0|=|
 # Fatal errors: status 1, the reason said once.
 fatal|-font|$KNOWN|-|1|=|2:Vantor: vantor.ttf: could not read font
 fatal|DISPLAY=unix:99999|$KNOWN|-|1|=|2:Vantor: [^;]+
@@ -497,6 +521,10 @@ display_refused|display|0 1234 567 1 0 2 22 22 22|-|1|=|2:Vantor: [^;]+;Vantor: 
 display_refused|display|0 40000 30000 0 0 2 22 22 22|-|1|=|2:Vantor: [^;]+
 # --confirm (Keep, Revert, the countdown: test_display): Escape, quit, close and the countdown
 # end with 3, even with "Keep" highlighted.
+# A gamepad alone: A and Start choose, B goes back, other buttons do nothing; the hat and the
+# stick move; in the samples entry, up and down step (B cancels), held up repeats to the limit.
+pad|pad|$DEFAULTS|pad:a pad:stick-down pad:stick-down pad:start pad:down pad:x pad:a pad:down pad:down pad:right pad:a pad:down pad:down pad:a pad:up pad:up pad:b pad:down pad:down pad:a pad:hold-up:4 pad:down pad:a pad:b pad:b pad:down pad:down pad:down pad:a|0|0 800 600 0 0 63 22 22 22|
+# --confirm (Keep, Revert, the countdown: test_display): Escape, quit, close end with 3.
 confirm|display --confirm|0 640 480 0 0 2 18 20 24|Escape|3|=|
 confirm|display --confirm|0 640 480 0 0 2 18 20 24|Left ctrl+q|3|=|
 confirm|display --confirm|0 640 480 0 0 2 18 20 24|Left wmclose|3|=|

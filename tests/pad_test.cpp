@@ -1,0 +1,109 @@
+// Gamepad input as keys: the translation and its repeat, what ImageWaitEvent hands on, the
+// numeric entry's steps. The pages driven by a pad: the flows' pad rows.
+
+#include "display.h"
+#include "setup.h"
+
+#include <climits>
+#include <string>
+
+namespace {
+
+SDL_Event Hat(int value, Uint8 which = 0, Uint8 hat = 0)
+{
+    SDL_Event ev{};
+    ev.jhat = {SDL_JOYHATMOTION, which, hat, static_cast<Uint8>(value)};
+    return ev;
+}
+SDL_Event Axis(Uint8 axis, int value, Uint8 which = 0)
+{
+    SDL_Event ev{};
+    ev.jaxis = {SDL_JOYAXISMOTION, which, axis, static_cast<Sint16>(value)};
+    return ev;
+}
+SDL_Event Button(Uint8 button, bool down = true)
+{
+    SDL_Event ev{};
+    ev.jbutton = {down ? Uint8{SDL_JOYBUTTONDOWN} : Uint8{SDL_JOYBUTTONUP}, 0, button, down};
+    return ev;
+}
+const SDL_Event TICK = Event(SDL_USEREVENT);
+
+// "+U" a key down (U D L R, Ret, Esc), "-U" a key up, "j" the pad's own event, "t" a tick.
+std::string Said(const SDL_Event &ev)
+{
+    const std::string sign = ev.type == SDL_KEYDOWN ? "+" : "-";
+    for (auto [sym, name] : {std::pair{SDLK_UP, "U"},
+                             {SDLK_DOWN, "D"},
+                             {SDLK_LEFT, "L"},
+                             {SDLK_RIGHT, "R"},
+                             {SDLK_RETURN, "Ret"},
+                             {SDLK_ESCAPE, "Esc"}})
+        if ((ev.type == SDL_KEYDOWN || ev.type == SDL_KEYUP) && ev.key.keysym.sym == sym)
+            return sign + name + " ";
+    return ev.type == SDL_USEREVENT ? "t " : "j ";
+}
+
+} // namespace
+
+TEST(Pad, KeysTheyStandForRepeatHandedOnEntrySteps)
+{
+    // Events at times (ms; a tick asks for a due repeat) and what comes out.
+    // clang-format off
+    const std::pair<std::vector<std::pair<Uint32, SDL_Event>>, std::string> rows[] = {
+        {{{0, Hat(SDL_HAT_UP)}, {0, Hat(SDL_HAT_CENTERED)}, {0, Hat(SDL_HAT_UP, 0, 1)}}, "+U j -U j j "},
+        {{{0, Hat(SDL_HAT_RIGHTUP)}, {0, Hat(SDL_HAT_RIGHT)}, {0, Hat(SDL_HAT_LEFT)}}, "+U j -U +R j -R +L j "},
+        // The stick counts from half its travel; vertical before horizontal; axis 2 is no stick.
+        {{{0, Axis(1, 16383)}, {0, Axis(1, 16384)}, {0, Axis(1, -16384)}, {0, Axis(1, -16383)}}, "j +D j -D +U j -U j "},
+        {{{0, Axis(0, 20000)}, {0, Axis(1, -32768)}, {0, Axis(2, 32767)}}, "+R j -R +U j j "},
+        {{{0, Button(0)}, {0, Button(0, false)}, {0, Button(1)}, {0, Button(7)}, {0, Button(6)}, {0, Button(2)}},
+         "+Ret j -Ret j +Esc j +Ret j j j "},
+        // Held: 500 ms, then every 30, once for a late tick; a stick moving on within its
+        // direction does not restart it.
+        {{{1000, Hat(SDL_HAT_DOWN)}, {1499, TICK}, {1500, TICK}, {1529, TICK}, {1530, TICK}, {1700, TICK},
+          {1701, TICK}, {1740, Hat(SDL_HAT_CENTERED)}, {1800, TICK}}, "+D j +D +D +D -D j "},
+        {{{0, Axis(1, 20000)}, {300, Axis(1, 25000)}, {500, TICK}}, "+D j j +D "},
+        // The direction pushed last repeats: another control or pad letting go ends nothing. Each
+        // pad counts.
+        {{{0, Axis(1, 30000)}, {100, Axis(1, -100, 1)}, {500, TICK}, {600, Hat(SDL_HAT_UP)}, {1099, TICK},
+          {1100, Axis(1, 0)}, {1100, TICK}, {1200, Hat(SDL_HAT_LEFT, 1)}}, "+D j j +D +U j -D j +U +L j "},
+    };
+    // clang-format on
+    for (const auto &[steps, said] : rows) {
+        vimage::pad_state p;
+        std::string out;
+        for (const auto &[now, ev] : steps) {
+            SDL_Event key;
+            if (ev.type == SDL_USEREVENT && vimage::PadRepeat(p, now, key)) out += Said(key);
+            const vimage::pad_events got = vimage::PadInput(p, ev, now);
+            for (int i = 0; i < got.count && ev.type != SDL_USEREVENT; ++i)
+                out += Said(got.events[static_cast<size_t>(i)]);
+        }
+        EXPECT_EQ(out, said);
+    }
+
+    // Through ImageWaitEvent, pushed into SDL's queue with no pad open: a waiting tick gives way
+    // to a button or a hat; with the keys off, the pad's own events come alone.
+    Open();
+    SDL_Event ev;
+    auto next = [&ev](int n, std::string said = "") {
+        while (n-- > 0 && ImageWaitEvent(&ev)) said += Said(ev);
+        return said;
+    };
+    for (SDL_Event e : {TICK, Button(1)}) SDL_PushEvent(&e);
+    const std::string keys_on = next(2);
+    EXPECT_EQ(ImagePadKeys(0), 0);
+    for (SDL_Event e : {Button(0), Hat(SDL_HAT_UP)}) SDL_PushEvent(&e);
+    EXPECT_EQ(keys_on + next(2), "+Esc j j j ");
+    EXPECT_EQ(ImagePadKeys(-1), 0);
+    EXPECT_EQ(ImagePadKeys(1), 1);
+
+    // The numeric entry: Up and Down step by one within 0..max.
+    // clang-format off
+    for (auto [value, max, sym, after] : {std::tuple{5, 64, SDLK_UP, 6}, {64, 64, SDLK_UP, 64}, {0, 64, SDLK_DOWN, 0},
+             {7, 64, SDLK_DOWN, 6}, {20000, 9999, SDLK_DOWN, 9999}, {INT_MAX, INT_MAX, SDLK_UP, INT_MAX}}) {
+        // clang-format on
+        const entry_step e = EntryKey(value, max, sym);
+        EXPECT_EQ(std::pair(e.state, e.value), std::pair(entry_state::typing, after)) << value;
+    }
+}
