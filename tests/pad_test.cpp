@@ -1,8 +1,7 @@
-// Gamepad input as keys: the translation and its repeat, what ImageWaitEvent hands on, the
-// numeric entry's steps. The pages driven by a pad: the flows' pad rows.
+// Gamepad input as keys: the translation and its repeat, what ImageWaitEvent hands on. The
+// numeric entry's steps: the pages' entry table; the pages driven by a pad: the flows' pad rows.
 
 #include "display.h"
-#include "setup.h"
 
 #include <climits>
 #include <string>
@@ -97,13 +96,4 @@ TEST(Pad, KeysTheyStandForRepeatHandedOnEntrySteps)
     EXPECT_EQ(keys_on + next(2), "+Esc j j j ");
     EXPECT_EQ(ImagePadKeys(-1), 0);
     EXPECT_EQ(ImagePadKeys(1), 1);
-
-    // The numeric entry: Up and Down step by one within 0..max.
-    // clang-format off
-    for (auto [value, max, sym, after] : {std::tuple{5, 64, SDLK_UP, 6}, {64, 64, SDLK_UP, 64}, {0, 64, SDLK_DOWN, 0},
-             {7, 64, SDLK_DOWN, 6}, {20000, 9999, SDLK_DOWN, 9999}, {INT_MAX, INT_MAX, SDLK_UP, INT_MAX}}) {
-        // clang-format on
-        const entry_step e = EntryKey(value, max, sym);
-        EXPECT_EQ(std::pair(e.state, e.value), std::pair(entry_state::typing, after)) << value;
-    }
 }

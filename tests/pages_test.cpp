@@ -26,6 +26,10 @@ TEST(Pages, HandEditedValuesSizeListRowsTestDisplayVerdictRevertAdvice)
     const std::tuple<int, int, int, entry_state, int> entries[] = {
         {6, samples_entry.max, '4', TYPING, 64}, // the maximum itself
         {6, samples_entry.max, '5', TYPING, 6},
+        {64, samples_entry.max, SDLK_UP, TYPING, 64}, // a pad's steps, within 0..max
+        {7, samples_entry.max, SDLK_UP, TYPING, 8},
+        {0, 64, SDLK_DOWN, TYPING, 0},
+        {20000, 9999, SDLK_DOWN, TYPING, 9999},
         {999, width_entry.max, '9', TYPING, 9999},
         {-45, 9999, SDLK_BACKSPACE, TYPING, -4},
         {INT_MAX, INT_MAX, '7', TYPING, INT_MAX},
