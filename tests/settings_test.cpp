@@ -80,12 +80,12 @@ TEST_F(SettingsFile, ReadsNumbersUntilANonNumberSavesWholeOrNotAtAll)
         EXPECT_TRUE(fs::is_symlink(link));
         EXPECT_EQ(fs::status(path).permissions(), mode);
     }
-    EXPECT_FALSE(fs::exists(path + ".new") || fs::exists(scratch.dir / "link.new"));
+    EXPECT_FALSE(HoldsTemporaryFile(scratch.dir));
 
     if (on_windows) return; // no full disk to make
     EXPECT_EQ(WithDiskFull([&] { return SaveSettingsTo(path.c_str(), &defaults); }), -1);
     EXPECT_EQ(Read(), line);
-    EXPECT_FALSE(fs::exists(path + ".new"));
+    EXPECT_FALSE(HoldsTemporaryFile(scratch.dir));
 }
 
 #ifndef _WIN32 // on Windows, %APPDATA%: the Windows flows find the file there
