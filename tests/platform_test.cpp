@@ -1,13 +1,16 @@
-// The platform layer: what is at a path, read or replaced; writers at once.
+// The platform layer: what is at a path, read or replaced; writers at once; a child's group.
 
 #include "platform.h"
+#include "process.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <thread>
 
 #include "portable.h"
 
@@ -235,4 +238,26 @@ TEST(FileReplacement, WritersAtOnceEachTheirOwnTemporaryFile)
     }
     failing.Abort();
     EXPECT_EQ(Entries(scratch.dir), std::set<std::string>{"f"});
+}
+
+// Stop asks the child's whole group, then forces it: a wrapper script's child is ended too.
+TEST(ChildProcess, StopEndsWhatTheChildStarted)
+{
+    if (on_windows) GTEST_SKIP() << "no POSIX shell to start a wrapper under Wine";
+    platform::child_process child;
+    std::string error;
+    ASSERT_TRUE(child.Start(
+        "/bin/sh", {"-c", "trap 'echo asked; exit 0' TERM; sleep 600 & echo $!; wait"}, error))
+        << error;
+    while (child.Running() && child.Output().find('\n') == std::string::npos)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_NE(child.Output().find('\n'), std::string::npos);
+    const std::string grandchild = "/proc/" + child.Output().substr(0, child.Output().find('\n'));
+    ASSERT_TRUE(fs::exists(grandchild));
+    child.Stop(platform::child_process::stop_grace_ms);
+    EXPECT_EQ(child.ExitStatus(), 0); // asked, not forced
+    EXPECT_NE(child.Output().find("asked"), std::string::npos);
+    // Gone, or a zombie that no one reaps in a container.
+    const std::string state = Contents(grandchild + "/stat");
+    EXPECT_TRUE(state.empty() || state.find(") Z ") != std::string::npos) << state;
 }
