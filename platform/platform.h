@@ -66,12 +66,15 @@ std::string AppDataFolder();
 const char *MissingDisplay();
 
 // Tells the user about a failure the program cannot go on after, just before
-// it ends: on Windows a message box with no owner window, captioned "Vantor",
-// with an error icon and an OK button, returning when the user closes it;
-// elsewhere "Vantor: <msg>" on the standard error stream, ended by a newline
+// it ends: "Vantor: <msg>" on the standard error stream, ended by a newline
 // unless `msg` ends with one, and not at all when `on_stderr_already` says
-// the message has been written there. Programs on Windows have no console,
-// so this is also how a mistaken command line is told.
+// the message has been written there. On Windows, where programs have no
+// console, a message box instead (no owner window, captioned "Vantor", an
+// error icon and an OK button, returning when the user closes it); but when
+// a parent program reads the standard error or output through a pipe (the
+// setup running the display test), the line on the stream, and no box that
+// would wait for a user the parent is about to stop waiting for. This is
+// also how a mistaken command line is told.
 void ShowFatalError(const char *msg, bool on_stderr_already);
 
 // A file written whole or not at all. The new content goes to a temporary

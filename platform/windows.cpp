@@ -21,7 +21,10 @@
 // replaced: Windows refuses to, and so does this layer where the file system
 // would let it (Wine), so the user's choice holds everywhere.
 //
-// A fatal message is a message box, since the programs have no console.
+// A fatal message is a message box, since the programs have no console;
+// but a program whose standard error or output a parent reads through a pipe
+// (the display test run by the setup) writes the message there instead: the
+// parent shows it, and a box would wait for a user who is not looking.
 //
 // The application-data folder is the shell's roaming one (CSIDL_APPDATA),
 // which the shell creates when missing. A file-size limit signal does not
@@ -224,8 +227,29 @@ std::string AppDataFolder()
     return ToUtf8(folder, wcslen(folder));
 }
 
-void ShowFatalError(const char *msg, bool)
+namespace {
+
+// Whether a parent program reads standard stream `id` through a pipe.
+bool ToParent(DWORD id)
 {
+    const HANDLE h = GetStdHandle(id);
+    return h && h != INVALID_HANDLE_VALUE && GetFileType(h) == FILE_TYPE_PIPE;
+}
+
+} // namespace
+
+void ShowFatalError(const char *msg, bool on_stderr_already)
+{
+    const bool to_stderr = ToParent(STD_ERROR_HANDLE);
+    if (to_stderr || ToParent(STD_OUTPUT_HANDLE)) {
+        if (to_stderr && on_stderr_already) return;
+        std::FILE *stream = to_stderr ? stderr : stdout;
+        const size_t length = std::strlen(msg);
+        std::fprintf(stream, length && msg[length - 1] == '\n' ? "Vantor: %s" : "Vantor: %s\n",
+                     msg);
+        std::fflush(stream);
+        return;
+    }
     std::wstring wide;
     if (ToWide(msg, wide))
         MessageBoxW(nullptr, wide.c_str(), L"Vantor", MB_ICONERROR | MB_OK);
