@@ -1,8 +1,9 @@
 // platform.h - the operating-system services that the display library and the
-// setup programs share: replacing a file whole, telling an absent file from
-// one that cannot be read, making writes beyond the file-size limit fail like
-// any other write, the user's application-data folder and the message of a
-// fatal error.
+// setup programs share: replacing a file whole, reading a small file,
+// telling an absent file from one that cannot be read, making writes beyond the file-size limit
+// fail like any other write, the user's application-data folder and the message of a fatal error.
+// Paths are UTF-8 std::strings on every system; the Windows layer speaks to Windows in UTF-16, so
+// that names beyond the user's code page (a user or folder named in another script) work.
 //
 // One implementation per family of systems (posix.cpp, windows.cpp), each
 // behind this same interface. Nothing here throws. The programs' process
@@ -26,6 +27,28 @@ void IgnoreFileSizeLimitSignal();
 // reader gets to report why.
 bool Absent(const char *path);
 
+// What ReadFileHead found at a path.
+struct file_read {
+    enum class status {
+        read,   // `bytes` holds the file's first bytes (all of a small file)
+        absent, // nothing at the path (a link to nothing included)
+        refused // something is there that was not read: `reason` says why
+    };
+    status state = status::absent;
+    std::string bytes;
+    std::string reason; // in plain words, without a full stop; empty unless refused
+};
+
+// Reads at most `max_bytes` from the start of the regular file at `path`
+// (a small file such as the settings: the bound keeps a huge file from
+// costing anything). Only a regular file is read: a folder, a device or a
+// named pipe is refused without reading from it, so that opening one never
+// waits for a writer. A file that exists but cannot be opened (no
+// permission, a loop of links, on Windows one that another program holds
+// without sharing) is refused with the system's reason, never taken as
+// absent. Paths are UTF-8 on every system.
+file_read ReadFileHead(const char *path, size_t max_bytes);
+
 // The folder for the current user's application data, created (with the
 // folders above it) when missing: on Windows the shell's roaming
 // application-data folder; elsewhere $XDG_CONFIG_HOME when it is an absolute
@@ -43,40 +66,58 @@ std::string AppDataFolder();
 const char *MissingDisplay();
 
 // Tells the user about a failure the program cannot go on after, just before
-// it ends: on Windows a message box with no owner window, captioned "Vantor",
-// with an error icon and an OK button, returning when the user closes it;
-// elsewhere "Vantor: <msg>" on the standard error stream, ended by a newline
+// it ends: "Vantor: <msg>" on the standard error stream, ended by a newline
 // unless `msg` ends with one, and not at all when `on_stderr_already` says
-// the message has been written there. Programs on Windows have no console,
-// so this is also how a mistaken command line is told.
+// the message has been written there. On Windows, where programs have no
+// console, a message box instead (no owner window, captioned "Vantor", an
+// error icon and an OK button, returning when the user closes it); but when
+// a parent program reads the standard error or output through a pipe (the
+// setup running the display test), the line on the stream, and no box that
+// would wait for a user the parent is about to stop waiting for. This is
+// also how a mistaken command line is told.
 void ShowFatalError(const char *msg, bool on_stderr_already);
 
 // A file written whole or not at all. The new content goes to a temporary
-// file, the name with ".new" appended, beside the file; Commit replaces the
-// file with it only after every write, the flush, the sync to disk and the
-// close have succeeded. On POSIX systems, through a symbolic link the file it
-// points to is replaced, keeping its permission bits, and the link stays.
+// file beside the file, named for this writer alone (the file's name, the
+// process id and a count, ending in ".new"), so that two programs saving at
+// once never write into one temporary file. Commit replaces the file with it
+// only after every write, the flush, the sync to disk and the close have
+// succeeded, in one step (a rename): a reader sees the old file or the new
+// one, and a save that reports success has its content in the file at that
+// moment. The replaced file keeps its permission bits.
+//
+// What is replaced: the file at `path`, or, when `path` is a symbolic link
+// (of a chain, or to a file that does not exist yet), the file the link
+// leads to, a link's relative target taken from the link's own folder; the
+// link stays a link. Refused from the start, with nothing created or
+// replaced and Reason() saying why:
+//   - something other than a regular file (a folder, a device such as
+//     /dev/null, a named pipe): "not a regular file";
+//   - a file without any write permission (POSIX: no write bit in its mode,
+//     which holds for root too; Windows: the read-only attribute): "the file
+//     is read-only";
+//   - a link that leads nowhere (a loop, too long a chain): "too many levels
+//     of symbolic links".
 //
 // Until Commit succeeds the previous file is left as it was; every way that
 // does not end in a successful Commit (a failed write, a failed Commit, Abort,
-// the owner going away) removes the temporary file.
+// the owner going away) removes the temporary file, and only this writer's.
 //
 // A text file is written the way the system writes text: on Windows each line
 // break becomes a carriage return and a line feed; elsewhere text and bytes
-// are the same.
+// are the same. Paths are UTF-8 on every system.
 class file_replacement {
   public:
     enum class kind { bytes, text };
 
-    // Creates the temporary file for `path`, afresh: whatever was left under
-    // its name (an interrupted write's file, a link) is removed first.
+    // Creates the temporary file for `path`, or refuses (file() null).
     explicit file_replacement(const char *path, kind k = kind::bytes);
     ~file_replacement() { Abort(); }
     file_replacement(const file_replacement &) = delete;
     file_replacement &operator=(const file_replacement &) = delete;
 
     // The temporary file, open for writing; null when it could not be
-    // created, and after Commit or Abort.
+    // created or the file is refused, and after Commit or Abort.
     std::FILE *file() const { return file_; }
 
     // Puts what was written in place of the file. False when anything failed
@@ -86,9 +127,17 @@ class file_replacement {
     // Drops what was written: closes and removes the temporary file.
     void Abort();
 
+    // Why the replacement was refused or failed, in plain words without a
+    // full stop ("the file is read-only", "no space left on device"); empty
+    // while all went well.
+    const std::string &Reason() const { return reason_; }
+
   private:
-    std::string target_; // the file replaced, a link resolved
-    std::string temp_;   // target_ + ".new"
+    void Fail(const char *reason); // keeps the first reason given
+
+    std::string target_; // the file replaced, links followed
+    std::string temp_;   // this writer's temporary file beside it
+    std::string reason_;
     std::FILE *file_ = nullptr;
 };
 

@@ -3,8 +3,9 @@
 // stays alive, and what both programs need to report a command-line error
 // before any window exists.
 //
-// One implementation per family of systems (process_posix.cpp), each behind
-// this same interface. Nothing here throws.
+// One implementation per family of systems (process_posix.cpp,
+// process_windows.cpp), each behind this same interface. Paths are UTF-8.
+// Nothing here throws.
 #pragma once
 
 #include <cstdint>
@@ -51,9 +52,12 @@ class child_process {
     // started); its exit status is known from then on.
     bool Running();
 
-    // Ends the child: asks it to end (on POSIX, SIGTERM: an SDL program takes
-    // that as a quit request and puts the display back as it found it), waits
-    // up to `grace_ms` for it, then forces it. Returns once it has ended.
+    // Ends the child and what it started: asks them to end (on POSIX,
+    // SIGTERM to the child's process group; on Windows, WM_CLOSE to the
+    // windows of the processes in the child's job: an SDL program takes
+    // either as a quit request and puts the display back as it found it),
+    // waits up to `grace_ms` for them, then forces them. Returns once the
+    // child has ended.
     void Stop(int grace_ms);
 
     // How the child ended: its exit status (0..255) when it ended by itself,
@@ -72,6 +76,8 @@ class child_process {
     void Ended(const int *wait_status);
 
     std::intptr_t process_ = -1; // POSIX: the process id; Windows: its handle
+    std::intptr_t group_ = -1;   // the child and what it starts: POSIX, the process group's id;
+                                 // Windows, the job object's handle
     std::intptr_t pipe_ = -1;    // the reading end of the child's output
     bool running_ = false;
     int status_ = -1;

@@ -8,6 +8,14 @@
 // that this process ignores or blocks (SIGXFSZ, and whatever SDL set up) are
 // put back to their defaults in the child. waitpid with WNOHANG tells an
 // ended child from a running one without waiting.
+//
+// The child leads a process group of its own (set in the child before it
+// runs the program, and again here, whichever comes first), which whatever
+// it starts joins: a display test started through a wrapper script is the
+// script's child. Stop signals the whole group, so the asking reaches the
+// program that has the display and the forcing leaves nothing running; the
+// group's id stays valid while any member lives, even after the child has
+// been reaped.
 
 #include "process.h"
 
@@ -88,7 +96,9 @@ bool child_process::Start(const std::string &program, const std::vector<std::str
     sigemptyset(&none);
     posix_spawnattr_setsigdefault(&setup.attributes, &all);
     posix_spawnattr_setsigmask(&setup.attributes, &none);
-    posix_spawnattr_setflags(&setup.attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    posix_spawnattr_setpgroup(&setup.attributes, 0); // a group of its own, led by the child
+    posix_spawnattr_setflags(&setup.attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK |
+                                                    POSIX_SPAWN_SETPGROUP);
 
     std::vector<char *> argv;
     argv.push_back(const_cast<char *>(program.c_str()));
@@ -104,8 +114,10 @@ bool child_process::Start(const std::string &program, const std::vector<std::str
         error = std::strerror(failed);
         return false;
     }
+    setpgid(pid, pid); // fails harmlessly once the child has done it and runs the program
     fcntl(ends[0], F_SETFL, fcntl(ends[0], F_GETFL) | O_NONBLOCK);
     process_ = pid;
+    group_ = pid;
     pipe_ = ends[0];
     running_ = true;
     return true;
@@ -152,16 +164,20 @@ bool child_process::Running()
 void child_process::Stop(int grace_ms)
 {
     if (!Running()) return;
-    kill(static_cast<pid_t>(process_), SIGTERM);
+    const auto group = static_cast<pid_t>(group_), child = static_cast<pid_t>(process_);
+    if (kill(-group, SIGTERM) != 0) kill(child, SIGTERM); // no group after all: the child alone
+    // Until the child has ended and no other member of its group is left.
     constexpr int step_ms = 10;
     for (int waited = 0; waited < grace_ms; waited += step_ms) {
         SleepMs(step_ms);
-        if (!Running()) return;
+        if (!Running() && kill(-group, 0) != 0) return;
     }
-    kill(static_cast<pid_t>(process_), SIGKILL);
+    kill(-group, SIGKILL);
+    if (!running_) return;
+    kill(child, SIGKILL);
     int wait_status = 0;
     pid_t got;
-    while ((got = waitpid(static_cast<pid_t>(process_), &wait_status, 0)) < 0 && errno == EINTR) {
+    while ((got = waitpid(child, &wait_status, 0)) < 0 && errno == EINTR) {
     }
     Ended(got > 0 ? &wait_status : nullptr);
 }

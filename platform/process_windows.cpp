@@ -1,18 +1,31 @@
 // process_windows.cpp - running a child program and finding our own, on
 // Windows (process.h).
 //
-// The child is started with CreateProcess: its standard input from NUL, its
-// standard output and error into one anonymous pipe, whose reading end alone
-// is kept here (not inherited) and read only as far as PeekNamedPipe says
-// bytes are waiting, so that Running() never blocks. Asking the child to end
-// posts WM_CLOSE to its windows, which SDL turns into a quit request; after
-// the grace time TerminateProcess forces it.
+// The child is started with CreateProcessW (its path and command line in
+// UTF-16, so that an installation folder named outside the user's code page
+// works): its standard input from NUL, its standard output and error into
+// one anonymous pipe, whose reading end alone is kept here (not inherited)
+// and read only as far as PeekNamedPipe says bytes are waiting, so that
+// Running() never blocks.
+//
+// The child is put into a job object before it runs a single instruction
+// (started suspended, assigned, resumed), and whatever it starts joins the
+// job: a display test started through a wrapper is the wrapper's child.
+// Asking them to end posts WM_CLOSE to the windows of every process in the
+// job, which SDL turns into a quit request; after the grace time
+// TerminateJobObject forces them all. The job ends what is left in it when
+// its handle is closed, also when this program ends without Stop. Where a
+// job cannot be had (Windows before 8 inside another job), the child alone
+// is asked and forced, as a process.
 //
 // The child's output reaches the pipe only when its SDL start-up glue leaves
 // the standard streams alone: SDL 1.2's SDLmain sends them to stdout.txt and
 // stderr.txt unless SDL was built with --disable-stdio-redirect.
 
 #include "process.h"
+#include "windows_text.h"
+
+#include <new>
 
 #include <windows.h>
 
@@ -45,28 +58,79 @@ std::string Quoted(const std::string &arg)
     return out + "\"";
 }
 
-BOOL CALLBACK CloseWindowOf(HWND window, LPARAM process_id)
+// The processes whose windows are asked to close.
+struct process_ids {
+    DWORD ids[64];
+    DWORD count;
+};
+
+BOOL CALLBACK CloseWindowOf(HWND window, LPARAM ids)
 {
+    const auto &of = *reinterpret_cast<const process_ids *>(ids);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner == static_cast<DWORD>(process_id)) PostMessageA(window, WM_CLOSE, 0, 0);
+    for (DWORD i = 0; i < of.count; ++i)
+        if (owner == of.ids[i]) PostMessageW(window, WM_CLOSE, 0, 0);
     return TRUE;
+}
+
+// The processes in `job`; the child's alone without a job.
+process_ids Members(HANDLE job, HANDLE process)
+{
+    process_ids of{{GetProcessId(process)}, 1};
+    struct {
+        JOBOBJECT_BASIC_PROCESS_ID_LIST list;
+        ULONG_PTR more[63];
+    } in{};
+    in.list.NumberOfAssignedProcesses = 64;
+    if (job &&
+        QueryInformationJobObject(job, JobObjectBasicProcessIdList, &in, sizeof in, nullptr)) {
+        of.count = in.list.NumberOfProcessIdsInList < 64 ? in.list.NumberOfProcessIdsInList : 64;
+        for (DWORD i = 0; i < of.count; ++i)
+            of.ids[i] = static_cast<DWORD>(in.list.ProcessIdList[i]);
+    }
+    return of;
+}
+
+// Whether any process of `job` still runs.
+bool JobRuns(HANDLE job)
+{
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION counts{};
+    return job &&
+           QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &counts,
+                                     sizeof counts, nullptr) &&
+           counts.ActiveProcesses > 0;
+}
+
+// A job that ends its processes when its last handle is closed; null when
+// none can be had.
+HANDLE MakeJob()
+{
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    if (!job) return nullptr;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits))
+        return job;
+    CloseHandle(job);
+    return nullptr;
 }
 
 } // namespace
 
 std::string OwnPath()
 {
-    std::string path(MAX_PATH, '\0');
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length =
-            GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
+        if (length < path.size()) return ToUtf8(path.data(), length);
+        try {
+            path.resize(path.size() * 2);
+        } catch (const std::bad_alloc &) {
+            return {};
         }
-        path.resize(path.size() * 2);
     }
 }
 
@@ -84,30 +148,45 @@ bool child_process::Start(const std::string &program, const std::vector<std::str
         return false;
     }
     SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
-    HANDLE nothing = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HANDLE nothing = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                  &inherited, OPEN_EXISTING, 0, nullptr);
 
     std::string command = Quoted(program);
     for (const std::string &arg : args) command += " " + Quoted(arg);
-    STARTUPINFOA startup{};
+    std::wstring wide_program, wide_command;
+    if (!ToWide(program, wide_program) || !ToWide(command, wide_command)) {
+        CloseHandle(read_end);
+        CloseHandle(write_end);
+        if (nothing != INVALID_HANDLE_VALUE) CloseHandle(nothing);
+        error = "the command line is not valid UTF-8";
+        return false;
+    }
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = nothing;
     startup.hStdOutput = write_end;
     startup.hStdError = write_end;
     PROCESS_INFORMATION started{};
-    const BOOL ok = CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, TRUE, 0,
-                                   nullptr, nullptr, &startup, &started);
+    const BOOL ok = CreateProcessW(wide_program.c_str(), wide_command.data(), nullptr, nullptr,
+                                   TRUE, CREATE_SUSPENDED, nullptr, nullptr, &startup, &started);
     const DWORD why = GetLastError();
     CloseHandle(write_end);
     if (nothing != INVALID_HANDLE_VALUE) CloseHandle(nothing);
     if (!ok) {
         CloseHandle(read_end);
-        error = "Windows error " + std::to_string(why);
+        error = SystemMessage(why);
         return false;
     }
+    HANDLE job = MakeJob();
+    if (job && !AssignProcessToJobObject(job, started.hProcess)) {
+        CloseHandle(job);
+        job = nullptr;
+    }
+    ResumeThread(started.hThread);
     CloseHandle(started.hThread);
     process_ = reinterpret_cast<std::intptr_t>(started.hProcess);
+    group_ = job ? reinterpret_cast<std::intptr_t>(job) : -1;
     pipe_ = reinterpret_cast<std::intptr_t>(read_end);
     running_ = true;
     return true;
@@ -136,8 +215,10 @@ void child_process::Ended(const int *wait_status)
     Drain();
     CloseHandle(Handle(pipe_));
     CloseHandle(Handle(process_));
+    if (group_ != -1) CloseHandle(Handle(group_)); // what is left in the job ends
     pipe_ = -1;
     process_ = -1;
+    group_ = -1;
 }
 
 bool child_process::Running()
@@ -155,14 +236,25 @@ bool child_process::Running()
 void child_process::Stop(int grace_ms)
 {
     if (!Running()) return;
-    EnumWindows(CloseWindowOf, static_cast<LPARAM>(GetProcessId(Handle(process_))));
+    const HANDLE process = Handle(process_), job = group_ != -1 ? Handle(group_) : nullptr;
+    process_ids members = Members(job, process);
+    EnumWindows(CloseWindowOf, reinterpret_cast<LPARAM>(&members));
+    // Until the child has ended and no other process of its job runs (not
+    // through Running: the job's end, on its close there, would force them).
     constexpr int step_ms = 10;
     for (int waited = 0; waited < grace_ms; waited += step_ms) {
         Sleep(step_ms);
-        if (!Running()) return;
+        Drain();
+        if (WaitForSingleObject(process, 0) != WAIT_TIMEOUT && !JobRuns(job)) break;
     }
-    TerminateProcess(Handle(process_), 1);
-    WaitForSingleObject(Handle(process_), INFINITE);
+    const bool ended = WaitForSingleObject(process, 0) != WAIT_TIMEOUT;
+    if (job) TerminateJobObject(job, 1);
+    if (ended) {
+        Running(); // its exit status and its last words
+        return;
+    }
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, INFINITE);
     Ended(nullptr);
 }
 

@@ -50,3 +50,11 @@ struct scratch_dir {
     }
     ~scratch_dir() { std::filesystem::current_path(before), std::filesystem::remove_all(dir); }
 };
+
+// Whether folder `dir` holds a file replacement's temporary file (a name ending in ".new").
+inline bool HoldsTemporaryFile(const std::filesystem::path &dir)
+{
+    for (const auto &entry : std::filesystem::directory_iterator(dir))
+        if (entry.path().filename().string().ends_with(".new")) return true;
+    return false;
+}

@@ -115,5 +115,5 @@ TEST(Overlays, HelpFrameRateStatusLineErrorRecordAndScreenshot)
     EXPECT_STREQ(overlay.status.data(), "Screenshot failed.");
     EXPECT_STREQ(ImageError(), "Could not write image");
     EXPECT_EQ(ReadPng("screenshot.png").pixels, png.pixels);
-    EXPECT_FALSE(std::filesystem::exists("screenshot.png.new"));
+    EXPECT_FALSE(HoldsTemporaryFile("."));
 }

@@ -361,7 +361,7 @@ run_rows()
         [ "$row" = "$case_name" ] || continue
         [[ -z ${VANTOR_SDL_LIBRARY_PATH:-} || $how != *SDL12COMPAT_OPENGL_SCALING=1* ]] || continue
         [ ! -d "$config" ] || chmod -R u+w "$config"
-        rm -rf "$settings" "$settings.new" "$work/logo.png"
+        rm -rf "$settings" "$work/logo.png"
         ln -s "$logo" "$work/logo.png"
         [ "$before" = - ] || write_settings "$before$EOL"
         rm -f "$stdout_file" "$stderr_file"
@@ -422,11 +422,11 @@ run_rows()
     done
 }
 
-# The settings folder unwritable (for root, a folder in the temporary file's place).
+# The settings folder unwritable (for root, who writes any folder, the file read-only).
 make_read_only()
 {
     chmod a-w "$config"
-    ! touch "$config/.probe" 2>/dev/null || { rm "$config/.probe" && chmod u+w "$config" && mkdir -p "$settings.new/kept"; }
+    ! touch "$config/.probe" 2>/dev/null || { rm "$config/.probe" && chmod a-w "$settings"; }
 }
 
 # No file but the settings is left in their folder.

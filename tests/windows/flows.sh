@@ -18,12 +18,15 @@ make_read_only() { chmod a-w "$settings"; }
 # No temporary file, and nothing said: no stdout.txt or stderr.txt.
 leftovers()
 {
-    [ ! -e "$settings.new" ] || fail "a temporary file was left"
+    ! compgen -G "$settings.*.new" >/dev/null || fail "a temporary file was left"
     [ ! -e "$stdout_file" ] && [ ! -e "$stderr_file" ] || fail "output files left: $(ls "$work")"
 }
 
 build=${VANTOR_WIN_BUILD:?the Windows build folder}
 prefix=${VANTOR_WINE_PREFIX:?the Wine prefix}
+# Case unicode: a prefix of its own, whose user is named outside the code page (Wine's profile
+# folder takes $USER's name).
+[ "${1:-}" != unicode ] || { prefix=$prefix-unicode && export USER=山田太郎 LC_ALL=C.UTF-8; }
 VANTOR_SETUP=$build/vantor-setup.exe VANTOR_DISPLAY_TEST=$build/vantor-display-test.exe
 VANTOR_FONT=$build/vantor.ttf VANTOR_LOGO=$build/logo.png
 
@@ -108,7 +111,26 @@ wine_installer()
     expect_untouched
 }
 
-# The first run, F11, Windows' own ways out, a read-only file, the display test on each back-end.
+# Names outside the ANSI code page: the user's (the settings in C:\users\山田太郎\AppData) and
+# the installation folder's, from which the setup runs, saves its output and starts the display
+# test (kept: its verdict read through the pipe).
+wine_unicode()
+{
+    local game="$tmp/ゲーム フォルダ"
+    mkdir "$game"
+    cp "$VANTOR_SETUP" "$VANTOR_DISPLAY_TEST" "$build/SDL.dll" "$VANTOR_FONT" "$game/"
+    VANTOR_SETUP=$game/vantor-setup.exe work=$game
+    stdout_file=$work/stdout.txt stderr_file=$work/stderr.txt
+    # stdout.txt keeps the verdict the setup printed; only a temporary file would be left over.
+    leftovers() { ! compgen -G "$settings.*.new" >/dev/null || fail "a temporary file was left"; }
+    run_rows <<END
+unicode|-logo|-|g m w t test:k said focus Escape $SAVE_KEYS|0|0 800 600 0 0 2 22 22 22|Settings kept.
+END
+}
+
+# The first run, F11, Windows' own ways out, a read-only file, the display test on each back-end;
+# "Test display" with a size the display does not offer: the reason read from the display test,
+# which shows no message box while the setup reads its output.
 run_case wine_ "$(cat <<END
 first_run|-logo|-|shoot Escape|0|$DEFAULTS|
 roads||$KNOWN extra words|Up $SAVE_KEYS|0|$KNOWN|
@@ -117,5 +139,6 @@ roads||$KNOWN|close|0|=|
 roads|read-only|$KNOWN|save-fails Escape|0|=|
 display_test|display|0 640 480 0 0 2 22 22 22|Return|0|=|Back-end: OpenGL
 display_test|display|1 640 480 4 0 2 18 20 24|Return|0|=|Back-end: SDL
+display_test|VANTOR_TEST_SECONDS=10|1 1234 567 0 0 2 22 22 22|g m f t said untouched focus Escape Escape|0|=|$OFFERED
 END
 )"

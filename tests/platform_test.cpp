@@ -1,0 +1,263 @@
+// The platform layer: what is at a path, read or replaced; writers at once; a child's group.
+
+#include "platform.h"
+#include "process.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <thread>
+
+#include "portable.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+using platform::file_read;
+using platform::file_replacement;
+
+namespace {
+
+constexpr size_t HEAD = 4096; // what the settings reader asks for
+const std::string LOOP = "too many levels of symbolic links", NOT_REGULAR = "not a regular file";
+
+std::string Contents(const fs::path &file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::set<std::string> Entries(const fs::path &dir)
+{
+    std::set<std::string> names;
+    for (const auto &entry : fs::directory_iterator(dir))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+bool IsRoot()
+{
+#ifdef _WIN32
+    return false;
+#else
+    return geteuid() == 0;
+#endif
+}
+
+void MakeNamedPipe(const fs::path &path)
+{
+#ifndef _WIN32
+    mkfifo(path.c_str(), 0600);
+#else
+    (void)path;
+#endif
+}
+
+// The null device. Root, who could replace /dev/null itself were the refusal broken, gets one
+// of its own in `dir`.
+std::string NullDevice(const fs::path &dir)
+{
+#ifndef _WIN32
+    if (IsRoot() && mknod((dir / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+        return (dir / "null").string();
+    return "/dev/null";
+#else
+    (void)dir;
+    return "NUL";
+#endif
+}
+
+const char *const no_pipes = on_windows ? "named pipes are not in the file system" : nullptr;
+const char *const no_links = on_windows ? "links need rights there, and are not followed" : nullptr;
+const char *const no_read_bit = on_windows ? "Windows files have no read permission"
+                                : IsRoot() ? "root reads a file without read permission"
+                                           : nullptr;
+
+// A row: what `make` puts in folder `dir` (returning the path to use), what reading it gives
+// (the bytes, or the reason of a refusal), and what replacing it does: the file that then holds
+// the new content, or, null, a refusal with `refusal` and nothing touched.
+struct path_case {
+    const char *name;
+    std::string (*make)(const fs::path &dir);
+    file_read::status read;
+    std::string read_what;
+    const char *written;
+    const char *refusal;
+    const char *skip; // why the row does not apply here, or null
+};
+
+std::string Plain(const fs::path &dir)
+{
+    std::ofstream(dir / "f", std::ios::binary) << "old";
+    return (dir / "f").string();
+}
+
+const path_case path_cases[] = {
+    {"Absent", [](const fs::path &dir) { return (dir / "f").string(); }, file_read::status::absent,
+     "", "f", nullptr, nullptr},
+    {"Regular", Plain, file_read::status::read, "old", "f", nullptr, nullptr},
+    {"Huge", // 1 GB, sparse: only the head comes back
+     [](const fs::path &dir) {
+         const std::string path = Plain(dir);
+         fs::resize_file(path, std::uintmax_t{1} << 30);
+         return path;
+     },
+     file_read::status::read, "old" + std::string(HEAD - 3, '\0'), "f", nullptr, nullptr},
+    {"Folder",
+     [](const fs::path &dir) {
+         fs::create_directory(dir / "f");
+         return (dir / "f").string();
+     },
+     file_read::status::refused, NOT_REGULAR, nullptr, "not a regular file", nullptr},
+    {"ReadOnly",
+     [](const fs::path &dir) {
+         const std::string path = Plain(dir);
+         fs::permissions(path,
+                         fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+         return path;
+     },
+     file_read::status::read, "old", nullptr, "the file is read-only", nullptr},
+    {"NullDevice", NullDevice, file_read::status::refused, NOT_REGULAR, nullptr,
+     "not a regular file", nullptr},
+    {"NamedPipe", // no writer: a blocking open would wait for ever
+     [](const fs::path &dir) {
+         MakeNamedPipe(dir / "f");
+         return (dir / "f").string();
+     },
+     file_read::status::refused, NOT_REGULAR, nullptr, "not a regular file", no_pipes},
+    {"Unreadable",
+     [](const fs::path &dir) {
+         const std::string path = Plain(dir);
+         fs::permissions(path, fs::perms::none);
+         return path;
+     },
+     file_read::status::refused, "permission denied", nullptr, "the file is read-only",
+     no_read_bit},
+    {"DanglingLinkChain", // written through to the chain's end, relative to each link's folder
+     [](const fs::path &dir) {
+         fs::create_directory(dir / "sub");
+         fs::create_symlink("sub/link", dir / "f");
+         fs::create_symlink("../target", dir / "sub" / "link");
+         return (dir / "f").string();
+     },
+     file_read::status::absent, "", "target", nullptr, no_links},
+    {"LinkLoop",
+     [](const fs::path &dir) {
+         fs::create_symlink("g", dir / "f");
+         fs::create_symlink("f", dir / "g");
+         return (dir / "f").string();
+     },
+     file_read::status::refused, LOOP, nullptr, "too many levels of symbolic links", no_links},
+};
+
+void PrintTo(const path_case &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+struct PathKinds : testing::TestWithParam<path_case> {};
+
+} // namespace
+
+TEST_P(PathKinds, ReadAndReplaced)
+{
+    const path_case &c = GetParam();
+    if (c.skip) GTEST_SKIP() << c.skip;
+    const scratch_dir scratch{false};
+    const std::string path = c.make(scratch.dir);
+    const auto before = Entries(scratch.dir);
+    const auto kind = fs::symlink_status(path).type();
+
+    const file_read got = platform::ReadFileHead(path.c_str(), HEAD);
+    EXPECT_EQ(got.state, c.read);
+    EXPECT_EQ(got.state == file_read::status::read ? got.bytes : got.reason, c.read_what);
+
+    // What a refused replacement must leave; a pipe would wait for a writer.
+    const std::string old = !c.written && kind == fs::file_type::regular ? Contents(path) : "";
+    {
+        file_replacement out(path.c_str());
+        if (c.written) {
+            ASSERT_NE(out.file(), nullptr) << out.Reason();
+            std::fputs("new", out.file());
+            EXPECT_TRUE(out.Commit());
+            EXPECT_EQ(out.Reason(), "");
+        } else {
+            EXPECT_EQ(out.file(), nullptr);
+            EXPECT_FALSE(out.Commit());
+            EXPECT_EQ(out.Reason(), c.refusal);
+        }
+    }
+    if (kind != fs::file_type::not_found) { // a link stays a link, a device a device
+        EXPECT_EQ(fs::symlink_status(path).type(), kind);
+    }
+    auto after = before;
+    if (c.written) {
+        EXPECT_EQ(Contents(scratch.dir / c.written), "new");
+        after.insert(c.written);
+    } else if (kind == fs::file_type::regular) {
+        EXPECT_EQ(Contents(path), old);
+    }
+    EXPECT_EQ(Entries(scratch.dir), after); // nothing made, no temporary file left
+    std::error_code loop;
+    if (fs::is_regular_file(path, loop)) fs::permissions(path, fs::perms::owner_all); // to remove
+}
+
+INSTANTIATE_TEST_SUITE_P(Platform, PathKinds, testing::ValuesIn(path_cases),
+                         [](const auto &row) { return std::string(row.param.name); });
+
+// Writers of one file at once: each its own temporary file; the last commit is what the file
+// holds; one that fails says why and removes its own temporary file only.
+TEST(FileReplacement, WritersAtOnceEachTheirOwnTemporaryFile)
+{
+    const scratch_dir scratch{false};
+    const std::string path = Plain(scratch.dir);
+    file_replacement first(path.c_str()), second(path.c_str()), failing(path.c_str());
+    ASSERT_TRUE(first.file() && second.file() && failing.file());
+    EXPECT_EQ(Entries(scratch.dir).size(), 4u);
+    std::fputs("first", first.file());
+    std::fputs("second", second.file());
+    EXPECT_TRUE(second.Commit());
+    EXPECT_EQ(Contents(path), "second");
+    EXPECT_TRUE(first.Commit());
+    EXPECT_EQ(Contents(path), "first");
+    if (!on_windows) { // no file-size limit there
+        EXPECT_FALSE(WithDiskFull([&] {
+            std::fputs("failing", failing.file());
+            return failing.Commit();
+        }));
+        EXPECT_EQ(failing.Reason(), "file too large");
+        EXPECT_EQ(Contents(path), "first");
+    }
+    failing.Abort();
+    EXPECT_EQ(Entries(scratch.dir), std::set<std::string>{"f"});
+}
+
+// Stop asks the child's whole group, then forces it: a wrapper script's child is ended too.
+TEST(ChildProcess, StopEndsWhatTheChildStarted)
+{
+    if (on_windows) GTEST_SKIP() << "no POSIX shell to start a wrapper under Wine";
+    platform::child_process child;
+    std::string error;
+    ASSERT_TRUE(child.Start(
+        "/bin/sh", {"-c", "trap 'echo asked; exit 0' TERM; sleep 600 & echo $!; wait"}, error))
+        << error;
+    while (child.Running() && child.Output().find('\n') == std::string::npos)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_NE(child.Output().find('\n'), std::string::npos);
+    const std::string grandchild = "/proc/" + child.Output().substr(0, child.Output().find('\n'));
+    ASSERT_TRUE(fs::exists(grandchild));
+    child.Stop(platform::child_process::stop_grace_ms);
+    EXPECT_EQ(child.ExitStatus(), 0); // asked, not forced
+    EXPECT_NE(child.Output().find("asked"), std::string::npos);
+    // Gone, or a zombie that no one reaps in a container.
+    const std::string state = Contents(grandchild + "/stat");
+    EXPECT_TRUE(state.empty() || state.find(") Z ") != std::string::npos) << state;
+}
