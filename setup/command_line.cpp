@@ -240,8 +240,8 @@ std::optional<int> FollowCommandLine(program_id program, const command_line &cl)
     }
     if (cl.config) SetConfFile(cl.config->c_str());
     if (cl.reset) {
-        if (SaveSettings(&defaults) < 0) {
-            std::fprintf(stderr, "Vantor: could not write %s\n", ConfFile());
+        if (std::string why; !SaveSettings(defaults, &why)) {
+            std::fprintf(stderr, "Vantor: could not write %s: %s\n", ConfFile(), why.c_str());
             return 1;
         }
         std::printf("%s\n", ConfFile());

@@ -2,7 +2,9 @@
 // saved settings (or those on the command line), showing what it was granted.
 //
 // The settings are read as the setup reads them (ConfFile, LoadSettings); a
-// missing or short file gives the defaults, and nothing is ever written.
+// missing or short file gives the defaults, and nothing is ever written. A
+// file that is there but cannot be read ends the program (status 1): its
+// defaults would not be what the user saved.
 // --settings tests a record given on the command line instead; the setup's
 // "Test display" runs this program that way, with --confirm.
 //
@@ -222,8 +224,9 @@ extern "C" int SDL_main(int argc, char *argv[])
     settings tested = defaults;
     if (cl.tested)
         tested = *cl.tested;
-    else
-        LoadSettings(&tested); // a missing file leaves the defaults, and is not written
+    else if (const platform::file_read file = LoadSettings(tested);
+             file.state == platform::file_read::status::refused) // a missing file: the defaults
+        Die((std::string(status::READ_FAILED) + ": " + file.reason).c_str());
     confirm = cl.confirm;
     countdown_ms = CountdownMs();
 

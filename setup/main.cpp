@@ -2,13 +2,15 @@
 //
 // Start-up: SDL, the program's own 600 x 375 window (software gamma 2.2), the
 // please-wait notice while the settings file and the logo are read, then the
-// main page. A first run without a settings file writes the defaults at once;
-// when that fails (a read-only folder, a file-size limit) the program goes on
-// with them. The logo is optional: without the file the pages go without it,
-// silently; a file that cannot be read is reported, and left out too.
-// Every normal end returns 0; the quit key and closing the window end the
-// process from inside the library, also with 0; a failure the program cannot
-// go on after ends it through Die with status 1. SDL_Quit runs at every exit.
+// main page. A first run (no settings file at all) writes the defaults at
+// once; when that fails (a read-only folder, a file-size limit) the program
+// goes on with them. A file that is there but cannot be read is no first run:
+// the program says so on the status line and goes on with the defaults,
+// writing nothing until "Save and exit". The logo is optional: without the file the pages go
+// without it, silently; a file that cannot be read is reported, and left out too. Every normal end
+// returns 0; the quit key and closing the window end the process from inside the library, also with
+// 0; a failure the program cannot go on after ends it through Die with status 1. SDL_Quit runs at
+// every exit.
 //
 // The command line (command_line.h) is read before SDL starts: --help,
 // --version, --reset and a command-line error end the program there, without
@@ -55,7 +57,15 @@ extern "C" int SDL_main(int argc, char *argv[])
     ImageUpdate();
 
     session ses;
-    if (LoadSettings(&ses.rec) < 0) SaveSettings(&ses.rec);
+    ses.file = LoadSettings(ses.rec);
+    using found = platform::file_read::status;
+    if (ses.file.state == found::absent && SaveSettings(ses.rec)) { // a first run
+        settings written;
+        ses.file = LoadSettings(written);
+    } else if (ses.file.state == found::refused) { // the defaults, and nothing written
+        ImageStatus("%s: %s", status::READ_FAILED, ses.file.reason.c_str());
+        std::fprintf(stderr, "Vantor: %s: %s\n", status::READ_FAILED, ses.file.reason.c_str());
+    }
     ses.kept = ses.rec;
     ses.logo_loaded =
         !platform::Absent("logo.png") && ImageLoad(&ses.logo, "logo.png", 8, 4, 0) == 0;

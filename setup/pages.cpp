@@ -181,6 +181,26 @@ const page<no_state> graphics_page{"Vantor Graphics Options", graphics_items, Dr
 
 namespace {
 
+// "Save and exit": asks first when another program changed the file since
+// it was read (a file that could not be read at all is saved over: the user
+// has seen what is saved). A save that fails stays, with the highlight where
+// another try is one key away.
+outcome Save(session &ses)
+{
+    constexpr int REPLACE = 1;
+    constexpr std::array<choice, 1> replace{{{"Replace", REPLACE}}};
+    settings ignored;
+    if (ses.file.state != platform::file_read::status::refused &&
+        ChangedSince(ses.file, LoadSettings(ignored)) &&
+        Choose(ses, "Vantor Settings File",
+               "The settings file was changed by another program. Replace it?", replace) != REPLACE)
+        return StayOn(SAVE);
+    std::string why;
+    if (SaveSettings(ses.rec, &why)) return LEAVE;
+    ImageStatus("%s: %s.", status::SAVE_FAILED, why.c_str());
+    return StayOn(SAVE);
+}
+
 outcome ChooseMain(session &ses, no_state &, int code)
 {
     no_state none;
@@ -191,10 +211,7 @@ outcome ChooseMain(session &ses, no_state &, int code)
         RunPage(graphics_page, ses, none, BACKEND);
         break;
     case SAVE:
-        if (SaveSettings(&ses.rec) == 0) return LEAVE;
-        // Stay, with the highlight where another try is one key away.
-        ImageStatus("%s", status::SAVE_FAILED);
-        return StayOn(SAVE);
+        return Save(ses);
     default: // "Sound options:", "Game statistics"
         break;
     }

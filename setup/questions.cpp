@@ -87,17 +87,24 @@ const list_question accum_question{
     {{{"Yes", 1 + IMAGE_ACCUM}, {"No", 1}}},
     [](settings &rec, int answer) { SetFlag(rec, IMAGE_ACCUM, answer); }};
 
+int Choose(session &ses, const char *title, const char *question, std::span<const choice> choices)
+{
+    constexpr size_t MAX_CHOICES = (LAST_ROW - FIRST_CHOICE_ROW) / 2;
+    std::array<menuitem, MAX_CHOICES + 1> items{};
+    const size_t count = std::min(choices.size(), MAX_CHOICES);
+    for (size_t i = 0; i < count; ++i)
+        items[i] = {10, FIRST_CHOICE_ROW + 2 * static_cast<int>(i), 20, choices[i].text,
+                    choices[i].value};
+    items[count] = {10, LAST_ROW, 20, "Cancel", CANCEL};
+    const page<asked> shown{title, std::span(items.data(), count + 1), DrawQuestion, Answer};
+    asked state{question};
+    RunPage(shown, ses, state, items[0].return_code);
+    return state.answer;
+}
+
 void Ask(session &ses, const list_question &q)
 {
-    std::array<menuitem, std::tuple_size_v<decltype(q.choices)> + 1> items{};
-    int row = FIRST_CHOICE_ROW;
-    for (size_t i = 0; i < q.choices.size(); ++i, row += 2)
-        items[i] = {10, row, 20, q.choices[i].text, q.choices[i].value};
-    items.back() = {10, LAST_ROW, 20, "Cancel", CANCEL};
-    const page<asked> question{q.title, items, DrawQuestion, Answer};
-    asked state{q.question};
-    RunPage(question, ses, state, items[0].return_code);
-    if (state.answer != CANCEL) q.apply(ses.rec, state.answer);
+    if (const int answer = Choose(ses, q.title, q.question, q.choices)) q.apply(ses.rec, answer);
 }
 
 entry_step EntryKey(int value, int max, int sym)

@@ -33,6 +33,10 @@ extern const list_question accum_question;
 // Asks the question about the session's record and applies the answer.
 void Ask(session &ses, const list_question &q);
 
+// Shows a list question's page with these choices and "Cancel"; returns the
+// value of the choice made, 0 for "Cancel" and Escape.
+int Choose(session &ses, const char *title, const char *question, std::span<const choice> choices);
+
 // What one key does to a numeric entry: the value to go on with while
 // typing, the value accepted, or cancelled. Typing appends a digit while the
 // value stays within `max`; Backspace drops the last digit.

@@ -2,7 +2,10 @@
 //
 // Reading is forgiving: the defaults stand for every number the file does not
 // supply, so an empty, short or damaged file still gives a usable record, and
-// values are taken as they are (the pages show what they cannot name).
+// values are taken as they are (the pages show what they cannot name). Only
+// the file's first SETTINGS_READ_LIMIT bytes are read, so that a file of any
+// size opens at once; and only a regular file is read, so that a named pipe
+// or a device never keeps the program waiting (platform.h).
 //
 // A leading UTF-8 byte-order mark, which some editors put at the start of
 // every file they save, is skipped.
@@ -14,8 +17,6 @@
 #include "settings.h"
 
 #include "decimal.h"
-#include "owners.h"
-#include "platform.h"
 
 #include <cstdio>
 
@@ -29,16 +30,9 @@ struct text_source {
     void next() { ++pos; }
 };
 
-struct file_source {
-    std::FILE *file;
-    int peek() const { return std::ungetc(std::getc(file), file); }
-    void next() { std::getc(file); }
-};
-
 // Moves past a UTF-8 byte-order mark at the start. False when the text starts
 // with only a part of one: then it starts with no number either.
-template <class Source>
-bool SkipByteOrderMark(Source &src)
+bool SkipByteOrderMark(text_source &src)
 {
     constexpr int mark[] = {0xEF, 0xBB, 0xBF};
     if (src.peek() != mark[0]) return true;
@@ -49,9 +43,11 @@ bool SkipByteOrderMark(Source &src)
     return true;
 }
 
-template <class Source>
-int ReadFields(Source &src, settings &s)
+} // namespace
+
+int ParseSettings(std::string_view text, settings &s)
 {
+    text_source src{text};
     int count = 0;
     if (!SkipByteOrderMark(src)) return 0;
     for (const settings_field &field : settings_fields) {
@@ -59,14 +55,6 @@ int ReadFields(Source &src, settings &s)
         ++count;
     }
     return count;
-}
-
-} // namespace
-
-int ParseSettings(std::string_view text, settings &s)
-{
-    text_source src{text};
-    return ReadFields(src, s);
 }
 
 std::string FormatSettings(const settings &s)
@@ -85,30 +73,34 @@ void RestoreDisplayFields(settings &rec, const settings &from)
     }
 }
 
-int LoadSettingsFrom(const char *path, settings *settingsp)
+platform::file_read LoadSettingsFrom(const char *path, settings &rec)
 {
-    *settingsp = defaults;
-    file_ptr file(std::fopen(path, "r"));
-    if (!file) return -1;
-    file_source src{file.get()};
-    ReadFields(src, *settingsp);
-    return 0;
+    rec = defaults;
+    platform::file_read found = platform::ReadFileHead(path, SETTINGS_READ_LIMIT);
+    if (found.state == platform::file_read::status::read) ParseSettings(found.bytes, rec);
+    return found;
 }
 
-int SaveSettingsTo(const char *path, const settings *settingsp)
+bool SaveSettingsTo(const char *path, const settings &rec, std::string *why)
 {
     platform::file_replacement out(path, platform::file_replacement::kind::text);
-    if (!out.file()) return -1;
-    const bool written = std::fputs(FormatSettings(*settingsp).c_str(), out.file()) >= 0;
-    return written && out.Commit() ? 0 : -1;
+    const bool saved =
+        out.file() && std::fputs(FormatSettings(rec).c_str(), out.file()) >= 0 && out.Commit();
+    if (!saved && why) *why = out.Reason().empty() ? "it could not be written" : out.Reason();
+    return saved;
 }
 
-int LoadSettings(settings *settingsp)
+platform::file_read LoadSettings(settings &rec)
 {
-    return LoadSettingsFrom(ConfFile(), settingsp);
+    return LoadSettingsFrom(ConfFile(), rec);
 }
 
-int SaveSettings(const settings *settingsp)
+bool SaveSettings(const settings &rec, std::string *why)
 {
-    return SaveSettingsTo(ConfFile(), settingsp);
+    return SaveSettingsTo(ConfFile(), rec, why);
+}
+
+bool ChangedSince(const platform::file_read &before, const platform::file_read &now)
+{
+    return before.state != now.state || before.bytes != now.bytes;
 }

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "image.h"
+#include "platform.h"
 
 #include <array>
 #include <string>
@@ -64,17 +65,28 @@ const char *ConfFile();
 // be called before anything reads or writes the settings.
 void SetConfFile(const char *path);
 
-// Fills the record from the settings file. 0 when the file was opened,
-// whatever it held; -1 when it cannot be opened, with the defaults in place.
-int LoadSettings(settings *settingsp);
+// How much of the settings file is read: its one line, with room to spare.
+inline constexpr size_t SETTINGS_READ_LIMIT = 4096;
 
-// Replaces the settings file with the record. 0 when the whole file was
-// written; -1 otherwise, and then the previous file is left as it was.
-int SaveSettings(const settings *settingsp);
+// Fills the record from the settings file: the defaults, then the numbers the
+// file supplies. Returns what was found at the path: read (with the bytes
+// read), absent (only then is it a first run), or refused with the reason
+// (a file that cannot be read, or something other than a regular file).
+platform::file_read LoadSettings(settings &rec);
+
+// Replaces the settings file with the record. True when the whole file was
+// written; otherwise the previous file is left as it was, and `why` (when
+// given) says why in a few words ("the file is read-only").
+bool SaveSettings(const settings &rec, std::string *why = nullptr);
 
 // The same for an explicit path.
-int LoadSettingsFrom(const char *path, settings *settingsp);
-int SaveSettingsTo(const char *path, const settings *settingsp);
+platform::file_read LoadSettingsFrom(const char *path, settings &rec);
+bool SaveSettingsTo(const char *path, const settings &rec, std::string *why = nullptr);
+
+// Whether what is at the path now (`now`, read as LoadSettings reads) is
+// not what was found there `before`: another program wrote, removed or
+// locked the file meanwhile.
+bool ChangedSince(const platform::file_read &before, const platform::file_read &now);
 
 // Reads up to nine numbers from the text into the record, in order, and
 // returns how many were read. A UTF-8 byte-order mark at the start is skipped.

@@ -37,7 +37,8 @@ inline constexpr std::array<Uint32, 3> CHANNELS{0x542219, 0x54a63c, 0x261c78};
 
 // The status line's texts.
 namespace status {
-inline constexpr const char *SAVE_FAILED = "Could not save settings.";
+inline constexpr const char *SAVE_FAILED = "Could not save settings"; // and ": <reason>."
+inline constexpr const char *READ_FAILED = "Could not read settings"; // and ": <reason>"
 inline constexpr const char *KEPT = "Settings kept.";
 inline constexpr const char *REVERTED = "Settings reverted.";
 inline constexpr const char *TEST_FAILED = "Display test failed: "; // and the reason
@@ -63,6 +64,7 @@ struct session {
                               // at start-up, then those kept after a display test
     image logo{};             // "logo.png", drawn at the top left of every page
     bool logo_loaded = false;
+    platform::file_read file; // what the settings file held when last read or written
 };
 
 // Clears the screen and draws what every page has: the logo and the title.

@@ -44,7 +44,8 @@ TEST_F(SettingsFile, ReadsNumbersUntilANonNumberSavesWholeOrNotAtAll)
         {"1\n2\t\t3\r\n 4\n\n5 6 7 8\n9\n", "1 2 3 4 5 6 7 8 9\n"},
         {"0 640 480 0 1 4 x 10 10", "0 640 480 0 1 4 22 22 22\n"},
         {"1 2 3 4 5 6 7 8 9 10 11\njunk after the line", "1 2 3 4 5 6 7 8 9\n"},
-        {std::string(100000, ' ') + "5", "5 800 600 1 0 2 22 22 22\n"},
+        {std::string(SETTINGS_READ_LIMIT - 1, ' ') + "5", "5 800 600 1 0 2 22 22 22\n"},
+        {std::string(SETTINGS_READ_LIMIT, ' ') + "5", DEFAULT_LINE}, // read no further
         // A byte-order mark is skipped at the start only, and whole only.
         {BOM + "1 1024 768 0 1 8 18 20 24\r\n", "1 1024 768 0 1 8 18 20 24\n"},
         {BOM.substr(0, 2) + "1", DEFAULT_LINE},
@@ -56,13 +57,13 @@ TEST_F(SettingsFile, ReadsNumbersUntilANonNumberSavesWholeOrNotAtAll)
     for (const auto &[text, line] : cases) {
         Write(text);
         settings rec{9, 9, 9, 9, 9, 9, 9, 9, 9};
-        EXPECT_EQ(LoadSettingsFrom(path.c_str(), &rec), 0);
+        EXPECT_EQ(LoadSettingsFrom(path.c_str(), rec).bytes, text.substr(0, SETTINGS_READ_LIMIT));
         EXPECT_EQ(FormatSettings(rec), line) << text;
     }
     // A missing file gives the defaults.
     settings back{};
     fs::remove(path);
-    EXPECT_EQ(LoadSettingsFrom(path.c_str(), &back), -1);
+    EXPECT_EQ(LoadSettingsFrom(path.c_str(), back).state, platform::file_read::status::absent);
     EXPECT_EQ(FormatSettings(back), DEFAULT_LINE);
     // One line replaces the file whole, keeping its mode, or not at all (links: platform_test).
     Write("1 2 3 4 5 6 7 8 9 and a much longer tail than the new line has\n");
@@ -70,15 +71,17 @@ TEST_F(SettingsFile, ReadsNumbersUntilANonNumberSavesWholeOrNotAtAll)
     if (!on_windows) fs::permissions(path, mode); // permission bits
     const settings rec{1, 1024, 768, 6, 1, 8, 18, 20, 24};
     const std::string line = on_windows ? "1 1024 768 6 1 8 18 20 24\r\n" : FormatSettings(rec);
-    ASSERT_EQ(SaveSettingsTo(path.c_str(), &rec), 0);
+    ASSERT_TRUE(SaveSettingsTo(path.c_str(), rec));
     EXPECT_EQ(Read(), line);
     if (!on_windows) {
         EXPECT_EQ(fs::status(path).permissions(), mode);
     }
     EXPECT_FALSE(HoldsTemporaryFile(scratch.dir));
 
-    if (on_windows) return; // no full disk to make
-    EXPECT_EQ(WithDiskFull([&] { return SaveSettingsTo(path.c_str(), &defaults); }), -1);
+    if (on_windows) GTEST_SKIP() << "no full disk to make on Windows";
+    std::string why;
+    EXPECT_EQ(WithDiskFull([&] { return SaveSettingsTo(path.c_str(), defaults, &why); }), 0);
+    EXPECT_EQ(why, "file too large");
     EXPECT_EQ(Read(), line);
     EXPECT_FALSE(HoldsTemporaryFile(scratch.dir));
 }
