@@ -7,6 +7,7 @@
 
 #include "image.h"
 #include "owners.h"
+#include "surface_owner.h"
 
 #include <array>
 #include <cstddef>

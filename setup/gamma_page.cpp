@@ -20,7 +20,7 @@
 
 #include "setup.h"
 
-#include "owners.h"
+#include "surface_owner.h"
 
 #include <algorithm>
 #include <array>
