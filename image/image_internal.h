@@ -485,7 +485,8 @@ struct picture {
 // far smaller. Larger files are refused before anything is allocated.
 inline constexpr int MAX_PICTURE_SIDE = 16384;
 inline constexpr size_t MAX_PICTURE_BYTES = size_t{256} << 20;
-// The largest ancillary chunk (text, colour profile) a PNG reader takes in.
+// libpng's limit on one chunk's length, for the PNG readers; libpng 1.6.39
+// warns about a longer chunk but reads on (png.cpp says what protects it).
 inline constexpr size_t MAX_CHUNK_BYTES = size_t{8} << 20;
 
 // The byte size of a width2 x height2 buffer of `bpp` bytes a pixel, or 0
