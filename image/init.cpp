@@ -80,7 +80,6 @@ constexpr backend_ops no_display{
     .keys = NoKeys,
 };
 // clang-format on
-static_assert(Complete(no_display));
 
 // The record of a back-end id; null for an id that names none.
 const backend_ops *BackendFor(int backend_opt)

@@ -487,6 +487,5 @@ constexpr backend_ops gl_backend{
     .antialias_key = AntialiasKeyGL,
     .keys = KeysGL,
 };
-static_assert(Complete(gl_backend));
 
 } // namespace vimage

@@ -238,6 +238,5 @@ constexpr backend_ops sdl_backend{
     .antialias_key = IgnoredKey,
     .keys = NoKeys,
 };
-static_assert(Complete(sdl_backend));
 
 } // namespace vimage
