@@ -36,9 +36,9 @@ build:
 	cmake --build $(BUILD) -j $(JOBS)
 
 # The build as users and packagers make it, warnings not errors: Release with
-# g++, Debian's default flags (dpkg-buildflags, build type None) and Release
-# with clang++, each in a fresh folder under $(MATRIX_BUILD) and each without
-# a single warning.
+# g++, Debian's default flags (dpkg-buildflags, build type None), Release
+# with clang++ and a g++ debugging build with ASan and UBSan, each in a fresh
+# folder under $(MATRIX_BUILD) and each without a single warning.
 build-matrix:
 	tools/install-deps run test bench sanitize
 	MATRIX_BUILD=$(MATRIX_BUILD) JOBS=$(JOBS) tools/build-matrix

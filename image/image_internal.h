@@ -7,6 +7,7 @@
 
 #include "image.h"
 #include "owners.h"
+#include "surface_owner.h"
 
 #include <array>
 #include <cstddef>
@@ -58,8 +59,8 @@ inline long long PanPixels(int pan, int scale)
 //
 // Adding an operation: one line in one of the two lists below, and one
 // function named in each record (the SDL, the OpenGL and the no-display
-// one). Each record's file checks at compile time that no entry is null
-// (Complete), so a record that misses the new field does not build.
+// one). Every field is an `operation`, which has no default and refuses
+// null, so a record that misses the new field does not build.
 
 // The entries of image.h's table, as (field of the record, public pointer).
 // The list makes the pointers' definitions, the record's fields, the binding
@@ -134,24 +135,34 @@ using key_caps_fn = key_caps (*)();
     X(antialias_key, antialias_key_fn)                                                             \
     X(keys, key_caps_fn)
 
+// One operation of a record: a function pointer that is never null. With no
+// default constructor and nullptr refused, a record's initialiser that
+// leaves the field out or writes null in does not compile; the check is the
+// type's, not a comparison of addresses, which is no constant expression in
+// every build (g++ with its null sanitizer, or with
+// -fno-delete-null-pointer-checks, lets a function lie at address zero). It
+// is called, and converts to the plain pointer, as that pointer would.
+template <class F>
+class operation {
+  public:
+    constexpr operation(F f) : f_(f) {}
+    operation(std::nullptr_t) = delete;
+    constexpr operator F() const { return f_; }
+
+  private:
+    F f_;
+};
+
 struct backend_ops {
     Uint32 video_flags; // SDL_SetVideoMode's flags for it, full screen aside
     bool true_colour;   // asks for 32 bits a pixel where the display has a palette
-#define VIMAGE_TABLE_FIELD(field, name) decltype(::name) field;
+#define VIMAGE_TABLE_FIELD(field, name) operation<decltype(::name)> field;
     VIMAGE_TABLE(VIMAGE_TABLE_FIELD)
 #undef VIMAGE_TABLE_FIELD
-#define VIMAGE_OPS_FIELD(field, type) type field;
+#define VIMAGE_OPS_FIELD(field, type) operation<type> field;
     VIMAGE_BACKEND_OPS(VIMAGE_OPS_FIELD)
 #undef VIMAGE_OPS_FIELD
 };
-
-// Whether every operation of a record is there; static_assert'ed for each.
-constexpr bool Complete(const backend_ops &ops)
-{
-#define VIMAGE_PRESENT(field, _) &&ops.field != nullptr
-    return true VIMAGE_TABLE(VIMAGE_PRESENT) VIMAGE_BACKEND_OPS(VIMAGE_PRESENT);
-#undef VIMAGE_PRESENT
-}
 
 // An entry of the table that a back-end cannot perform: -1, and no message,
 // as image.h says of ImagePan and ImageClearBorder ("-1 where the back-end
@@ -533,7 +544,8 @@ struct picture {
 // far smaller. Larger files are refused before anything is allocated.
 inline constexpr int MAX_PICTURE_SIDE = 16384;
 inline constexpr size_t MAX_PICTURE_BYTES = size_t{256} << 20;
-// The largest ancillary chunk (text, colour profile) a PNG reader takes in.
+// libpng's limit on one chunk's length, for the PNG readers; libpng 1.6.39
+// warns about a longer chunk but reads on (png.cpp says what protects it).
 inline constexpr size_t MAX_CHUNK_BYTES = size_t{8} << 20;
 
 // The byte size of a width2 x height2 buffer of `bpp` bytes a pixel, or 0

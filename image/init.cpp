@@ -17,20 +17,16 @@
 // video mode replaced the first one's screen surface, say) every entry fails
 // with a message instead of drawing on a display that is gone.
 //
-// Depends on: everything else in the library.
+// Depends on: everything else in the library; the platform layer (keeping
+// the OpenGL driver loaded).
 
 #include "image_internal.h"
+#include "runtime.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <string_view>
 #include <type_traits>
-
-#ifdef __linux__
-#include <dlfcn.h>
-#include <link.h>
-#endif
 
 // The table of back-end operations, null until the first ImageInit binds it.
 extern "C" {
@@ -84,7 +80,6 @@ constexpr backend_ops no_display{
     .keys = NoKeys,
 };
 // clang-format on
-static_assert(Complete(no_display));
 
 // The record of a back-end id; null for an id that names none.
 const backend_ops *BackendFor(int backend_opt)
@@ -101,23 +96,15 @@ const backend_ops *BackendFor(int backend_opt)
 
 SDL_TimerID timer = nullptr;
 
-// Pins Mesa's OpenGL driver ("..._dri.so", loaded for our OpenGL back-end or
-// for the SDL runtime's own renderer), so that the application's SDL_Quit,
-// which runs after this exit handler, closes it without unloading it. The
-// process is ending, so that costs nothing; and a leak checker, which looks
-// at memory after the exit handlers, can then still tell the driver's
-// allocations (kept for the process's life) from ours by its symbols.
+// Pins the OpenGL driver (loaded for our OpenGL back-end or for the SDL
+// runtime's own renderer), so that the application's SDL_Quit, which runs
+// after this exit handler, closes it without unloading it. The process is
+// ending, so that costs nothing; and a leak checker, which looks at memory
+// after the exit handlers, can then still tell the driver's allocations
+// (kept for the process's life) from ours by its symbols.
 void KeepGLDriverLoaded()
 {
-#ifdef __linux__
-    dl_iterate_phdr(
-        [](dl_phdr_info *info, size_t, void *) {
-            if (std::string_view(info->dlpi_name ? info->dlpi_name : "").ends_with("_dri.so"))
-                dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
-            return 0;
-        },
-        nullptr);
-#endif
+    platform::KeepOpenGLDriverLoaded();
 }
 
 // SDL's message for a call that SDL refused; `fallback` when SDL gave no

@@ -16,8 +16,19 @@
 // Limits: a file whose picture is wider or taller than MAX_PICTURE_SIDE, or
 // whose buffer (padding included) would exceed MAX_PICTURE_BYTES, is refused
 // with "Could not read image data" before anything is allocated for it; so is
-// a target size beyond the same limits. All sizes are computed in 64 bits.
-// libpng's own limits on ancillary chunks (8 MB each, 1000 of them) stay.
+// a target size beyond the same limits (png_set_user_limits makes libpng
+// itself refuse a side beyond MAX_PICTURE_SIDE, in place of its default of a
+// million). All sizes are computed in 64 bits.
+//
+// Chunks: libpng 1.6 reads texts, colour profiles, suggested palettes, Exif
+// data and the pCAL and sCAL calibrations into memory, most of them whole at
+// whatever length the file claims (up to 2 GB) before reading them. Its
+// limit on a chunk's length (png_set_chunk_malloc_max: 8,000,000 bytes by
+// default, MAX_CHUNK_BYTES here) only warns in libpng 1.6.39, Debian 12's,
+// and reads on. None of those chunks matters to the pictures drawn here, so
+// all are skipped unread. Every other chunk libpng 1.6 knows has a small
+// fixed size or is streamed (the image data), and unknown chunks are skipped
+// without being kept, so its limit of 1000 kept chunks never applies.
 //
 // libpng reports errors by jumping back to the point armed with setjmp. So
 // that the jump skips no destructor, everything that owns a resource (the
@@ -72,12 +83,10 @@ bool ReadHeader(png_structp png, png_infop info, std::FILE *file, int alpha, dou
 {
     if (setjmp(png_jmpbuf(png))) return false;
     png_set_user_limits(png, MAX_PICTURE_SIDE, MAX_PICTURE_SIDE);
-    // Text, colour profiles, suggested palettes and Exif data mean nothing to
-    // the pictures drawn here, and libpng reads each whole into memory before
-    // looking at it: a file of a few bytes that claims a 2 GB text chunk would
-    // have it allocate that much. So they are skipped unread, and every other
-    // ancillary chunk is capped.
-    static constexpr png_byte ignored[] = "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0eXIf";
+    // The chunks libpng reads whole into memory before looking at them (see
+    // the top): a file of a few bytes that claims a 2 GB one would have it
+    // allocate that much. They are skipped unread.
+    static constexpr png_byte ignored[] = "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0eXIf\0pCAL\0sCAL";
     png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, ignored, sizeof ignored / 5);
     png_set_chunk_malloc_max(png, MAX_CHUNK_BYTES);
     png_init_io(png, file);

@@ -2,7 +2,7 @@
 // works).
 #pragma once
 
-#include "owners.h"
+#include "surface_owner.h"
 #include "setup.h"
 
 #include <array>

@@ -27,10 +27,12 @@
 // which the library's user reads for its own antialiasing.
 //
 // Depends on: OpenGL, GLU, canvas.cpp, gamma.cpp, png.cpp, font.cpp,
-// gl_text.cpp (glyphs), present.cpp, events.cpp.
+// gl_text.cpp (glyphs), present.cpp, events.cpp, the platform layer (the
+// environment's default).
 
 #include "decimal.h"
 #include "image_internal.h"
+#include "runtime.h"
 
 #include <SDL_opengl.h>
 
@@ -60,12 +62,7 @@ namespace {
 // program is loaded. A value the user set stays; the classic runtime has no
 // such variable.
 [[maybe_unused]] const bool opengl_scaling_off = [] {
-    constexpr const char *name = "SDL12COMPAT_OPENGL_SCALING";
-#ifdef _WIN32
-    if (!std::getenv(name)) _putenv_s(name, "0");
-#else
-    setenv(name, "0", 0);
-#endif
+    platform::SetEnvironmentDefault("SDL12COMPAT_OPENGL_SCALING", "0");
     return true;
 }();
 
@@ -490,6 +487,5 @@ constexpr backend_ops gl_backend{
     .antialias_key = AntialiasKeyGL,
     .keys = KeysGL,
 };
-static_assert(Complete(gl_backend));
 
 } // namespace vimage

@@ -32,11 +32,6 @@
 #include <algorithm>
 #include <cstring>
 
-void surface_deleter::operator()(SDL_Surface *s) const
-{
-    SDL_FreeSurface(s);
-}
-
 namespace vimage {
 
 SDL_Rect ClipRect(int x, int y, int w, int h, const SDL_Surface *surface)
@@ -243,6 +238,5 @@ constexpr backend_ops sdl_backend{
     .antialias_key = IgnoredKey,
     .keys = NoKeys,
 };
-static_assert(Complete(sdl_backend));
 
 } // namespace vimage

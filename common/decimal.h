@@ -1,8 +1,10 @@
 // decimal.h - reading one decimal integer from a text, saturating.
 //
-// The one reader of decimal numbers in text for the whole tree: the settings
-// file (setup/settings.cpp) and the OpenGL version text (gl/gl_backend.cpp).
-// Not part of the public interface: the game includes only image.h.
+// For the texts whose numbers must land in range whatever they say: the
+// settings file (setup/settings.cpp), the OpenGL version text
+// (gl/gl_backend.cpp) and the logo generator's size argument (data/). Shared
+// by the library, the setup and the build's tools; not part of the public
+// interface: the game includes only image.h.
 #pragma once
 
 #include <algorithm>
