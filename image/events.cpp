@@ -348,7 +348,7 @@ extern "C" void ImageStatus(const char *msg, ...)
 {
     std::va_list args;
     va_start(args, msg);
-    // vsnprintf cuts a long message at 63 characters and terminates it.
+    // vsnprintf cuts a long message to the line's storage and terminates it.
     std::vsnprintf(overlay.status.data(), overlay.status.size(), msg, args);
     va_end(args);
     overlay.status_time = SDL_GetTicks();

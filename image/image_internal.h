@@ -345,7 +345,7 @@ struct overlay_state {
     int fps = 0;             // frames presented during the last whole second
     int frames_this_sec = 0;
     Uint32 fps_start = 0;          // start of the current second, SDL ticks
-    std::array<char, 64> status{}; // the status line; empty when status[0] is 0
+    std::array<char, 128> status{}; // the status line; empty when status[0] is 0
     Uint32 status_time = 0;        // when the status line was last set
 };
 extern overlay_state overlay;

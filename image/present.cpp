@@ -14,13 +14,15 @@
 // stays on every frame presented within one second of being set, and on the
 // first frame after that. It is drawn on a black band as wide as the text and
 // half a unit more on either side, so that it reads over whatever the page
-// has on that row (the bottom item's bar) without moving anything.
+// has on that row (the bottom item's bar) without moving anything; a message
+// too wide for the canvas takes the row above as well.
 //
 // Depends on: the bound back-end record, screenshot.cpp, events.cpp.
 
 #include "image_internal.h"
 
 #include <cstdio>
+#include <string>
 
 namespace vimage {
 
@@ -31,6 +33,7 @@ constexpr Uint32 DIM = 0x306030;    // what this back-end or context cannot do
 constexpr Uint32 STATUS_BAND = 0x000000;
 constexpr float STATUS_ROW = 23;
 constexpr float STATUS_PADDING = 0.5f; // units of band beside the text, either side
+constexpr float CANVAS_UNITS_W = 40;
 
 // One line of the help screen and when its description is bright.
 enum class avail { always, antialias, accum_toggle, gamma_sample };
@@ -80,6 +83,29 @@ static void DrawHelp()
     }
 }
 
+// One line of the status on its black band, centred on row `row`.
+static void StatusLine(const std::string &text, float row)
+{
+    const float width = TextWidth(text.c_str()) + 2 * STATUS_PADDING;
+    ImageRectFrac(20 - width / 2, row, width, 1, STATUS_BAND);
+    TextC(20, row, text.c_str(), BRIGHT);
+}
+
+// The status on the status row; one too wide for the canvas is broken at the
+// last space that lets its first line fit (or, without one, where it stops
+// fitting), and that first line goes on the row above.
+static void DrawStatus(const std::string &text)
+{
+    constexpr float fits = CANVAS_UNITS_W - 2 * STATUS_PADDING;
+    if (TextWidth(text.c_str()) <= fits) return StatusLine(text, STATUS_ROW);
+    size_t cut = 1;
+    while (cut < text.size() && TextWidth(text.substr(0, cut + 1).c_str()) <= fits) ++cut;
+    if (const size_t space = text.rfind(' ', cut); space != text.npos && space > 0) cut = space;
+    const size_t rest = text.find_first_not_of(' ', cut);
+    StatusLine(text.substr(0, cut), STATUS_ROW - 1);
+    StatusLine(rest == text.npos ? std::string() : text.substr(rest), STATUS_ROW);
+}
+
 void RollFrameCounter(overlay_state &o, Uint32 now)
 {
     if (now - o.fps_start > 999) {
@@ -107,9 +133,7 @@ void DrawOverlays()
         overlay.save_screenshot = 0;
     }
     if (overlay.status[0]) {
-        const float width = TextWidth(overlay.status.data()) + 2 * STATUS_PADDING;
-        ImageRectFrac(20 - width / 2, STATUS_ROW, width, 1, STATUS_BAND);
-        TextC(20, STATUS_ROW, overlay.status.data(), BRIGHT);
+        DrawStatus(overlay.status.data());
         if (SDL_GetTicks() - overlay.status_time > 999) overlay.status[0] = '\0';
     }
     if (overlay.show_gamma) bound->gamma_sample();

@@ -39,7 +39,7 @@ constexpr const char *TEST_PROGRAM = "vantor-display-test";
 constexpr long DEFAULT_LIMIT_SECONDS = 30;
 constexpr int EXIT_KEPT = 0;
 constexpr int EXIT_REVERTED = 3;
-constexpr size_t STATUS_MAX = 63; // the library's status line
+constexpr size_t STATUS_MAX = 127; // the library's status line
 
 // The running display test; a static owner, so that the program ending while
 // it runs (the window closed, the quit key) ends it too.

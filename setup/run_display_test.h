@@ -30,6 +30,6 @@ test_verdict JudgeDisplayTest(int exit_status, const std::string &output);
 // or failed: the tried fields go back to them (RestoreDisplayFields).
 void ApplyVerdict(session &ses, const test_verdict &verdict);
 
-// The status line for a verdict, at most 63 characters: "Settings kept.",
+// The status line for a verdict, at most 127 characters: "Settings kept.",
 // "Settings reverted." or "Display test failed: <reason>", cut with "...".
 std::string StatusLine(const test_verdict &verdict);

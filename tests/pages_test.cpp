@@ -59,9 +59,9 @@ TEST(Pages, HandEditedValuesSizeListRowsTestDisplayVerdictRevertAdvice)
         {JudgeDisplayTest(1, "Vantor: last, unfinished"), "last, unfinished"},
         {JudgeDisplayTest(2, "Vantor:\nVantor: \n"), "it ended with status 2"},
         {JudgeDisplayTest(-1, "Back-end: OpenGL\n"), "it stopped unexpectedly"},
-        // Cut to the status line's 63 characters, or whole when it fits.
-        {{test_outcome::failed, std::string(60, 'x')}, std::string(39, 'x') + "..."},
-        {{test_outcome::failed, std::string(42, 'x')}, std::string(42, 'x')},
+        // Cut to the status line's 127 characters, or whole when it fits.
+        {{test_outcome::failed, std::string(110, 'x')}, std::string(103, 'x') + "..."},
+        {{test_outcome::failed, std::string(106, 'x')}, std::string(106, 'x')},
     };
     for (const auto &[verdict, reason] : verdicts)
         EXPECT_EQ(StatusLine(verdict), "Display test failed: " + reason);

@@ -86,9 +86,17 @@ TEST(Overlays, HelpFrameRateStatusLineErrorRecordAndScreenshot)
         EXPECT_EQ(Frame().Bounds(0, 510, 800, 530)[2] > 0, shown);
     }
     // Long messages are cut; the error record keeps the last error.
-    const std::string long_text(100, 'x');
+    const std::string long_text(200, 'x');
     ImageStatus("%s", long_text.c_str());
-    EXPECT_EQ(overlay.status.data(), long_text.substr(0, 63));
+    EXPECT_EQ(overlay.status.data(), long_text.substr(0, 127));
+    // One too wide for the canvas takes the row above too, broken at a space.
+    ImageStatus("Display test failed: cannot start vantor-display-test.exe: the file is in use by "
+                "another program");
+    ImageClear();
+    ImageUpdate();
+    const frame two = Frame();
+    for (int y : {490, 510}) EXPECT_GT(two.Bounds(0, y, 800, y + 20)[2], 0) << y; // rows 22, 23
+    EXPECT_LT(two.Bounds(0, 490, 800, 510)[2], 780); // whole words: no line fills the canvas
     SDL_SetError("first");
     EXPECT_EQ(vimage::SetError("%s", SDL_GetError()), -1);
     SDL_SetError("second"); // SDL's text changes, the record does not

@@ -233,8 +233,9 @@ VANTOR_IMAGE_API int ImageWaitEvent(SDL_Event *eventp);
    the setting now in force: 1 or 0. */
 VANTOR_IMAGE_API int ImagePadKeys(int on);
 
-/** Puts a message (printf-style, at most 63 characters) on the status line,
-   shown for about a second. */
+/** Puts a message (printf-style, at most 127 characters) on the status line,
+   shown for about a second near the bottom of the canvas. A message wider
+   than the canvas is wrapped at a space onto a second line above. */
 VANTOR_IMAGE_API void ImageStatus(const char *msg, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))
