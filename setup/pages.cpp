@@ -198,6 +198,7 @@ outcome Save(session &ses)
     std::string why;
     if (SaveSettings(ses.rec, &why)) return LEAVE;
     ImageStatus("%s: %s.", status::SAVE_FAILED, why.c_str());
+    std::fprintf(stderr, "Vantor: %s: %s.\n", status::SAVE_FAILED, why.c_str());
     return StayOn(SAVE);
 }
 

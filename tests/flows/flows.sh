@@ -15,6 +15,7 @@ readonly SAVE_KEYS='Down Down Down Return' # "Save and exit" from the main page
 readonly TESTED="said untouched focus Escape $SAVE_KEYS" # after "Test display"
 readonly FLASHING=150,90,449,104 # the main and graphics pages' first bar, highlighted: it flashes
 readonly OFFERED='Display test failed: Not offered in full screen. try 1024x768'
+readonly EDITED='0 640 480 0 0 2 22 22 22' # what the road word edit writes
 
 title='Vantor Setup' # the window to find
 ready=(157 352)      # a pixel of the page's last bar: bright once the page shows
@@ -243,6 +244,7 @@ walk()
             tall:*) tall "${word#tall:}" ;;
             alternates:*) alternates "$x" "$y" ;;
             pad:*) pad "${word#pad:}" ;;
+            edit) printf '%s%s' "$EDITED" "$EOL" >"$settings" ;; # another program's save
             *) keys "$word" ;;
         esac
     done
@@ -347,7 +349,8 @@ has_said()
 # -font, -logo, badlogo (damaged), read-only, fsize0 (every write fails), nodisplay, screen:WxH
 # and xftdpi:DPI (of the Xvfb), window:WxH (the setup's, when scaled), link (the
 # setup through a link elsewhere), alone (a copy alone), hang (a copy beside a display test that
-# never answers), other:LINE (file "other"), pad (a gamepad: see pad), NAME=VALUE, else arguments. BEFORE, AFTER: the settings line ("-": no file; AFTER
+# never answers), other:LINE (file "other"), pad (a gamepad: see pad), fifo, dangling (a link to
+# nothing), huge (1 GB), readonly-file (the settings file's own kind), NAME=VALUE, else arguments. BEFORE, AFTER: the settings line ("-": no file; AFTER
 # "=": untouched, other:LINE: "other" holds it). ROAD: see walk ("-": no page waited for,
 # wait:N: the program runs N s at least). SAYS: ";" between patterns (ERE) of lines of the
 # standard output (error, when STATUS is not 0); after "2:", the whole standard error. Every
@@ -390,6 +393,10 @@ run_rows()
                     chmod +x "$tmp/copy/"*
                     ;;
                 other:*) printf '%s%s' "${word#other:}" "$EOL" >"$work/other" ;;
+                fifo) mkdir -p "$config" && mkfifo "$settings" ;;
+                dangling) mkdir -p "$config" "$tmp/elsewhere" && ln -s "$tmp/elsewhere/settings" "$settings" ;;
+                huge) truncate -s 1G "$settings" && cp --sparse=always "$settings" "$tmp/settings.before" ;;
+                readonly-file) chmod a-w "$settings" ;;
                 screen:* | xftdpi:*)
                     [ "$word" = "screen:$screen" ] || [ "$word" = "xftdpi:$xft_dpi" ] || stop_xvfb
                     [[ $word == screen:* ]] && screen=${word#screen:} || xft_dpi=${word#xftdpi:}
@@ -414,6 +421,8 @@ run_rows()
             other:*) expect_line "$work/other" "${after#other:}" && expect_untouched ;;
             *) expect_line "$settings" "$after" && leftovers ;;
         esac
+        [[ $how != *dangling* ]] || [ -L "$settings" ] || fail "the link was replaced by a file"
+        [[ $how != *fifo* ]] || [ -p "$settings" ] || fail "the named pipe was replaced"
         [[ $road != *test:* ]] || poll eval '! xdotool search --name "^Vantor Display Test\$" >/dev/null' ||
             fail "the display test outlived the setup"
         [ -z "$xvfb_pid" ] || [ "$(xrandr --verbose | grep Gamma)" = "$gamma_found" ] || fail "the gamma ramp changed"
@@ -458,6 +467,17 @@ save||$KNOWN extra words|click:300,322|0|$KNOWN|
 # A failed save keeps the program and the old file: a read-only folder, every write failing.
 save_fails|read-only|$KNOWN|save-fails Escape|0|=|
 save_fails|fsize0|-|save-fails Escape|0|-|
+# Only a missing file is a first run: a named pipe (which must not hang the program) is said and
+# left as it is, with the defaults shown and nothing written, also by --reset; a dangling link is
+# written through; a huge file opens at once; a read-only file is refused; a file another program
+# changed meanwhile is replaced only when the user says so.
+settings_file|fifo|-|Escape|0|-|2:Vantor: Could not read settings: not a regular file
+settings_file|fifo nodisplay --reset|-|-|1|-|2:Vantor: could not write .*/Vantor Settings: not a regular file
+settings_file|dangling|-|Escape|0|$DEFAULTS|
+settings_file|huge|$KNOWN|Escape|0|=|
+settings_file|readonly-file|$KNOWN|$SAVE_KEYS Down Return|0|=|2:Vantor: Could not save settings: the file is read-only.
+settings_file||$KNOWN|edit $SAVE_KEYS Escape Down Return|0|$EDITED|
+settings_file||$KNOWN|edit $SAVE_KEYS Return|0|$KNOWN|
 # List questions set their field alone; "Cancel" and Escape change nothing; entries take digits
 # to 9999 (samples to 64, at least 2; a height at least 25), Backspace, not the keypad.
 pages||$DEFAULTS unsaved|g m w Escape $SAVE_KEYS|0|0 800 600 0 0 2 22 22 22|
