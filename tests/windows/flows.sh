@@ -27,6 +27,8 @@ prefix=${VANTOR_WINE_PREFIX:?the Wine prefix}
 # Case unicode: a prefix of its own, whose user is named outside the code page (Wine's profile
 # folder takes $USER's name).
 [ "${1:-}" != unicode ] || { prefix=$prefix-unicode && export USER=山田太郎 LC_ALL=C.UTF-8; }
+# Case scaled: a prefix of its own at 192 dots per inch, on a screen with room for twice the window.
+[ "${1:-}" != scaled ] || { prefix=$prefix-scaled && screen=2560x1600; }
 VANTOR_SETUP=$build/vantor-setup.exe VANTOR_DISPLAY_TEST=$build/vantor-display-test.exe
 VANTOR_FONT=$build/vantor.ttf VANTOR_LOGO=$build/logo.png
 
@@ -125,6 +127,19 @@ wine_unicode()
     leftovers() { ! compgen -G "$settings.*.new" >/dev/null || fail "a temporary file was left"; }
     run_rows <<END
 unicode|-logo|-|g m w t test:k said focus Escape $SAVE_KEYS|0|0 800 600 0 0 2 22 22 22|Settings kept.
+END
+}
+
+# At 192 dots per inch (LogPixels, which Wine's desktop reads as it starts) the DPI-aware setup
+# opens twice as large, and Windows leaves it unstretched.
+wine_scaled()
+{
+    wine_do reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 192 /f ||
+        fail "cannot set LogPixels"
+    WINEPREFIX=$prefix wineserver -k
+    "$VANTOR_WINE_RUN" "$prefix" explorer.exe /desktop >>"$tmp/wine.log" 2>&1 </dev/null &
+    run_rows <<END
+scaled|window:1200x750|$KNOWN|size:1200x750 Escape|0|=|
 END
 }
 
