@@ -99,6 +99,10 @@ int main(int argc, char **argv)
         fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
         return 1;
     }
+    /* With the joystick subsystem started, ImageInit opens the gamepads present
+       and ImageWaitEvent turns them into keys: the menu works with a pad alone.
+       Without it the program still runs, on the keyboard. */
+    SDL_InitSubSystem(SDL_INIT_JOYSTICK);
     atexit(SDL_Quit);
     /* Failures return -1; ImageError() tells why (and it is on stderr too). */
     if (ImageInitConfig(&config) < 0) return 1;

@@ -1,7 +1,7 @@
 // process.h - running another program and finding our own: what the setup
 // needs to run the display test installed beside it while its own window
-// stays alive, and what both programs need to report a command-line error
-// before any window exists.
+// stays alive. (Telling the user about an error, before any window exists or
+// after, is platform.h's ShowFatalError.)
 //
 // One implementation per family of systems (process_posix.cpp,
 // process_windows.cpp), each behind this same interface. Paths are UTF-8.

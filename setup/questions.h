@@ -39,7 +39,8 @@ int Choose(session &ses, const char *title, const char *question, std::span<cons
 
 // What one key does to a numeric entry: the value to go on with while
 // typing, the value accepted, or cancelled. Typing appends a digit while the
-// value stays within `max`; Backspace drops the last digit.
+// value stays within `max`; Backspace drops the last digit; Up and Down (a
+// gamepad's way to a number, held they repeat) step by one within 0..max.
 enum class entry_state { typing, accepted, cancelled };
 struct entry_step {
     entry_state state;
