@@ -8,7 +8,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <thread>
 
@@ -28,12 +27,6 @@ namespace {
 
 constexpr size_t HEAD = 4096; // what the settings reader asks for
 const std::string LOOP = "too many levels of symbolic links", NOT_REGULAR = "not a regular file";
-
-std::string Contents(const fs::path &file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 std::set<std::string> Entries(const fs::path &dir)
 {
