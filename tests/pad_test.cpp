@@ -10,21 +10,15 @@ namespace {
 
 SDL_Event Hat(int value, Uint8 which = 0, Uint8 hat = 0)
 {
-    SDL_Event ev{};
-    ev.jhat = {SDL_JOYHATMOTION, which, hat, static_cast<Uint8>(value)};
-    return ev;
+    return {.jhat = {SDL_JOYHATMOTION, which, hat, static_cast<Uint8>(value)}};
 }
 SDL_Event Axis(Uint8 axis, int value, Uint8 which = 0)
 {
-    SDL_Event ev{};
-    ev.jaxis = {SDL_JOYAXISMOTION, which, axis, static_cast<Sint16>(value)};
-    return ev;
+    return {.jaxis = {SDL_JOYAXISMOTION, which, axis, static_cast<Sint16>(value)}};
 }
 SDL_Event Button(Uint8 button, bool down = true)
 {
-    SDL_Event ev{};
-    ev.jbutton = {down ? Uint8{SDL_JOYBUTTONDOWN} : Uint8{SDL_JOYBUTTONUP}, 0, button, down};
-    return ev;
+    return {.jbutton = {down ? Uint8{SDL_JOYBUTTONDOWN} : Uint8{SDL_JOYBUTTONUP}, 0, button, down}};
 }
 const SDL_Event TICK = Event(SDL_USEREVENT);
 

@@ -21,16 +21,12 @@ TEST(Pages, HandEditedValuesSizeListRowsTestDisplayVerdictRevertAdvice)
     EXPECT_STREQ(MainSummary(s).text, "Unknown back-end, -2147483648x-2147483648 (Full screen)");
     EXPECT_EQ(std::string(GammaText(22).text) + GammaText(50).text + GammaText(1).text,
               "2.25.00.1");
-    // Numeric entry at the int limits and at and above the maximum.
+    // Numeric entry at the int limits and at the maximum (above it: the pages flows).
     constexpr auto TYPING = entry_state::typing;
     const std::tuple<int, int, int, entry_state, int> entries[] = {
         {6, samples_entry.max, '4', TYPING, 64}, // the maximum itself
-        {6, samples_entry.max, '5', TYPING, 6},
-        {64, samples_entry.max, SDLK_UP, TYPING, 64}, // a pad's steps, within 0..max
-        {7, samples_entry.max, SDLK_UP, TYPING, 8},
-        {0, 64, SDLK_DOWN, TYPING, 0},
+        {0, 64, SDLK_DOWN, TYPING, 0},           // a pad's steps, within 0..max (up: the pad flow)
         {20000, 9999, SDLK_DOWN, TYPING, 9999},
-        {999, width_entry.max, '9', TYPING, 9999},
         {-45, 9999, SDLK_BACKSPACE, TYPING, -4},
         {INT_MAX, INT_MAX, '7', TYPING, INT_MAX},
         {INT_MIN, 9999, '1', TYPING, INT_MIN},
@@ -105,26 +101,15 @@ TEST(Pages, HandEditedValuesSizeListRowsTestDisplayVerdictRevertAdvice)
 }
 
 // 600 x 120 pixels from y 95: white, red, green, blue bands, flat over half-lit; the levels.
-// (The flows check the picture in windows scaled by 2 and at the Steam Deck's size.)
-TEST(GammaPicture, BandsOfFlatFieldsAndHalfLitPatternsLevelsAndSteps)
+// (The flows check the picture at the defaults: the README's, at scale 2, at the Steam Deck's.)
+TEST(GammaPicture, BandsFollowTheValuesLevelsAndSteps)
 {
     Open();
     session ses;
     gamma_state state;
-    DrawPage(gamma_page, ses, state);
-    frame f = Frame();
+    frame f;
     auto at = [&](int x, int y) { return f.At(x, 95 + y); };
-    const Uint32 flat[4] = {0xBABABA, 0xBA0000, 0x00BA00, 0x0000BA}; // 186: gamma 2.2
-    const Uint32 lit[4] = {0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF};
-    // Rows 0 to 13 flat; then in thirds: odd rows, odd x + y, odd columns lit.
-    for (int band = 0; band < 4; ++band)
-        for (int y = 0; y < 30; ++y)
-            for (int x = 0; x < 600; ++x) {
-                const int on = x < 200 ? y % 2 : x < 400 ? (x + y) % 2 : x % 2;
-                const Uint32 want = y < 14 ? flat[band] : on ? lit[band] : 0u;
-                ASSERT_EQ(at(x, 30 * band + y), want) << band << ": " << x << "," << y;
-            }
-    // It follows the values, kept in range; the chosen channels' values shown.
+    // Each band's flat field follows the values, kept in range; the chosen channels' values shown.
     for (auto [g, b, mode, rgb, shown] :
          {std::tuple{10, 22, MODE_G, 0xBA7FBAu, 2}, {10, 500, MODE_ALL, 0xBA7FFBu, 7}}) {
         ses.rec.gamma_g = g, ses.rec.gamma_b = b, state.mode = mode;
@@ -156,23 +141,20 @@ TEST(WindowScale, SourcesInOrderAndTheFit)
         int width, height;
         bool fullscreen, warned;
     };
+    // clang-format off
     const row rows[] = {
         {{}, 600, 375, false, false},
-        {{.dpi = 192, .desktop_w = 2560, .desktop_h = 1600}, 1200, 750, false, false},
         {{.dpi = 191, .gdk_scale = "2", .desktop_w = 2560, .desktop_h = 1600}, 600, 375, 0, 0},
         {{.dpi = 288, .desktop_w = 1920, .desktop_h = 1080}, 1200, 750, false, false},
         {{.option = 3, .variable = "2", .dpi = 96}, 1800, 1125, false, false},
-        {{.variable = "02", .gamescope = true, .desktop_w = 1280, .desktop_h = 800},
-         1200,
-         750,
-         0,
-         0},
+        {{.variable = "02", .gamescope = true, .desktop_w = 1280, .desktop_h = 800}, 1200, 750, 0, 0},
         {{.gamescope = true, .dpi = 192, .desktop_w = 1280, .desktop_h = 800}, 1280, 800, 1, 0},
         {{.variable = "0", .dpi = 192}, 1200, 750, false, true},
         {{.variable = "+2", .gdk_scale = "3"}, 1800, 1125, false, true},
         {{.variable = "", .gdk_scale = "2x"}, 600, 375, false, true},
         {{.option = 99999, .desktop_w = 1024, .desktop_h = 768}, 600, 375, false, false},
     };
+    // clang-format on
     for (const row &r : rows) {
         const window_size got = ChooseWindow(r.in);
         EXPECT_EQ(std::tuple(got.width, got.height, got.fullscreen, !got.warning.empty()),

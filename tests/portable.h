@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 
@@ -57,4 +59,11 @@ inline bool HoldsTemporaryFile(const std::filesystem::path &dir)
     for (const auto &entry : std::filesystem::directory_iterator(dir))
         if (entry.path().filename().string().ends_with(".new")) return true;
     return false;
+}
+
+// The bytes of `file`, empty when it cannot be read.
+inline std::string Contents(const std::filesystem::path &file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }

@@ -8,8 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <tuple>
 #include <vector>
 
@@ -19,16 +17,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The settings file's place in a scratch folder, written and read whole.
+// The settings file's place in a scratch folder, written whole.
 struct SettingsFile : testing::Test {
     const scratch_dir scratch{false};
     const std::string path = (scratch.dir / "Vantor Settings").string();
     void Write(const std::string &text) { std::ofstream(path, std::ios::binary) << text; }
-    std::string Read() const
-    {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
 };
 
 const std::string DEFAULT_LINE = "0 800 600 1 0 2 22 22 22\n";
@@ -72,7 +65,7 @@ TEST_F(SettingsFile, ReadsNumbersUntilANonNumberSavesWholeOrNotAtAll)
     const settings rec{1, 1024, 768, 6, 1, 8, 18, 20, 24};
     const std::string line = on_windows ? "1 1024 768 6 1 8 18 20 24\r\n" : FormatSettings(rec);
     ASSERT_TRUE(SaveSettingsTo(path.c_str(), rec));
-    EXPECT_EQ(Read(), line);
+    EXPECT_EQ(Contents(path), line);
     if (!on_windows) {
         EXPECT_EQ(fs::status(path).permissions(), mode);
     }
@@ -82,7 +75,7 @@ TEST_F(SettingsFile, ReadsNumbersUntilANonNumberSavesWholeOrNotAtAll)
     std::string why;
     EXPECT_EQ(WithDiskFull([&] { return SaveSettingsTo(path.c_str(), defaults, &why); }), 0);
     EXPECT_EQ(why, "file too large");
-    EXPECT_EQ(Read(), line);
+    EXPECT_EQ(Contents(path), line);
     EXPECT_FALSE(HoldsTemporaryFile(scratch.dir));
 }
 
