@@ -78,13 +78,17 @@ classic-flows: build
 	VANTOR_SDL_LIBRARY_PATH=$(CURDIR)/$(BUILD)/classic-sdl \
 	  ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) -L flow
 
-# The benchmarks, built beside whatever $(BUILD) holds.
+# The benchmarks, built beside whatever $(BUILD) holds. The idle benchmark
+# (bench/idle.sh) runs the setup on both SDL 1.2 runtimes, fetching the
+# classic one with tools/classic-sdl.
 bench:
 	tools/install-deps run bench
 	$(CONFIGURE) -DVANTOR_BENCHMARKS=ON $(call first,-DVANTOR_TESTS=OFF)
-	cmake --build $(BUILD) -j $(JOBS) --target frame-bench resample-bench
+	cmake --build $(BUILD) -j $(JOBS) --target frame-bench resample-bench idle-anchor \
+	  vantor-setup game-data
 	tools/on-xvfb $(BUILD)/frame-bench
 	$(BUILD)/resample-bench
+	bench/idle.sh $(BUILD)
 
 # The Debian packages in $(BUILD): vantor-setup (the programs),
 # libvantor-image0 (the shared library) and libvantor-image-dev (header,

@@ -116,6 +116,7 @@ static void Toggle(int &flag)
 bool LibraryKey(const SDL_keysym &key)
 {
     if (key.sym >= SDLK_NUMLOCK && key.sym <= SDLK_COMPOSE) return true; // a modifier alone
+    if (key.sym != SDLK_q) pacing.redraw = 1; // each of the others changes what frames show
     switch (key.sym) {
     case SDLK_F1:
         Toggle(overlay.show_help);
@@ -293,6 +294,14 @@ void OpenPads()
     SDL_JoystickEventState(SDL_ENABLE);
 }
 
+// An exposed window, or one restored from an icon: what it showed is gone,
+// so the next present shows the whole frame.
+bool ShowsWindowAgain(const SDL_Event &ev)
+{
+    return ev.type == SDL_VIDEOEXPOSE ||
+           (ev.type == SDL_ACTIVEEVENT && ev.active.gain && (ev.active.state & SDL_APPACTIVE));
+}
+
 } // namespace vimage
 
 using namespace vimage;
@@ -329,6 +338,7 @@ extern "C" int ImageWaitEvent(SDL_Event *eventp)
             pad.next_pending = 0;
             continue;
         }
+        if (ShowsWindowAgain(*eventp)) pacing.whole = 1;
         if (eventp->type != SDL_KEYDOWN || !LibraryKey(eventp->key.keysym)) return 1;
     }
 }
@@ -352,6 +362,7 @@ extern "C" void ImageStatus(const char *msg, ...)
     std::vsnprintf(overlay.status.data(), overlay.status.size(), msg, args);
     va_end(args);
     overlay.status_time = SDL_GetTicks();
+    pacing.redraw = 1;
 }
 
 extern "C" const char *ImageError(void)

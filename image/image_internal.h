@@ -12,6 +12,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace vimage {
 
@@ -259,6 +260,10 @@ void GuardExitDuringDisplayCalls();
 // back. Q with Ctrl, Alt or Meta ends the process.
 bool LibraryKey(const SDL_keysym &key);
 
+// Whether an event means the window shows again what it lost: exposed, or
+// restored from an icon.
+bool ShowsWindowAgain(const SDL_Event &ev);
+
 // ImageFlash at a given tick count.
 Uint32 FlashAt(Uint32 col, Uint32 ticks);
 
@@ -344,14 +349,30 @@ struct overlay_state {
     int save_screenshot = 0; // at the next presented frame
     int fps = 0;             // frames presented during the last whole second
     int frames_this_sec = 0;
-    Uint32 fps_start = 0;          // start of the current second, SDL ticks
+    Uint32 fps_start = 0;           // start of the current second, SDL ticks
     std::array<char, 128> status{}; // the status line; empty when status[0] is 0
-    Uint32 status_time = 0;        // when the status line was last set
+    Uint32 status_time = 0;         // when the status line was last set
 };
 extern overlay_state overlay;
 
 // Closes the current second of the frame counter when it is over.
 void RollFrameCounter(overlay_state &o, Uint32 now);
+
+// The animation clock's step: what moves on a waiting page (the highlighted
+// bar's flash, the numeric entry's cursor) is redrawn once a step, at the
+// first tick of the step, rather than at every tick.
+inline constexpr Uint32 ANIMATION_STEP_MS = 64;
+
+// What decides when a waiting page draws and presents a frame (ImageFrameDue).
+struct pacing_state {
+    int redraw = 1; // something the library draws over frames changed since the last present
+    int whole = 1;  // the next present shows the whole frame: the window was exposed or restored
+    Uint32 shown_step = 0; // the animation step of the last frame presented
+};
+extern pacing_state pacing;
+
+// Whether a frame is due at time `now` (ms): see ImageFrameDue.
+bool FrameDue(const pacing_state &p, const overlay_state &o, Uint32 now);
 
 // The library's overlays over the frame drawn, through the bound record: the
 // help screen, the frame rate, the screenshot, the status line, the gamma
@@ -408,6 +429,19 @@ int FillSurface(SDL_Surface *surface, SDL_Rect r, Uint32 pixel);
 // Blits the whole of `src` with its top-left corner at pixel (x, y) of `dst`,
 // clipped in int first. Returns SDL's result, or 0 when nothing is visible.
 int BlitAt(SDL_Surface *src, int x, int y, SDL_Surface *dst);
+
+// The smallest rectangle holding every pixel where two frames of h rows of
+// w pixels, `bpp` bytes each, `pitch` bytes a row, differ; w and h 0 when
+// none does.
+SDL_Rect ChangedRect(const Uint8 *now, const Uint8 *before, int w, int h, int pitch, int bpp);
+
+// The SDL back-end's copy of the frame it presented last: what the window
+// shows, so that a present puts only the pixels that changed.
+struct sdl_shown_frame {
+    std::vector<Uint8> pixels; // the screen surface's rows as presented; empty: none yet
+    SDL_Rect updated{};        // what the last present put on the window (w 0: nothing)
+};
+extern sdl_shown_frame sdl_shown;
 
 // One glyph of the SDL glyph set.
 struct sdl_char {

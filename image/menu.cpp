@@ -9,8 +9,10 @@
 //   - a letter or digit chooses the first item whose label begins with it
 //     (lower-case letters also match upper-case initials);
 //   - the mouse highlights on press, follows the drag, chooses on release.
-// The page is redrawn at every tick of the library's timer, which animates
-// the flash.
+// The page is redrawn after input, after an expose, and at the ticks of the
+// library's timer when ImageFrameDue says a frame is due (once a step of the
+// animation clock, which animates the flash); between them the open page
+// costs next to nothing.
 //
 // MenuReact is the widget's behaviour without drawing, so it can be tested
 // event by event; ImageMenu adds the drawing and the waiting.
@@ -169,6 +171,7 @@ extern "C" int ImageMenuWith(void (*draw_fn)(void *), void *context, int num_ite
         SDL_Event ev;
         if (!ImageWaitEvent(&ev)) return -1;
         next = MenuReact(m, ev, num_items, items);
+        if (ev.type == SDL_USEREVENT && !ImageFrameDue()) next = WAIT;
         if (next.action == menu_action::choose) return next.code;
         if (next.action == menu_action::quit) std::exit(0);
     }

@@ -10,6 +10,18 @@
 // are shown, but not the status line that reports it nor the gamma sample.
 // Then the back-end presents the frame.
 //
+// Pacing: a page that waits for input (the menu, the setup's own loops)
+// draws and presents a frame only when ImageFrameDue says one is due, not at
+// every 10 ms tick: when the animation clock has entered a new step of
+// ANIMATION_STEP_MS (so the flash, a triangle of period 1024 ms, is shown at
+// 16 steps a period, each the picture of the moment it was drawn); when
+// something drawn over frames has changed (the help screen or the gamma
+// sample switched, a status message set or run out, a screenshot asked
+// for); when the window was exposed or restored; and at every tick while
+// the frame rate is shown, which counts the ticks' frames as before. On
+// Xvfb a present costs a millisecond or more on sdl12-compat whatever its
+// size, so an open page that drew at every tick cost a fifth of a core.
+//
 // The frame rate shown is that of the last completed second. A status message
 // stays on every frame presented within one second of being set, and on the
 // first frame after that. It is drawn on a black band as wide as the text and
@@ -27,6 +39,9 @@
 namespace vimage {
 
 overlay_state overlay;
+pacing_state pacing;
+
+constexpr Uint32 STATUS_MS = 999; // a message stays on frames presented this long after it is set
 
 constexpr Uint32 BRIGHT = 0x00FF00; // what is available
 constexpr Uint32 DIM = 0x306030;    // what this back-end or context cannot do
@@ -134,15 +149,36 @@ void DrawOverlays()
     }
     if (overlay.status[0]) {
         DrawStatus(overlay.status.data());
-        if (SDL_GetTicks() - overlay.status_time > 999) overlay.status[0] = '\0';
+        if (SDL_GetTicks() - overlay.status_time > STATUS_MS) {
+            overlay.status[0] = '\0';
+            pacing.redraw = 1; // the next frame, without it
+        }
     }
     if (overlay.show_gamma) bound->gamma_sample();
 }
 
+bool FrameDue(const pacing_state &p, const overlay_state &o, Uint32 now)
+{
+    return p.redraw || p.whole || o.show_fps || now / ANIMATION_STEP_MS != p.shown_step ||
+           (o.status[0] && now - o.status_time > STATUS_MS);
+}
+
 int PresentFrame()
 {
+    // Cleared first: what the overlays change as they are drawn asks for
+    // the frame after this one.
+    pacing.redraw = 0;
+    pacing.shown_step = SDL_GetTicks() / ANIMATION_STEP_MS;
     DrawOverlays();
-    return bound->present();
+    const int presented = bound->present();
+    pacing.whole = 0;
+    return presented;
 }
 
 } // namespace vimage
+
+extern "C" int ImageFrameDue(void)
+{
+    using namespace vimage;
+    return FrameDue(pacing, overlay, SDL_GetTicks()) ? 1 : 0;
+}

@@ -169,8 +169,8 @@ int SDLCALL QuitFilter(const SDL_Event *event)
     return 0;
 }
 
-// The page, drawn at every redraw of the menu, which the library's tick makes
-// at least every 10 ms: so the countdown runs and ends without input.
+// The page, drawn at every redraw of the menu, which the library's clock
+// makes at least every 64 ms: so the countdown runs and ends without input.
 void DrawPage()
 {
     const Uint32 elapsed = SDL_GetTicks() - start_ticks;

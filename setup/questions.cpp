@@ -164,8 +164,10 @@ std::optional<int> ReadNumber(const session &ses, const entry_page &entry, int n
             break;
         }
         case SDL_VIDEOEXPOSE:
-        case SDL_USEREVENT: // the tick: this is what makes the cursor blink
             DrawEntryPage(ses, entry, n);
+            break;
+        case SDL_USEREVENT: // the tick: the cursor blinks at steps of the library's clock
+            if (ImageFrameDue()) DrawEntryPage(ses, entry, n);
             break;
         default:
             break;

@@ -8,8 +8,10 @@
 // which holds the game's data files. Nothing is written to the settings file.
 //
 // While it runs the setup's window stays alive: the page the caller draws
-// (the graphics page without its items) is redrawn at every tick of the
-// library's timer, and keys and clicks are ignored; the library's own keys still work. Closing the
+// (the graphics page without its items) is drawn at once and then anew at
+// the ticks when the library says a frame is due (its pulse moves once a
+// step of the library's clock) and after an expose, and keys and clicks are
+// ignored; the library's own keys still work. Closing the
 // setup's window (or its quit key) ends both programs, the settings file untouched, as on every
 // page. A display test that has not ended after 30 s is ended (asked first,
 // so that it can put the display back; then forced).
@@ -115,16 +117,20 @@ test_verdict RunDisplayTest(const session &ses, void (*waiting)(const session &s
 
     const long limit = LimitSeconds();
     const Uint32 start = SDL_GetTicks();
+    bool draw = true;
     while (child.Running()) {
         if (SDL_GetTicks() - start >= static_cast<Uint32>(limit) * 1000) {
             child.Stop(platform::child_process::stop_grace_ms);
             return Failed("no answer in " + std::to_string(limit) + " s");
         }
-        waiting(ses);
-        ImageUpdate();
+        if (draw) {
+            waiting(ses);
+            ImageUpdate();
+        }
         SDL_Event event;
         if (!ImageWaitEvent(&event)) Die(ImageError());
         if (event.type == SDL_QUIT) std::exit(0); // the child's owner ends it
+        draw = event.type == SDL_VIDEOEXPOSE || (event.type == SDL_USEREVENT && ImageFrameDue());
     }
     return JudgeDisplayTest(child.ExitStatus(), child.Output());
 }

@@ -2,6 +2,8 @@
 
 #include "display.h"
 
+#include <cstring>
+
 using vimage::menu_action;
 
 namespace {
@@ -73,4 +75,79 @@ TEST(Menu, EventsStepChooseAndTrack)
              {50, 70, -1}, {50, 49, -1}}) // a pixel into the top margin is row -1
         EXPECT_EQ(vimage::MenuItem(2, overlapping, x, y), item) << x << "," << y;
     // clang-format on
+}
+
+// What the window shows of an open menu page: the flash moves once a step, each step puts only
+// the bar on the window, and an expose or a restore puts the whole frame there.
+TEST(Menu, FlashMovesOnceAStepAndAnExposeShowsTheWholeFrame)
+{
+    Open();
+    const menuitem bar[] = {{10, 6, 20, "Bar", 1}};
+    struct watched {
+        Uint8 back = 0;              // the event that shows the window again, at the 5th draw
+        std::vector<Uint32> colours; // the bar's centre on the window after each present
+        std::vector<SDL_Rect> puts;  // what each present put on the window
+        Uint32 start = SDL_GetTicks();
+    } w;
+    auto draw = [](void *context) {
+        auto &ws = *static_cast<watched *>(context);
+        const vimage::sdl_shown_frame &shown = vimage::sdl_shown;
+        const SDL_Surface *s = SDL_GetVideoSurface();
+        if (!shown.pixels.empty()) { // the present before this draw
+            Uint32 pixel = 0;
+            std::memcpy(&pixel, &shown.pixels[static_cast<size_t>(97 * s->pitch + 160 * 4)], 4);
+            ws.colours.push_back(pixel);
+            ws.puts.push_back(shown.updated);
+        }
+        ImageClear();
+        if (ws.puts.size() == 4) {
+            SDL_Event back = Event(ws.back);
+            back.active.gain = 1, back.active.state = SDL_APPACTIVE;
+            SDL_PushEvent(&back);
+        }
+        if (ws.puts.size() == 6) {
+            SDL_Event choose = Event(SDL_KEYDOWN, SDLK_RETURN);
+            SDL_PushEvent(&choose);
+        }
+    };
+    for (Uint8 back : {Uint8{SDL_VIDEOEXPOSE}, Uint8{SDL_ACTIVEEVENT}}) {
+        w = watched{};
+        w.back = back;
+        vimage::sdl_shown = {}; // as after a new video mode
+        ASSERT_EQ(ImageMenuWith(draw, &w, 1, bar, 0), 1);
+        // The first draw, one a step, and the expose's at once.
+        const Uint32 steps = (SDL_GetTicks() - w.start) / vimage::ANIMATION_STEP_MS + 3;
+        EXPECT_LE(w.puts.size() + 1, steps) << "drawn at ticks within a step";
+        const SDL_Rect whole{0, 0, 600, 375}, flash{150, 90, 300, 15};
+        auto same = [](SDL_Rect a, SDL_Rect b) {
+            return std::tie(a.x, a.y, a.w, a.h) == std::tie(b.x, b.y, b.w, b.h);
+        };
+        for (size_t i = 0; i < w.puts.size(); ++i) {
+            EXPECT_TRUE(same(w.puts[i], i == 0 || i == 5 ? whole : flash)) << i << " " << +back;
+            if (i > 0 && i != 5) {
+                EXPECT_NE(w.colours[i], w.colours[i - 1]) << i;
+            }
+        }
+    }
+}
+
+// The rectangle a present puts on the window: the bounding box of the changed pixels.
+TEST(Menu, ChangedRectBoundsEveryChangedPixel)
+{
+    constexpr int W = 5, H = 4, BPP = 3, PITCH = 16; // rows padded past their 15 bytes
+    // Changed bytes (row, byte); the rectangle x, y, w, h.
+    const std::tuple<std::vector<std::pair<int, int>>, std::vector<int>> cases[] = {
+        {{}, {0, 0, 0, 0}},
+        {{{0, 0}}, {0, 0, 1, 1}},
+        {{{3, 14}}, {4, 3, 1, 1}},
+        {{{1, 5}, {2, 7}}, {1, 1, 2, 2}}, // pixel 1's last byte, pixel 2's second
+        {{{0, 13}, {3, 1}}, {0, 0, 5, 4}},
+    };
+    for (const auto &[changed, rect] : cases) {
+        std::vector<Uint8> before(size_t{PITCH} * H, 7), now = before;
+        for (auto [row, byte] : changed) now[static_cast<size_t>(row * PITCH + byte)] ^= 1;
+        now[PITCH - 1] ^= 1; // the padding never counts
+        const SDL_Rect r = vimage::ChangedRect(now.data(), before.data(), W, H, PITCH, BPP);
+        EXPECT_EQ(std::vector<int>({r.x, r.y, r.w, r.h}), rect) << changed.size();
+    }
 }

@@ -19,7 +19,15 @@
 //
 // Text is drawn from the SDL glyph set (sdl_text.cpp). Presenting a frame
 // lays the library's overlays over the screen surface (present.cpp), the
-// help screen on a plain dark grey backdrop, and flips it. The back-end
+// help screen on a plain dark grey backdrop, and puts on the window only
+// what changed: the back-end keeps a copy of the frame it presented last,
+// compares the new one with it row by row, and updates the smallest
+// rectangle holding every changed pixel (SDL_UpdateRects), or nothing when
+// the frames are the same. The whole frame goes out instead after a new
+// video mode, when the window was exposed or restored (pacing.whole), and
+// always where SDL granted a real double-buffered hardware surface, whose
+// SDL_Flip swaps buffers and so must be given whole frames. What the window
+// shows therefore stays the whole frame last presented. The back-end
 // cannot pan or paint the margins apart (its canvas never moves), has no
 // gamma sample and no antialiasing settings: its record names those
 // entries so.
@@ -75,6 +83,37 @@ int BlitAt(SDL_Surface *src, int x, int y, SDL_Surface *dst)
     if (to.w == 0) return 0;
     SDL_Rect from{static_cast<Sint16>(to.x - x), static_cast<Sint16>(to.y - y), to.w, to.h};
     return SDL_BlitSurface(src, &from, dst, &to);
+}
+
+sdl_shown_frame sdl_shown;
+
+SDL_Rect ChangedRect(const Uint8 *now, const Uint8 *before, int w, int h, int pitch, int bpp)
+{
+    const auto row_bytes = static_cast<size_t>(w) * static_cast<size_t>(bpp);
+    auto row = [&](const Uint8 *frame, int y) { return frame + static_cast<ptrdiff_t>(y) * pitch; };
+    auto same = [&](int y) { return std::memcmp(row(now, y), row(before, y), row_bytes) == 0; };
+    int top = 0;
+    while (top < h && same(top)) ++top;
+    if (top == h) return {0, 0, 0, 0};
+    int bottom = h - 1;
+    while (same(bottom)) --bottom;
+    // The changed columns, in bytes: the first and last byte that differ in
+    // any changed row, widened to whole pixels.
+    size_t left = row_bytes, right = 0;
+    for (int y = top; y <= bottom; ++y) {
+        if (same(y)) continue;
+        const Uint8 *a = row(now, y), *b = row(before, y);
+        size_t first = 0, last = row_bytes;
+        while (first < left && a[first] == b[first]) ++first;
+        while (last > right && a[last - 1] == b[last - 1]) --last;
+        left = std::min(left, first);
+        right = std::max(right, last);
+    }
+    const auto x0 = static_cast<int>(left / static_cast<size_t>(bpp));
+    const auto x1 =
+        static_cast<int>((right + static_cast<size_t>(bpp) - 1) / static_cast<size_t>(bpp));
+    return {static_cast<Sint16>(x0), static_cast<Sint16>(top), static_cast<Uint16>(x1 - x0),
+            static_cast<Uint16>(bottom - top + 1)};
 }
 
 namespace {
@@ -176,6 +215,7 @@ int CompleteSDL(SDL_Surface *screen, const init_request &)
     BuildGlyphsSDL(screen);
     CloseFont();
     backend.sdl.surfp = screen;
+    sdl_shown = {}; // a new mode's window shows nothing presented yet
     return 0;
 }
 
@@ -188,10 +228,44 @@ void BackdropSDL()
     if (r.w) FillSurface(screen, r, SDL_MapRGB(screen->format, 32, 32, 32));
 }
 
+// Whether SDL_Flip swaps the buffers of a real double-buffered hardware
+// surface rather than copying a software one to the window.
+bool SwapsBuffers(const SDL_Surface *screen)
+{
+    constexpr Uint32 SWAPPED = SDL_HWSURFACE | SDL_DOUBLEBUF;
+    return (screen->flags & SWAPPED) == SWAPPED;
+}
+
 int PresentSDL()
 {
+    SDL_Surface *screen = backend.sdl.surfp;
+    std::vector<Uint8> &shown = sdl_shown.pixels;
+    const size_t bytes = static_cast<size_t>(screen->pitch) * static_cast<size_t>(screen->h);
+    const SDL_Rect all{0, 0, static_cast<Uint16>(screen->w), static_cast<Uint16>(screen->h)};
     display_call talking;
-    return SDL_Flip(backend.sdl.surfp);
+    if (SwapsBuffers(screen)) {
+        shown.clear();
+        sdl_shown.updated = all;
+        return SDL_Flip(screen);
+    }
+    if (SDL_MUSTLOCK(screen) && SDL_LockSurface(screen) < 0) return SetError("%s", SDL_GetError());
+    const auto *now = static_cast<const Uint8 *>(screen->pixels);
+    SDL_Rect r = all;
+    if (pacing.whole || shown.size() != bytes) {
+        shown.assign(now, now + bytes);
+    } else {
+        const int bpp = screen->format->BytesPerPixel;
+        r = ChangedRect(now, shown.data(), screen->w, screen->h, screen->pitch, bpp);
+        for (int y = r.y; y < r.y + r.h; ++y) {
+            const size_t at = static_cast<size_t>(y) * static_cast<size_t>(screen->pitch) +
+                              static_cast<size_t>(r.x) * static_cast<size_t>(bpp);
+            std::memcpy(shown.data() + at, now + at, static_cast<size_t>(r.w) * bpp);
+        }
+    }
+    if (SDL_MUSTLOCK(screen)) SDL_UnlockSurface(screen);
+    sdl_shown.updated = r;
+    if (r.w) SDL_UpdateRects(screen, 1, &r);
+    return 0;
 }
 
 // Blits the canvas into a surface over `rgb` whose masks put R, G, B in

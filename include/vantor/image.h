@@ -131,7 +131,11 @@ extern VANTOR_IMAGE_API int (*ImageDraw)(const image *imgp, float x, float y);
 extern VANTOR_IMAGE_API int (*ImageFree)(image *imgp);
 /** Presents the frame with the library's overlays (help screen, frame rate,
    status line and, in OpenGL, the gamma sample) and takes a screenshot when
-   one was asked for. */
+   one was asked for. The SDL back-end puts on the window only the pixels
+   that differ from the frame it presented last (nothing when none does), and
+   the whole frame after a new video mode or an expose seen by
+   ImageWaitEvent, so a caller that draws only through the library always
+   sees the whole frame. */
 extern VANTOR_IMAGE_API int (*ImageUpdate)(void);
 /** Width of a text in units. */
 extern VANTOR_IMAGE_API float (*TextWidth)(const char *text);
@@ -192,7 +196,9 @@ VANTOR_IMAGE_API int ImageModes(int backend, int flags, int resolutions[][2], in
 
 /** Runs a menu page until an item is chosen and returns its code. draw_fn
    draws the whole page under the items (clearing the screen first); it is
-   called at every redraw. `selected` is the item highlighted first. Returns
+   called at every redraw: after input or an expose, and at the ticks when
+   ImageFrameDue says a frame is due (so a page that changes with time is
+   drawn anew every 64 ms). `selected` is the item highlighted first. Returns
    -1 when waiting for input fails. A quit request ends the process (status 0).
    `items` may be null only with num_items 0: such a page returns 0 on Return,
    Space, Escape or a click. */
@@ -210,6 +216,17 @@ VANTOR_IMAGE_API int ImageMenuWith(void (*draw_fn)(void *context), void *context
    stands for, then as itself (see ImagePadKeys). 1 with an event, 0 when
    waiting fails. */
 VANTOR_IMAGE_API int ImageWaitEvent(SDL_Event *eventp);
+
+/** Whether a page that waits for input should draw and present a frame at
+   this tick: 1 when the animation clock has entered a new step (one every
+   64 ms: ImageFlash's pulse and a cursor blinking at multiples of 64 ms move
+   then), when something the library draws over frames changed (the help
+   screen or the gamma sample switched, a status message set or run out, a
+   screenshot asked for), when ImageWaitEvent saw the window exposed or
+   restored, and at every tick while the frame rate is shown; else 0.
+   ImageUpdate resets it. ImageMenu draws only then; a page with a loop of
+   its own does the same, so that an open page costs almost nothing. */
+VANTOR_IMAGE_API int ImageFrameDue(void);
 
 /** Whether ImageWaitEvent turns gamepad input into keys, as it does from the
    start, so that the menus and a game's own key handling answer a pad:
