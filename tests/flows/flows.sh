@@ -128,7 +128,7 @@ page_shown()
     local lit
     win=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | tail -n 1)
     [ -n "$win" ] || running || fail "the program ended before its page showed"
-    [ -n "$win" ] && lit=$(xwd -id "$win" -silent 2>/dev/null | brightest xwd:- "${ready[@]}" 2>/dev/null)
+    [ -n "$win" ] && lit=$(xwd ${root_shown:--id "$win"} -silent 2>/dev/null | brightest xwd:- "${ready[@]}" 2>/dev/null)
     [ "${lit:-0}" -gt 30 ]
 }
 
@@ -346,7 +346,8 @@ has_said()
 
 # Rows CASE|HOW|BEFORE|ROAD|STATUS|AFTER|SAYS. HOW, shell words: display (vantor-display-test),
 # -font, -logo, badlogo (damaged), read-only, fsize0 (every write fails), nodisplay, screen:WxH
-# and xftdpi:DPI (of the Xvfb), window:WxH (the setup's, when scaled), link (the
+# and xftdpi:DPI (of the Xvfb), window:WxH (the setup's, when scaled), fullscreen (the page is
+# looked for on the whole screen), link (the
 # setup through a link elsewhere), alone (a copy alone), hang (a copy beside a display test that
 # never answers), other:LINE (file "other"), pad (a gamepad: see pad), fifo, dangling (a link to
 # nothing), huge (1 GB), readonly-file (the settings file's own kind), NAME=VALUE, else arguments. BEFORE, AFTER: the settings line ("-": no file; AFTER
@@ -369,7 +370,7 @@ run_rows()
         rm -f "$stdout_file" "$stderr_file"
         read -r _ w h _ <<<"$before"
         row_size=("${w:-800}" "${h:-600}")
-        VANTOR_SETUP=$setup title='Vantor Setup' program_args=() env=() wrap=()
+        VANTOR_SETUP=$setup title='Vantor Setup' program_args=() env=() wrap=() root_shown=""
         ready_at 600 375
         eval "words=($how)"
         for word in "${words[@]}"; do
@@ -401,6 +402,7 @@ run_rows()
                     [[ $word == screen:* ]] && screen=${word#screen:} || xft_dpi=${word#xftdpi:}
                     ;;
                 window:*) x=${word#window:} && ready_at "${x%x*}" "${x#*x}" ;;
+                fullscreen) root_shown=-root ;; # classic SDL draws full screen in a window of its own
                 pad)
                     [ -p "$tmp/pad" ] || mkfifo "$tmp/pad" || exit 1
                     env+=(LD_PRELOAD="${VANTOR_PAD_SHIM:?the pad shim}" VANTOR_PAD_FIFO="$tmp/pad")
@@ -551,6 +553,6 @@ confirm|display --confirm VANTOR_COUNTDOWN_SECONDS=2|0 640 480 0 0 2 18 20 24|Le
 # scaled places, and the gamma page's patterns one pixel wide across their whole section.
 scaled|screen:2560x1600 xftdpi:192 window:1200x750|$DEFAULTS|size:1200x750 tall:400,40,400,70,20-30 g g alternates:800,230 Escape m w Escape click:600,645|0|0 800 600 0 0 2 22 22 22|
 scaled|screen:2560x1600 xftdpi:192 window:1200x750|$DEFAULTS|click:600,705|0|=|
-scaled|screen:1280x800 SteamDeck=1 window:1280x800|$DEFAULTS|size:1280x800 g g alternates:853,240 Escape m w Escape click:640,688|0|0 800 600 0 0 2 22 22 22|
+scaled|screen:1280x800 SteamDeck=1 window:1280x800 fullscreen|$DEFAULTS|size:1280x800 g g alternates:853,240 Escape m w Escape click:640,688|0|0 800 600 0 0 2 22 22 22|
 END
 )"
