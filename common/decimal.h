@@ -1,10 +1,9 @@
 // decimal.h - reading one decimal integer from a text, saturating.
 //
 // For the texts whose numbers must land in range whatever they say: the
-// settings file (setup/settings.cpp), the OpenGL version text
-// (gl/gl_backend.cpp) and the logo generator's size argument (data/). Shared
-// by the library, the setup and the build's tools; not part of the public
-// interface: the game includes only image.h.
+// settings file (setup/settings.cpp) and the OpenGL version text
+// (gl/gl_backend.cpp). Shared by the library and the setup; not part of the
+// public interface: the game includes only image.h.
 #pragma once
 
 #include <algorithm>

@@ -1,12 +1,13 @@
 // owners.h - owners of the C library's handles: open files and malloc'd
 // buffers, each released when its owner goes.
 //
-// Shared by the display library, the setup programs and the build's own tools
-// (data/, bench/, fuzz/), which need nothing but the C library for them. The
+// Shared by the display library, the setup programs and the tests' tools
+// (bench/, fuzz/), which need nothing but the C library for them. The
 // owner of an SDL surface is in surface_owner.h, so that the tools that never
 // touch a surface need no SDL. Handles of a single library's own kinds have
 // their owners beside their one user (FreeType's in font.cpp, libpng's read
-// structures in png.cpp, its write structures in png_writer.h). Not part of
+// structures in png.cpp, its write structures in png_writer.h and, for the
+// build's own PNG writer, png_write.cpp). Not part of
 // the public interface: the game includes only image.h.
 #pragma once
 

@@ -36,7 +36,6 @@
 //
 // Depends on: png_write (libpng's writer).
 
-#include "decimal.h"
 #include "png_write.h"
 
 #include <algorithm>
@@ -390,10 +389,11 @@ int main(int argc, char **argv)
 {
     const bool icon = argc == 4 && std::string(argv[1]) == "--icon";
     const bool ico = argc == 3 && std::string(argv[1]) == "--ico";
-    int size = 0;
-    text_cursor size_text{icon ? argv[2] : ""};
-    const bool sized = ReadDecimal(size_text, size) && size_text.peek() < 0;
-    if (!(argc == 2 || ico || (icon && sized && size >= 16 && size <= 1024))) {
+    char *end = nullptr;
+    const long asked = icon ? std::strtol(argv[2], &end, 10) : 0;
+    const bool sized = icon && end != argv[2] && *end == '\0';
+    const int size = sized && asked >= 16 && asked <= 1024 ? static_cast<int>(asked) : 0;
+    if (!(argc == 2 || ico || size > 0)) {
         std::fprintf(stderr,
                      "usage: %s OUTPUT.png\n       %s --icon SIZE OUTPUT.png (16..1024)\n"
                      "       %s --ico OUTPUT.ico\n",

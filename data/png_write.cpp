@@ -7,8 +7,6 @@
 // exception cross libpng's C frames.
 
 #include "png_write.h"
-#include "owners.h"
-#include "png_writer.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -16,6 +14,17 @@
 #include <new>
 
 namespace {
+
+// libpng's write and info structures, destroyed together; either is null
+// when libpng could not make it.
+struct png_writer {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    png_writer() = default;
+    ~png_writer() { png_destroy_write_struct(&png, &info); }
+    png_writer(const png_writer &) = delete;
+    png_writer &operator=(const png_writer &) = delete;
+};
 
 void Append(png_structp png, png_bytep data, png_size_t length)
 {
@@ -69,7 +78,7 @@ std::vector<unsigned char> EncodePng(const png_desc &desc,
 
 bool WriteBytes(const std::string &path, const std::vector<unsigned char> &bytes)
 {
-    file_ptr f(std::fopen(path.c_str(), "wb"));
+    std::unique_ptr<std::FILE, int (*)(std::FILE *)> f(std::fopen(path.c_str(), "wb"), std::fclose);
     if (!f) return false;
     const bool whole = std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size();
     return std::fclose(f.release()) == 0 && whole;

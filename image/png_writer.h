@@ -1,8 +1,8 @@
 // png_writer.h - libpng's write and info structures, destroyed together.
 //
-// Shared by the library's screenshot writer and the build's own PNG writer
-// (data/). Either pointer is null when libpng could not create it. Not part
-// of the public interface: the game includes only image.h.
+// The screenshot writer's (screenshot.cpp). Either pointer is null when
+// libpng could not create it. Not part of the public interface: the game
+// includes only image.h.
 #pragma once
 
 #include <png.h>
