@@ -11,7 +11,9 @@
 // linked into the programs only.
 #pragma once
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace platform {
@@ -134,6 +136,20 @@ class file_replacement {
 
   private:
     void Fail(const char *reason); // keeps the first reason given
+
+    // Flushes the temporary file: false, with the reason, when that or an
+    // earlier write failed. The same on every system, so it is here.
+    bool Flushed(std::FILE *f)
+    {
+        const int write_error = errno; // a failed write's, when ferror says one failed
+        if (std::fflush(f) != 0) {
+            Fail(std::strerror(errno));
+            return false;
+        }
+        if (!std::ferror(f)) return true;
+        Fail(write_error ? std::strerror(write_error) : "a write failed");
+        return false;
+    }
 
     std::string target_; // the file replaced, links followed
     std::string temp_;   // this writer's temporary file beside it

@@ -224,13 +224,7 @@ bool file_replacement::Commit()
     }
     std::FILE *f = std::exchange(file_, nullptr);
     const int fd = fileno(f);
-    const int write_error = errno; // a failed write's, when ferror says one failed
-    bool ok = std::fflush(f) == 0;
-    if (!ok) Fail(std::strerror(errno));
-    if (ok && std::ferror(f)) {
-        ok = false;
-        Fail(write_error ? std::strerror(write_error) : "a write failed");
-    }
+    bool ok = Flushed(f);
     struct stat old;
     if (ok && stat(target_.c_str(), &old) == 0) fchmod(fd, old.st_mode & 07777);
     if (ok && fsync(fd) != 0) {

@@ -328,13 +328,7 @@ bool file_replacement::Commit()
     }
     std::FILE *f = std::exchange(file_, nullptr);
     const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)));
-    const int write_error = errno; // a failed write's, when ferror says one failed
-    bool ok = std::fflush(f) == 0;
-    if (!ok) Fail(std::strerror(errno));
-    if (ok && std::ferror(f)) {
-        ok = false;
-        Fail(write_error ? std::strerror(write_error) : "a write failed");
-    }
+    bool ok = Flushed(f);
     if (ok && (handle == INVALID_HANDLE_VALUE || !FlushFileBuffers(handle))) {
         ok = false;
         Fail(SystemMessage(GetLastError()).c_str());
