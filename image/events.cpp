@@ -8,9 +8,10 @@
 // The tick: a timer on SDL's timer thread pushes an SDL_USEREVENT every 10 ms
 // unless one is already waiting, so a waiting caller wakes regularly to
 // animate, and ticks never pile up while it is busy. A tick never delays
-// input: when a tick comes out of the queue while a key press, a mouse button
-// or a quit request (or a pad's button or hat) waits behind it, that event is
-// taken instead.
+// input: a tick that comes out of the queue while a key press, a mouse button
+// or a quit request (or a pad's button or hat) waits behind it is dropped,
+// and the events come in the order they were queued, so that a stick let go
+// or the mouse moved onto an item counts before the press that follows it.
 //
 // Gamepads drive the pages as the keyboard does, so that the menu, the
 // setup's numeric entry and a game's own key handling need nothing of their
@@ -326,10 +327,9 @@ extern "C" int ImageWaitEvent(SDL_Event *eventp)
             SetError("%s", SDL_GetError());
             return 0;
         }
-        // A tick gives way to input waiting behind it.
-        if (eventp->type == SDL_USEREVENT &&
-            SDL_PeepEvents(eventp, 1, SDL_GETEVENT, input_mask) != 1) {
-            eventp->type = SDL_USEREVENT;            // a failed peek may have written to it
+        if (eventp->type == SDL_USEREVENT) {
+            SDL_Event waiting;
+            if (SDL_PeepEvents(&waiting, 1, SDL_PEEKEVENT, input_mask) == 1) continue;
             PadRepeat(pad, SDL_GetTicks(), *eventp); // or a held direction's repeat
             return 1;
         }

@@ -76,18 +76,19 @@ TEST(Pad, KeysTheyStandForRepeatHandedOnEntrySteps)
     }
 
     // Through ImageWaitEvent, pushed into SDL's queue with no pad open: a waiting tick gives way
-    // to a button or a hat; with the keys off, the pad's own events come alone.
+    // to a button or a hat, the stick before it keeping its place; with the keys off, the pad's
+    // own events come alone.
     Open();
     SDL_Event ev;
     auto next = [&ev](int n, std::string said = "") {
         while (n-- > 0 && ImageWaitEvent(&ev)) said += Said(ev);
         return said;
     };
-    for (SDL_Event e : {TICK, Button(1)}) SDL_PushEvent(&e);
-    const std::string keys_on = next(2);
+    for (SDL_Event e : {TICK, Axis(1, 30000), Button(1)}) SDL_PushEvent(&e);
+    const std::string keys_on = next(4);
     EXPECT_EQ(ImagePadKeys(0), 0);
     for (SDL_Event e : {Button(0), Hat(SDL_HAT_UP)}) SDL_PushEvent(&e);
-    EXPECT_EQ(keys_on + next(2), "+Esc j j j ");
+    EXPECT_EQ(keys_on + next(2), "+D j +Esc j j j ");
     EXPECT_EQ(ImagePadKeys(-1), 0);
     EXPECT_EQ(ImagePadKeys(1), 1);
 }
