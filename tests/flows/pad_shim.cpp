@@ -43,10 +43,11 @@ void Feed(const std::string &path)
     }
 }
 
-// As the program is loaded. The variable goes, so that a program it starts (the setup's
-// display test) does not read the same FIFO.
+// As the program is loaded. The variables go, so that the programs it starts (the setup's
+// display test, the sanitizers' symbolizer) neither read the same FIFO nor load the shim.
 __attribute__((constructor)) void Start()
 {
+    unsetenv("LD_PRELOAD");
     const char *path = std::getenv("VANTOR_PAD_FIFO");
     if (!path) return;
     std::thread(Feed, std::string(path)).detach();
