@@ -18,9 +18,14 @@
 
 namespace platform {
 
-void SetEnvironmentDefault(const char *name, const char *value)
+bool SetEnvironmentDefault(const char *name, const char *value)
 {
-    setenv(name, value, 0);
+    return !std::getenv(name) && setenv(name, value, 0) == 0;
+}
+
+void UnsetEnvironment(const char *name)
+{
+    unsetenv(name);
 }
 
 void KeepOpenGLDriverLoaded()

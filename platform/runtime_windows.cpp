@@ -1,8 +1,8 @@
 // runtime_windows.cpp - runtime.h on Windows.
 //
-// The C runtime's environment (_putenv_s) is the one SDL.dll reads. The
-// OpenGL driver (opengl32.dll and the vendor's) is left as it is: nothing
-// here unloads it before the process ends.
+// The C runtime's environment (_putenv_s, which sets the process's too) is
+// the one SDL.dll reads. The OpenGL driver (opengl32.dll and the vendor's) is
+// left as it is: nothing here unloads it before the process ends.
 
 #include "runtime.h"
 
@@ -10,9 +10,14 @@
 
 namespace platform {
 
-void SetEnvironmentDefault(const char *name, const char *value)
+bool SetEnvironmentDefault(const char *name, const char *value)
 {
-    if (!std::getenv(name)) _putenv_s(name, value);
+    return !std::getenv(name) && _putenv_s(name, value) == 0;
+}
+
+void UnsetEnvironment(const char *name)
+{
+    _putenv_s(name, ""); // an empty value removes the variable
 }
 
 void KeepOpenGLDriverLoaded() {}

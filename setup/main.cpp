@@ -23,6 +23,7 @@
 #include "pages.h"
 
 #include "platform.h"
+#include "runtime.h"
 #include "window_scale.h"
 
 #include <cstdio>
@@ -51,7 +52,16 @@ extern "C" int SDL_main(int argc, char *argv[])
         0,           2,
         22,          22,
         22};
-    if (ImageInitConfig(&window) < 0) Die(ImageError());
+    {
+        // The window shows the page's pixels as they are: on sdl12-compat, SDL 2's
+        // software path copies them to the window, where its default renderer draws
+        // every frame with OpenGL (a tenth of a core while the page rests, where the
+        // driver renders in software). For this window only: the display test, started
+        // later, opens the display as the game does.
+        const platform::environment_default software{"SDL_RENDER_DRIVER", "software"};
+        const platform::environment_default copied{"SDL_FRAMEBUFFER_ACCELERATION", "0"};
+        if (ImageInitConfig(&window) < 0) Die(ImageError());
+    }
     ImageClear();
     ImagePleaseWait();
     ImageUpdate();

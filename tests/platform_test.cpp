@@ -2,6 +2,7 @@
 
 #include "platform.h"
 #include "process.h"
+#include "runtime.h"
 
 #include <gtest/gtest.h>
 
@@ -191,6 +192,24 @@ TEST(FileReplacement, WritersAtOnceEachTheirOwnTemporaryFile)
     EXPECT_TRUE(first.Commit());
     EXPECT_EQ(Contents(path), "first");
     EXPECT_EQ(Entries(scratch.dir), std::set<std::string>{"f"});
+}
+
+// A default lasts its scope, so that programs started later do not inherit it; a value the
+// user set stays, during the scope and after it.
+TEST(Environment, DefaultForAScopeUsersValueKept)
+{
+    constexpr const char *name = "VANTOR_TEST_DEFAULT";
+    auto value = [name] { return std::string(std::getenv(name) ? std::getenv(name) : "(unset)"); };
+    platform::UnsetEnvironment(name);
+    for (const std::string before : {"(unset)", "user's"}) {
+        if (before != "(unset)") platform::SetEnvironmentDefault(name, before.c_str());
+        {
+            const platform::environment_default scoped{name, "ours"};
+            EXPECT_EQ(value(), before == "(unset)" ? "ours" : before);
+        }
+        EXPECT_EQ(value(), before);
+    }
+    platform::UnsetEnvironment(name);
 }
 
 // Stop asks the child's whole group, then forces it: a wrapper script's child is ended too.
