@@ -114,10 +114,8 @@ TEST(GLInit, TheRecordSaysWhatTheContextHas)
     StartSDL(true);
     ASSERT_EQ(ImageInit(BACKEND_GL, 800, 600, 1, 65, 22, 22, 22, IMAGE_ACCUM), 0) << ImageError();
     const image_gl *gl = ImageGLState();
-    auto listed = [](const char *name) {
-        return vimage::ExtensionListed(reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS)),
-                                       name);
-    };
+    const auto *ext = reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS));
+    auto listed = [ext](const char *name) { return vimage::ExtensionListed(ext, name); };
     GLint accum = 0;
     glGetIntegerv(GL_ACCUM_RED_BITS, &accum);
     const int rescale = listed("GL_EXT_rescale_normal") ? GL_RESCALE_NORMAL_EXT : GL_NORMALIZE;

@@ -100,15 +100,10 @@ TEST(Menu, FlashMovesOnceAStepAndAnExposeShowsTheWholeFrame)
             ws.puts.push_back(shown.updated);
         }
         ImageClear();
-        if (ws.puts.size() == 4) {
-            SDL_Event back = Event(ws.back);
-            back.active.gain = 1, back.active.state = SDL_APPACTIVE;
-            SDL_PushEvent(&back);
-        }
-        if (ws.puts.size() == 6) {
-            SDL_Event choose = Event(SDL_KEYDOWN, SDLK_RETURN);
-            SDL_PushEvent(&choose);
-        }
+        SDL_Event back = Event(ws.back), choose = Event(SDL_KEYDOWN, SDLK_RETURN);
+        back.active.gain = 1, back.active.state = SDL_APPACTIVE;
+        if (ws.puts.size() == 4) SDL_PushEvent(&back);
+        if (ws.puts.size() == 6) SDL_PushEvent(&choose);
     };
     for (Uint8 back : {Uint8{SDL_VIDEOEXPOSE}, Uint8{SDL_ACTIVEEVENT}}) {
         w = watched{};
@@ -119,11 +114,9 @@ TEST(Menu, FlashMovesOnceAStepAndAnExposeShowsTheWholeFrame)
         const Uint32 steps = (SDL_GetTicks() - w.start) / vimage::ANIMATION_STEP_MS + 3;
         EXPECT_LE(w.puts.size() + 1, steps) << "drawn at ticks within a step";
         const SDL_Rect whole{0, 0, 600, 375}, flash{150, 90, 300, 15};
-        auto same = [](SDL_Rect a, SDL_Rect b) {
-            return std::tie(a.x, a.y, a.w, a.h) == std::tie(b.x, b.y, b.w, b.h);
-        };
+        auto xywh = [](SDL_Rect r) { return std::vector<int>({r.x, r.y, r.w, r.h}); };
         for (size_t i = 0; i < w.puts.size(); ++i) {
-            EXPECT_TRUE(same(w.puts[i], i == 0 || i == 5 ? whole : flash)) << i << " " << +back;
+            EXPECT_EQ(xywh(w.puts[i]), xywh(i == 0 || i == 5 ? whole : flash)) << i << " " << +back;
             if (i > 0 && i != 5) {
                 EXPECT_NE(w.colours[i], w.colours[i - 1]) << i;
             }
