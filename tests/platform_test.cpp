@@ -9,7 +9,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <set>
 #include <thread>
 
 #include "portable.h"
@@ -32,14 +31,6 @@ namespace {
 constexpr size_t HEAD = 4096; // what the settings reader asks for
 constexpr const char *LOOP = "too many levels of symbolic links",
                      *NOT_REGULAR = "not a regular file";
-
-std::set<std::string> Entries(const fs::path &dir)
-{
-    std::set<std::string> names;
-    for (const auto &entry : fs::directory_iterator(dir))
-        names.insert(entry.path().filename().string());
-    return names;
-}
 
 // The null device. Root, who could replace /dev/null itself were the refusal broken, gets one
 // of its own at `f`.
