@@ -8,11 +8,10 @@ using vimage::menu_action;
 
 namespace {
 
-// clang-format off
-const menuitem items[] = {
-    {7, 16, 6, "Red", 1}, {17, 16, 6, "Green", 2}, {27, 16, 6, "Blue", 3}, {17, 19, 6, "All", 4},
-    {12, 21, 6, "Darker", 5}, {22, 21, 6, "Lighter", 6}, {10, 23, 20, "Return", 0}};
-// clang-format on
+const menuitem items[] = {{7, 16, 6, "Red", 1},     {17, 16, 6, "Green", 2},
+                          {27, 16, 6, "Blue", 3},   {17, 19, 6, "All", 4},
+                          {12, 21, 6, "Darker", 5}, {22, 21, 6, "Lighter", 6},
+                          {10, 23, 20, "Return", 0}};
 
 // A mouse event at the pixel centre of canvas cell (column, row).
 SDL_Event Mouse(Uint8 type, int column, int row)
