@@ -180,9 +180,8 @@ expect_entries()
     [ "$got" = "$want" ] || fail "$1 holds [$got], expected [$want]"
 }
 
-# Takes a screenshot; it looks as the README's picture $VANTOR_DOCS/"$1".png but in the rectangle
-# "$2" ("X0,Y0,X1,Y1"), where the page changes with time. With VANTOR_WRITE_DOCS set (`make
-# screenshots`), it becomes the picture.
+# A screenshot as the README's picture $VANTOR_DOCS/"$1".png but in rectangle "$2" (X0,Y0,X1,Y1),
+# where the page changes with time; VANTOR_WRITE_DOCS (`make screenshots`) makes it the picture.
 looks_as()
 {
     local pic=${VANTOR_DOCS:?the pictures folder}/$1.png box="rectangle ${2%,*,*} ${2#*,*,}" diff
