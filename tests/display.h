@@ -34,8 +34,7 @@ inline void Open(int backend = BACKEND_SDL, int width = 600, int height = 375,
     ImageClear(); // a new screen surface holds whatever its memory held
 }
 
-// A page's frame as the menu widget draws it, not presented; the item at
-// index `selected` highlighted.
+// A page's frame as the menu widget draws it, not presented; item `selected` highlighted.
 template <class State>
 void DrawPage(const page<State> &shown, const session &ses, State &state, int selected = -1)
 {

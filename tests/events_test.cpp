@@ -24,7 +24,6 @@ TEST(Events, LibraryKeysAntialiasingMessagesTickGivesWayToInput)
     // OpenGL's antialiasing keys for each mix of accumulation buffer and blend colour.
     vimage::Bind(vimage::gl_backend); // its keys alone, without a context
     auto noop = [](float, float, float, float) {};
-    // clang-format off
     const std::tuple<bool, int, int, SDLKey, SDLMod, const char *, int> presses[] = {
         {false, 0, 64, SDLK_F5, KMOD_NONE, "Antialiasing not available.", 0},
         {false, 0, 64, SDLK_F6, KMOD_NONE, "64x supersampling.", 0},
@@ -38,7 +37,6 @@ TEST(Events, LibraryKeysAntialiasingMessagesTickGivesWayToInput)
         {true, 1, 2, SDLK_F7, KMOD_NONE, "Accumulation buffer enabled.", 1},
         {true, 1, 2, SDLK_F7, KMOD_NONE, "Accumulation buffer disabled.", 0},
         {true, 1, 2, SDLK_F5, KMOD_NONE, "Antialiasing enabled.", 0}};
-    // clang-format on
     for (const auto &[blend, have_accum, samples, sym, mod, status, accum] : presses) {
         vimage::gl_state &gl = vimage::backend.gl;
         gl.glBlendColorp = blend ? +noop : nullptr, gl.have_accum = have_accum;

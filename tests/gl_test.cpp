@@ -1,5 +1,4 @@
-// The OpenGL back-end on Xvfb (tools/on-xvfb): the page the SDL back-end draws; what only
-// OpenGL has.
+// The OpenGL back-end on Xvfb (tools/on-xvfb): the SDL back-end's page; what only OpenGL has.
 
 #include "display.h"
 #include "pages.h"
@@ -39,8 +38,7 @@ frame MainPage(int backend, int width, int height, const std::string &picture)
     ImageRect(30, 7, 3, 1, 0x00FF00);
     ImageDraw(&blended, 30, 7);
     EXPECT_FALSE(backend == BACKEND_GL && glIsEnabled(GL_BLEND)); // for the game's own drawing
-    ImageFree(&opaque);
-    ImageFree(&blended);
+    for (image *freed : {&opaque, &blended}) ImageFree(freed);
     EXPECT_FALSE(backend == BACKEND_GL && glIsTexture(opaque.tex.name)); // freed
     EXPECT_EQ(ImageDraw(&none, 0, 0), -1);
     TextL(1, 24, "A\x01\xff\x42", WHITE);
@@ -114,10 +112,8 @@ TEST(GLInit, TheRecordSaysWhatTheContextHas)
     StartSDL(true);
     ASSERT_EQ(ImageInit(BACKEND_GL, 800, 600, 1, 65, 22, 22, 22, IMAGE_ACCUM), 0) << ImageError();
     const image_gl *gl = ImageGLState();
-    auto listed = [](const char *name) {
-        return vimage::ExtensionListed(reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS)),
-                                       name);
-    };
+    const auto *ext = reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS));
+    auto listed = [ext](const char *name) { return vimage::ExtensionListed(ext, name); };
     GLint accum = 0;
     glGetIntegerv(GL_ACCUM_RED_BITS, &accum);
     const int rescale = listed("GL_EXT_rescale_normal") ? GL_RESCALE_NORMAL_EXT : GL_NORMALIZE;

@@ -8,11 +8,10 @@ using vimage::menu_action;
 
 namespace {
 
-// clang-format off
-const menuitem items[] = {
-    {7, 16, 6, "Red", 1}, {17, 16, 6, "Green", 2}, {27, 16, 6, "Blue", 3}, {17, 19, 6, "All", 4},
-    {12, 21, 6, "Darker", 5}, {22, 21, 6, "Lighter", 6}, {10, 23, 20, "Return", 0}};
-// clang-format on
+const menuitem items[] = {{7, 16, 6, "Red", 1},     {17, 16, 6, "Green", 2},
+                          {27, 16, 6, "Blue", 3},   {17, 19, 6, "All", 4},
+                          {12, 21, 6, "Darker", 5}, {22, 21, 6, "Lighter", 6},
+                          {10, 23, 20, "Return", 0}};
 
 // A mouse event at the pixel centre of canvas cell (column, row).
 SDL_Event Mouse(Uint8 type, int column, int row)
@@ -100,15 +99,10 @@ TEST(Menu, FlashMovesOnceAStepAndAnExposeShowsTheWholeFrame)
             ws.puts.push_back(shown.updated);
         }
         ImageClear();
-        if (ws.puts.size() == 4) {
-            SDL_Event back = Event(ws.back);
-            back.active.gain = 1, back.active.state = SDL_APPACTIVE;
-            SDL_PushEvent(&back);
-        }
-        if (ws.puts.size() == 6) {
-            SDL_Event choose = Event(SDL_KEYDOWN, SDLK_RETURN);
-            SDL_PushEvent(&choose);
-        }
+        SDL_Event back = Event(ws.back), choose = Event(SDL_KEYDOWN, SDLK_RETURN);
+        back.active.gain = 1, back.active.state = SDL_APPACTIVE;
+        if (ws.puts.size() == 4) SDL_PushEvent(&back);
+        if (ws.puts.size() == 6) SDL_PushEvent(&choose);
     };
     for (Uint8 back : {Uint8{SDL_VIDEOEXPOSE}, Uint8{SDL_ACTIVEEVENT}}) {
         w = watched{};
@@ -119,11 +113,9 @@ TEST(Menu, FlashMovesOnceAStepAndAnExposeShowsTheWholeFrame)
         const Uint32 steps = (SDL_GetTicks() - w.start) / vimage::ANIMATION_STEP_MS + 3;
         EXPECT_LE(w.puts.size() + 1, steps) << "drawn at ticks within a step";
         const SDL_Rect whole{0, 0, 600, 375}, flash{150, 90, 300, 15};
-        auto same = [](SDL_Rect a, SDL_Rect b) {
-            return std::tie(a.x, a.y, a.w, a.h) == std::tie(b.x, b.y, b.w, b.h);
-        };
+        auto xywh = [](SDL_Rect r) { return std::vector<int>({r.x, r.y, r.w, r.h}); };
         for (size_t i = 0; i < w.puts.size(); ++i) {
-            EXPECT_TRUE(same(w.puts[i], i == 0 || i == 5 ? whole : flash)) << i << " " << +back;
+            EXPECT_EQ(xywh(w.puts[i]), xywh(i == 0 || i == 5 ? whole : flash)) << i << " " << +back;
             if (i > 0 && i != 5) {
                 EXPECT_NE(w.colours[i], w.colours[i - 1]) << i;
             }

@@ -26,12 +26,10 @@ const SDL_Event TICK = Event(SDL_USEREVENT);
 std::string Said(const SDL_Event &ev)
 {
     const std::string sign = ev.type == SDL_KEYDOWN ? "+" : "-";
-    for (auto [sym, name] : {std::pair{SDLK_UP, "U"},
-                             {SDLK_DOWN, "D"},
-                             {SDLK_LEFT, "L"},
-                             {SDLK_RIGHT, "R"},
-                             {SDLK_RETURN, "Ret"},
-                             {SDLK_ESCAPE, "Esc"}})
+    const std::pair<SDLKey, const char *> names[] = {{SDLK_UP, "U"},       {SDLK_DOWN, "D"},
+                                                     {SDLK_LEFT, "L"},     {SDLK_RIGHT, "R"},
+                                                     {SDLK_RETURN, "Ret"}, {SDLK_ESCAPE, "Esc"}};
+    for (auto [sym, name] : names)
         if ((ev.type == SDL_KEYDOWN || ev.type == SDL_KEYUP) && ev.key.keysym.sym == sym)
             return sign + name + " ";
     return ev.type == SDL_USEREVENT ? "t " : "j ";

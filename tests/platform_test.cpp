@@ -9,7 +9,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <set>
 #include <thread>
 
 #include "portable.h"
@@ -18,6 +17,9 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
+const bool is_root = geteuid() == 0;
+#else
+const bool is_root = false;
 #endif
 
 namespace fs = std::filesystem;
@@ -27,104 +29,78 @@ using platform::file_replacement;
 namespace {
 
 constexpr size_t HEAD = 4096; // what the settings reader asks for
-const std::string LOOP = "too many levels of symbolic links", NOT_REGULAR = "not a regular file";
-
-std::set<std::string> Entries(const fs::path &dir)
-{
-    std::set<std::string> names;
-    for (const auto &entry : fs::directory_iterator(dir))
-        names.insert(entry.path().filename().string());
-    return names;
-}
-
-bool IsRoot()
-{
-#ifdef _WIN32
-    return false;
-#else
-    return geteuid() == 0;
-#endif
-}
+constexpr const char *LOOP = "too many levels of symbolic links",
+                     *NOT_REGULAR = "not a regular file";
 
 // The null device. Root, who could replace /dev/null itself were the refusal broken, gets one
-// of its own in `dir`.
-std::string NullDevice(const fs::path &dir)
+// of its own at `f`.
+std::string NullDevice([[maybe_unused]] const fs::path &f)
 {
 #ifndef _WIN32
-    if (IsRoot() && mknod((dir / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0)
-        return (dir / "null").string();
-    return "/dev/null";
-#else
-    (void)dir;
-    return "NUL";
+    if (is_root && mknod(f.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) return f.string();
 #endif
+    return on_windows ? "NUL" : "/dev/null";
 }
 
 const char *const no_links = on_windows ? "links need rights there, and are not followed" : nullptr;
 const char *const no_read_bit = on_windows ? "Windows files have no read permission"
-                                : IsRoot() ? "root reads a file without read permission"
+                                : is_root  ? "root reads a file without read permission"
                                            : nullptr;
 
-// A row: what `make` puts in folder `dir` (returning the path to use), what reading it gives
-// (the bytes, or the reason of a refusal), and what replacing it does: the file that then holds
-// the new content, or, null, a refusal with `refusal` and nothing touched.
+// A row: what `make` puts at `f`, in a folder of its own (returning the path to use), what
+// reading it gives (the bytes, or the reason of a refusal), and what replacing it does: the file
+// that then holds the new content, or, null, a refusal with `refusal` and nothing touched.
 struct path_case {
     const char *name;
-    std::string (*make)(const fs::path &dir);
+    std::string (*make)(const fs::path &f);
     file_read::status read;
     std::string read_what;
     const char *written;
     const char *refusal;
     const char *skip; // why the row does not apply here, or null
+    friend void PrintTo(const path_case &c, std::ostream *out) { *out << c.name; }
 };
 
-std::string Plain(const fs::path &dir)
+std::string Plain(const fs::path &f)
 {
-    std::ofstream(dir / "f", std::ios::binary) << "old";
-    return (dir / "f").string();
+    std::ofstream(f, std::ios::binary) << "old";
+    return f.string();
 }
+
+constexpr auto ABSENT = file_read::status::absent, REFUSED = file_read::status::refused;
 
 const path_case path_cases[] = {
-    {"Absent", [](const fs::path &dir) { return (dir / "f").string(); }, file_read::status::absent,
-     "", "f", nullptr, nullptr},
+    {"Absent", [](const fs::path &f) { return f.string(); }, ABSENT, "", "f", nullptr, nullptr},
     {"Regular", Plain, file_read::status::read, "old", "f", nullptr, nullptr},
     {"Folder",
-     [](const fs::path &dir) {
-         fs::create_directory(dir / "f");
-         return (dir / "f").string();
+     [](const fs::path &f) {
+         fs::create_directory(f);
+         return f.string();
      },
-     file_read::status::refused, NOT_REGULAR, nullptr, "not a regular file", nullptr},
-    {"NullDevice", NullDevice, file_read::status::refused, NOT_REGULAR, nullptr,
-     "not a regular file", nullptr},
+     REFUSED, NOT_REGULAR, nullptr, NOT_REGULAR, nullptr},
+    {"NullDevice", NullDevice, REFUSED, NOT_REGULAR, nullptr, NOT_REGULAR, nullptr},
     {"Unreadable",
-     [](const fs::path &dir) {
-         const std::string path = Plain(dir);
-         fs::permissions(path, fs::perms::none);
-         return path;
+     [](const fs::path &f) {
+         fs::permissions(Plain(f), fs::perms::none);
+         return f.string();
      },
-     file_read::status::refused, "permission denied", nullptr, "the file is read-only",
-     no_read_bit},
+     REFUSED, "permission denied", nullptr, "the file is read-only", no_read_bit},
     {"DanglingLinkChain", // written through to the chain's end, relative to each link's folder
-     [](const fs::path &dir) {
-         fs::create_directory(dir / "sub");
-         fs::create_symlink("sub/link", dir / "f");
-         fs::create_symlink("../target", dir / "sub" / "link");
-         return (dir / "f").string();
+     [](const fs::path &f) {
+         fs::create_directory(f.parent_path() / "sub");
+         fs::create_symlink("sub/link", f);
+         fs::create_symlink("../target", f.parent_path() / "sub" / "link");
+         return f.string();
      },
-     file_read::status::absent, "", "target", nullptr, no_links},
+     ABSENT, "", "target", nullptr, no_links},
     {"LinkLoop",
-     [](const fs::path &dir) {
-         fs::create_symlink("g", dir / "f");
-         fs::create_symlink("f", dir / "g");
-         return (dir / "f").string();
+     [](const fs::path &f) {
+         fs::create_symlink("g", f);
+         fs::create_symlink("f", f.parent_path() / "g");
+         return f.string();
      },
-     file_read::status::refused, LOOP, nullptr, "too many levels of symbolic links", no_links},
+     REFUSED, LOOP, nullptr, LOOP, no_links},
 };
-
-void PrintTo(const path_case &c, std::ostream *out)
-{
-    *out << c.name;
-}
 
 struct PathKinds : testing::TestWithParam<path_case> {};
 
@@ -135,7 +111,7 @@ TEST_P(PathKinds, ReadAndReplaced)
     const path_case &c = GetParam();
     if (c.skip) GTEST_SKIP() << c.skip;
     const scratch_dir scratch{false};
-    const std::string path = c.make(scratch.dir);
+    const std::string path = c.make(scratch.dir / "f");
     const auto before = Entries(scratch.dir);
     const auto kind = fs::symlink_status(path).type();
 
@@ -181,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(Platform, PathKinds, testing::ValuesIn(path_cases),
 TEST(FileReplacement, WritersAtOnceEachTheirOwnTemporaryFile)
 {
     const scratch_dir scratch{false};
-    const std::string path = Plain(scratch.dir);
+    const std::string path = Plain(scratch.dir / "f");
     file_replacement first(path.c_str()), second(path.c_str());
     ASSERT_TRUE(first.file() && second.file());
     EXPECT_EQ(Entries(scratch.dir).size(), 3u);

@@ -115,10 +115,9 @@ std::vector<corpus_entry> MakeCorpus(double screen_gamma)
                                      3 + n * 7 % 31, 1 + n * 5 % 19, type, depth, interlace, trns,
                                      gammas[n % 5]});
                 }
-    // clang-format off
-    cases.insert(cases.end(), {{"tall.png", 1, 70, G, 8}, {"cells-512x256.png", 512, 256, RGB, 8},
+    cases.insert(cases.end(), {{"tall.png", 1, 70, G, 8},
+                               {"cells-512x256.png", 512, 256, RGB, 8},
                                {"rgb8-100x50.png", 100, 50, RGB, 8}});
-    // clang-format on
     std::vector<corpus_entry> corpus;
     for (const picture_case &pc : cases) corpus.push_back(Build(pc, screen_gamma));
     // Refused: by the signature, cut short, over the side and byte limits.

@@ -31,9 +31,8 @@ int At(const picture &p, int x, int y, int c)
     return p.pixels.get()[(static_cast<size_t>(y) * p.width2 + x) * p.bpp + c];
 }
 
-// Byte (x, y) of `at` reduced from 64 to xscale x yscale: the exact area average.
-template <class F>
-int AreaAverage(F at, int x, int y, int xscale, int yscale)
+// Channel c of pixel (x, y) of `p` reduced from 64 to xscale x yscale: the exact area average.
+int AreaAverage(const picture &p, int c, int x, int y, int xscale, int yscale)
 {
     auto overlap = [](int scale, int i, int j) {
         return std::max(0, std::min(64 * (i + 1), scale * (j + 1)) - std::max(64 * i, scale * j));
@@ -42,8 +41,8 @@ int AreaAverage(F at, int x, int y, int xscale, int yscale)
     long long sum = 0; // in 1/4096 of a screen pixel
     for (int sy = 64 * k / yscale; sy <= std::min(63, 64 * (k + 1) / yscale); ++sy)
         for (int sx = 64 * i / xscale; sx <= std::min(63, 64 * (i + 1) / xscale); ++sx)
-            sum += static_cast<long long>(at(64 * (x / xscale) + sx, 64 * (y / yscale) + sy)) *
-                   overlap(xscale, i, sx) * overlap(yscale, k, sy);
+            sum += At(p, 64 * (x / xscale) + sx, 64 * (y / yscale) + sy, c) *
+                   overlap(xscale, i, sx) * overlap(yscale, k, sy); // at most 255 * 64 * 64
     return static_cast<int>((2 * sum + 4096) / 8192);
 }
 
@@ -165,9 +164,8 @@ TEST(Resample, CellsEqualTheDirectAreaSumAtEveryScaleFloatAsWorkedOut)
                           std::vector({2 * scale, yscale, 2 * scale}));
                 for (int y = 0; y < out.height; ++y)
                     for (int x = 0; x < out.width * bpp; ++x) {
-                        auto source = [&](int sx, int sy) { return At(src, sx, sy, x % bpp); };
                         ASSERT_EQ(At(out, x / bpp, y, x % bpp),
-                                  AreaAverage(source, x / bpp, y, scale, yscale))
+                                  AreaAverage(src, x % bpp, x / bpp, y, scale, yscale))
                             << bpp << " " << scale << "x" << yscale << " " << x / bpp << "," << y;
                     }
             }
@@ -209,10 +207,8 @@ TEST(Logo, MainPageShowsTheLogoReducedExactly)
     for (int y = 0; y < 60; ++y)
         for (int x = 0; x < 120; ++x) {
             Uint32 expected = 0;
-            for (int c = 0; c < 3; ++c) {
-                auto source = [&](int sx, int sy) { return At(full, sx, sy, c); };
-                expected = expected << 8 | static_cast<Uint32>(AreaAverage(source, x, y, 15, 15));
-            }
+            for (int c = 0; c < 3; ++c)
+                expected = expected << 8 | static_cast<Uint32>(AreaAverage(full, c, x, y, 15, 15));
             ASSERT_EQ(f.At(x, 7 + y), expected) << x << "," << y;
         }
     image kept = ses.logo; // a failed load leaves the record as it was

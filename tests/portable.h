@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <set>
 #include <string>
 
 #ifdef _WIN32
@@ -53,12 +54,13 @@ struct scratch_dir {
     ~scratch_dir() { std::filesystem::current_path(before), std::filesystem::remove_all(dir); }
 };
 
-// Whether folder `dir` holds a file replacement's temporary file (a name ending in ".new").
-inline bool HoldsTemporaryFile(const std::filesystem::path &dir)
+// The names in folder `dir`.
+inline std::set<std::string> Entries(const std::filesystem::path &dir)
 {
+    std::set<std::string> names;
     for (const auto &entry : std::filesystem::directory_iterator(dir))
-        if (entry.path().filename().string().ends_with(".new")) return true;
-    return false;
+        names.insert(entry.path().filename().string());
+    return names;
 }
 
 // The bytes of `file`, empty when it cannot be read.

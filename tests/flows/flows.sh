@@ -58,11 +58,8 @@ init()
     tmp=$(mktemp -d "${TMPDIR:-/tmp}/vantor-flow.XXXXXX") || exit 1
     trap cleanup EXIT
     trap 'exit 1' INT TERM HUP
-    home=$tmp/home work=$tmp/work
-    config=$home/.config
-    settings="$config/Vantor Settings"
-    shot=$work/screenshot.png
-    stdout_file=$tmp/stdout stderr_file=$tmp/stderr
+    home=$tmp/home work=$tmp/work stdout_file=$tmp/stdout stderr_file=$tmp/stderr
+    config=$home/.config settings="$config/Vantor Settings" shot=$work/screenshot.png
     mkdir "$home" "$work"
     ln -s "$VANTOR_FONT" "$work/vantor.ttf"
     init_more
@@ -72,10 +69,7 @@ init()
 poll()
 {
     local end=$((SECONDS + DEADLINE))
-    until "$@"; do
-        [ "$SECONDS" -lt "$end" ] || return 1
-        sleep 0.02
-    done
+    until "$@"; do [ "$SECONDS" -lt "$end" ] && sleep 0.02 || return 1; done
 }
 
 # An Xvfb on a display number of its own choosing, so that cases run in
@@ -93,11 +87,7 @@ start_xvfb()
     gamma_found=$(xrandr --verbose | grep Gamma)
 }
 
-stop_xvfb()
-{
-    [ -z "$xvfb_pid" ] || { kill -TERM "$xvfb_pid" && wait "$xvfb_pid"; } 2>/dev/null
-    xvfb_pid=""
-}
+stop_xvfb() { [ -z "$xvfb_pid" ] || { kill -TERM "$xvfb_pid" && wait "$xvfb_pid"; } 2>/dev/null; xvfb_pid=""; }
 
 # Starts $VANTOR_SETUP in $work with $program_args, and Xvfb when none runs;
 # "$@" are extra environment assignments (or a command to run it through).
@@ -117,10 +107,7 @@ start_setup()
 running() { [[ $(cut -d')' -f2 "/proc/$setup_pid/stat" 2>/dev/null) == " "[^Z]* ]]; }
 
 # The brightest channel, 0 to 255, of pixel ($2, $3) of picture "$1".
-brightest()
-{
-    convert "$1" -format "%[fx:int(255*max(max(p{$2,$3}.r,p{$2,$3}.g),p{$2,$3}.b))]" info:
-}
+brightest() { convert "$1" -format "%[fx:int(255*max(max(p{$2,$3}.r,p{$2,$3}.g),p{$2,$3}.b))]" info:; }
 
 # True when window "$title" shows its page (a window found earlier can vanish).
 page_shown()
@@ -193,9 +180,8 @@ expect_entries()
     [ "$got" = "$want" ] || fail "$1 holds [$got], expected [$want]"
 }
 
-# Takes a screenshot; it looks as the README's picture $VANTOR_DOCS/"$1".png but in the rectangle
-# "$2" ("X0,Y0,X1,Y1"), where the page changes with time. With VANTOR_WRITE_DOCS set (`make
-# screenshots`), it becomes the picture.
+# A screenshot as the README's picture $VANTOR_DOCS/"$1".png but in rectangle "$2" (X0,Y0,X1,Y1),
+# where the page changes with time; VANTOR_WRITE_DOCS (`make screenshots`) makes it the picture.
 looks_as()
 {
     local pic=${VANTOR_DOCS:?the pictures folder}/$1.png box="rectangle ${2%,*,*} ${2#*,*,}" diff
@@ -347,14 +333,14 @@ has_said()
 # Rows CASE|HOW|BEFORE|ROAD|STATUS|AFTER|SAYS. HOW, shell words: display (vantor-display-test),
 # -font, -logo, badlogo (damaged), read-only, fsize0 (every write fails), nodisplay, screen:WxH
 # and xftdpi:DPI (of the Xvfb), window:WxH (the setup's, when scaled), fullscreen (the page is
-# looked for on the whole screen), link (the
-# setup through a link elsewhere), alone (a copy alone), hang (a copy beside a display test that
-# never answers), other:LINE (file "other"), pad (a gamepad: see pad), fifo, dangling (a link to
-# nothing), huge (1 GB), readonly-file (the settings file's own kind), NAME=VALUE, else arguments. BEFORE, AFTER: the settings line ("-": no file; AFTER
-# "=": untouched, other:LINE: "other" holds it). ROAD: see walk ("-": no page waited for,
-# wait:N: the program runs N s at least). SAYS: ";" between patterns (ERE) of lines of the
-# standard output (error, when STATUS is not 0); after "2:", the whole standard error. Every
-# program leaves the gamma ramp and no display test; OpenGL scaling rows need sdl12-compat.
+# looked for on the whole screen), link (the setup through a link elsewhere), alone (a copy
+# alone), hang (a copy beside a display test that never answers), other:LINE (file "other"), pad
+# (a gamepad: see pad), fifo, dangling (a link to nothing), huge (1 GB), readonly-file (the
+# settings file's own kind), NAME=VALUE, else arguments. BEFORE, AFTER: the settings line ("-":
+# no file; AFTER "=": untouched, other:LINE: "other" holds it). ROAD: see walk ("-": no page
+# waited for, wait:N: the program runs N s at least). SAYS: ";" between patterns (ERE) of lines
+# of the standard output (error, when STATUS is not 0); after "2:", the whole standard error.
+# Every program leaves the gamma ramp and no display test; OpenGL scaling rows need sdl12-compat.
 run_rows()
 {
     local setup=$VANTOR_SETUP logo row how before road status after says words word env wrap start x
@@ -364,10 +350,9 @@ run_rows()
         [ "$row" = "$case_name" ] || continue
         [[ -z ${VANTOR_SDL_LIBRARY_PATH:-} || $how != *SDL12COMPAT_OPENGL_SCALING=1* ]] || continue
         [ ! -d "$config" ] || chmod -R u+w "$config"
-        rm -rf "$settings" "$work/logo.png"
+        rm -rf "$settings" "$work/logo.png" "$stdout_file" "$stderr_file"
         ln -s "$logo" "$work/logo.png"
         [ "$before" = - ] || write_settings "$before$EOL"
-        rm -f "$stdout_file" "$stderr_file"
         read -r _ w h _ <<<"$before"
         row_size=("${w:-800}" "${h:-600}")
         VANTOR_SETUP=$setup title='Vantor Setup' program_args=() env=() wrap=() root_shown=""
@@ -382,10 +367,7 @@ run_rows()
                 read-only) make_read_only ;;
                 fsize0) wrap=(prlimit --fsize=0) ;;
                 nodisplay) env+=(DISPLAY= WAYLAND_DISPLAY= SDL_VIDEODRIVER=) ;;
-                link)
-                    mkdir -p "$tmp/link" && ln -sfn "$setup" "$tmp/link/vantor-setup"
-                    VANTOR_SETUP=$tmp/link/vantor-setup
-                    ;;
+                link) mkdir -p "$tmp/link" && ln -sfn "$setup" "$tmp/link/vantor-setup" && VANTOR_SETUP=$tmp/link/vantor-setup ;;
                 alone | hang)
                     rm -rf "$tmp/copy" && mkdir "$tmp/copy" && cp "$setup" "$tmp/copy/"
                     VANTOR_SETUP=$tmp/copy/vantor-setup

@@ -14,6 +14,7 @@ install_to()
     VANTOR_SETUP=$prefix/bin/vantor-setup VANTOR_DISPLAY_TEST=$prefix/bin/vantor-display-test
     rm -f "$work/vantor.ttf"
     unset XDG_DATA_HOME # the launcher's folder is then in the flows' HOME
+    data=$home/.local/share/vantor
 }
 
 # The desktop entries valid, starting the launchers by absolute path, quoted for the space, with
@@ -37,7 +38,6 @@ case_layout()
 # data file missing from the installation: the program's message, status 1.
 case_flows()
 {
-    local data=$home/.local/share/vantor
     install_to "$tmp/a prefix"
     installed_flows "$data" link
     expect_entries "$work"
@@ -52,7 +52,6 @@ case_flows()
 # folder's files as they are.
 case_own_prefix()
 {
-    local data=$home/.local/share/vantor
     install_to "$home/.local"
     installed_flows "$data"
     [ -f "$data/logo.png" ] && [ ! -L "$data/logo.png" ] || fail "logo.png was replaced"

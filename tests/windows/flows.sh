@@ -80,8 +80,7 @@ wine_fatal()
 wine_installer()
 {
     local programs=$home/AppData/Local/Programs/Vantor data=$home/AppData/Local/Vantor
-    local menu="$config/Microsoft/Windows/Start Menu/Programs/Vantor Haulage"
-    local installed
+    local menu="$config/Microsoft/Windows/Start Menu/Programs/Vantor Haulage" installed
     rm -rf "$programs" "$data" "$menu"
     wine_do "$build"/vantor-setup-*-win64-setup.exe /S || fail "the installer failed"
     expect_entries "$programs" vantor-setup.exe vantor-display-test.exe SDL.dll vantor.ttf logo.png \
@@ -121,8 +120,7 @@ wine_unicode()
     local game="$tmp/ゲーム フォルダ"
     mkdir "$game"
     cp "$VANTOR_SETUP" "$VANTOR_DISPLAY_TEST" "$build/SDL.dll" "$VANTOR_FONT" "$game/"
-    VANTOR_SETUP=$game/vantor-setup.exe work=$game
-    stdout_file=$work/stdout.txt stderr_file=$work/stderr.txt
+    VANTOR_SETUP=$game/vantor-setup.exe work=$game stdout_file=$game/stdout.txt stderr_file=$game/stderr.txt
     # stdout.txt keeps the verdict the setup printed; only a temporary file would be left over.
     leftovers() { ! compgen -G "$settings.*.new" >/dev/null || fail "a temporary file was left"; }
     run_rows <<END
