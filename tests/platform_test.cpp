@@ -174,8 +174,8 @@ TEST(FileReplacement, WritersAtOnceEachTheirOwnTemporaryFile)
 // user set stays, during the scope and after it.
 TEST(Environment, DefaultForAScopeUsersValueKept)
 {
-    constexpr const char *name = "VANTOR_TEST_DEFAULT";
-    auto value = [name] { return std::string(std::getenv(name) ? std::getenv(name) : "(unset)"); };
+    static constexpr const char *name = "VANTOR_TEST_DEFAULT";
+    auto value = [] { return std::string(std::getenv(name) ? std::getenv(name) : "(unset)"); };
     platform::UnsetEnvironment(name);
     for (const std::string before : {"(unset)", "user's"}) {
         if (before != "(unset)") platform::SetEnvironmentDefault(name, before.c_str());
