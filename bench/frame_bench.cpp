@@ -1,9 +1,10 @@
 // frame_bench.cpp - what one frame of the setup's main page costs.
 //
-// The setup redraws its page on every 10 ms tick, so the price of one frame
-// is what the program costs while it sits open. This program times, under
-// SDL's dummy video driver at the setup's own 600 x 375 and initialised
-// exactly as the setup initialises:
+// The setup redraws its page after input and at each step of the
+// highlight's pulse, so the price of one frame is most of what the program
+// costs while it sits open (bench/idle.sh measures that whole). This program
+// times, under SDL's dummy video driver at the setup's own 600 x 375 and
+// initialised exactly as the setup initialises:
 //   - frame/*: the main page as ImageMenu draws it (the page, the five items,
 //     the library's overlays) without the present, once with the overlays off
 //     and once with the help screen and the frame rate on;
