@@ -115,6 +115,9 @@ using gamma_sample_fn = void (*)();
 // Called last when a frame is presented: must show the frame drawn. 0, or
 // -1 when the display refuses.
 using present_fn = int (*)();
+// Whether the frame last presented stays in the buffer drawn next, so that a
+// frame may redraw a part of it alone (pacing_state::only).
+using keeps_frame_fn = bool (*)();
 // Called when a screenshot is written, before the frame is shown: must copy
 // the canvas without its margins, width x height pixels (the canvas's size),
 // as R, G, B bytes in rows without gaps, into `rgb`, and say in which row
@@ -132,6 +135,7 @@ using key_caps_fn = key_caps (*)();
     X(backdrop, backdrop_fn)                                                                       \
     X(gamma_sample, gamma_sample_fn)                                                               \
     X(present, present_fn)                                                                         \
+    X(keeps_frame, keeps_frame_fn)                                                                 \
     X(capture, capture_fn)                                                                         \
     X(antialias_key, antialias_key_fn)                                                             \
     X(keys, key_caps_fn)
@@ -185,6 +189,11 @@ inline void IgnoredKey(SDLKey, SDLMod) {}
 inline key_caps NoKeys()
 {
     return {};
+}
+// A back-end that swaps buffers (or has none) keeps no frame to draw over.
+inline bool KeepsNoFrame()
+{
+    return false;
 }
 
 // The records: the OpenGL and the SDL back-ends (gl/, sdl/).
@@ -368,6 +377,7 @@ struct pacing_state {
     int redraw = 1; // something the library draws over frames changed since the last present
     int whole = 1;  // the next present shows the whole frame: the window was exposed or restored
     Uint32 shown_step = 0; // the animation step of the last frame presented
+    SDL_Rect only{};       // with a width: nothing outside it was drawn since the last present
 };
 extern pacing_state pacing;
 

@@ -75,6 +75,7 @@ constexpr backend_ops no_display{
     .backdrop = NotDrawn,
     .gamma_sample = NotDrawn,
     .present = NoDisplay<present_fn>,
+    .keeps_frame = KeepsNoFrame,
     .capture = NothingCaptured,
     .antialias_key = IgnoredKey,
     .keys = NoKeys,

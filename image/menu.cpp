@@ -12,7 +12,8 @@
 // The page is redrawn after input, after an expose, and at the ticks of the
 // library's timer when ImageFrameDue says a frame is due (once a step of the
 // animation clock, which animates the flash); between them the open page
-// costs next to nothing.
+// costs next to nothing. A still page (ImageStillPages) has its flash drawn
+// alone at those ticks, over the frame the display keeps.
 //
 // MenuReact is the widget's behaviour without drawing, so it can be tested
 // event by event; ImageMenu adds the drawing and the waiting.
@@ -132,20 +133,50 @@ menu_outcome MenuReact(menu_state &m, const SDL_Event &ev, int num_items, const 
     }
 }
 
+static void DrawItem(const menuitem &item, bool sel)
+{
+    ImageRect(item.x, item.y, item.width, 1, sel ? ImageFlash(BAR_SELECTED) : BAR);
+    TextC(static_cast<float>(item.x + (item.width >> 1)), static_cast<float>(item.y),
+          item.text ? item.text : "", sel ? LABEL_SELECTED : LABEL);
+}
+
 void DrawMenuFrame(void (*draw_fn)(void *), void *context, int num_items, const menuitem *items,
                    int selected)
 {
     draw_fn(context);
-    for (int i = 0; i < num_items; ++i) {
-        const menuitem &item = items[i];
-        const bool sel = i == selected;
-        ImageRect(item.x, item.y, item.width, 1, sel ? ImageFlash(BAR_SELECTED) : BAR);
-        TextC(static_cast<float>(item.x + (item.width >> 1)), static_cast<float>(item.y),
-              item.text ? item.text : "", sel ? LABEL_SELECTED : LABEL);
-    }
+    for (int i = 0; i < num_items; ++i) DrawItem(items[i], i == selected);
+}
+
+bool still_pages = false;
+
+// Whether the frame due now differs from the one on screen by the flash
+// alone: a still page, nothing the library draws over frames shown or
+// changed, and a display that keeps the frame presented.
+static bool FlashAlone()
+{
+    const overlay_state &o = overlay;
+    return still_pages && !pacing.redraw && !pacing.whole && !o.show_help && !o.show_fps &&
+           !o.show_gamma && !o.save_screenshot && !o.status[0] && bound->keeps_frame();
+}
+
+// The highlighted bar alone, over the frame on screen; the present compares
+// that bar alone.
+static void DrawFlash(const menuitem &item)
+{
+    DrawItem(item, true);
+    pacing.only = {static_cast<Sint16>(ImageX(static_cast<float>(item.x))),
+                   static_cast<Sint16>(ImageY(static_cast<float>(item.y))),
+                   static_cast<Uint16>(item.width * canvas.xscale),
+                   static_cast<Uint16>(canvas.yscale)};
 }
 
 } // namespace vimage
+
+extern "C" int ImageStillPages(int on)
+{
+    if (on >= 0) vimage::still_pages = on != 0;
+    return vimage::still_pages ? 1 : 0;
+}
 
 extern "C" int ImageMenu(void (*draw_fn)(void), int num_items, const menuitem *items, int selected)
 {
@@ -163,15 +194,27 @@ extern "C" int ImageMenuWith(void (*draw_fn)(void *), void *context, int num_ite
     menu_state m;
     m.selected = selected;
     menu_outcome next = REDRAW;
+    bool flash_alone = false;
+    int drawn_selected = -1; // the highlight of the whole frame drawn last
     for (;;) {
         if (next.action == menu_action::redraw) {
-            DrawMenuFrame(draw_fn, context, num_items, items, m.selected);
+            if (flash_alone) {
+                DrawFlash(items[m.selected]);
+            } else {
+                DrawMenuFrame(draw_fn, context, num_items, items, m.selected);
+                drawn_selected = m.selected;
+            }
             ImageUpdate();
         }
         SDL_Event ev;
         if (!ImageWaitEvent(&ev)) return -1;
         next = MenuReact(m, ev, num_items, items);
-        if (ev.type == SDL_USEREVENT && !ImageFrameDue()) next = WAIT;
+        flash_alone = false;
+        if (ev.type == SDL_USEREVENT) {
+            if (!ImageFrameDue()) next = WAIT;
+            flash_alone = FlashAlone() && m.selected == drawn_selected && m.selected >= 0 &&
+                          m.selected < num_items;
+        }
         if (next.action == menu_action::choose) return next.code;
         if (next.action == menu_action::quit) std::exit(0);
     }

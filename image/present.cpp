@@ -172,6 +172,7 @@ int PresentFrame()
     DrawOverlays();
     const int presented = bound->present();
     pacing.whole = 0;
+    pacing.only = {};
     return presented;
 }
 

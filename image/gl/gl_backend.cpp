@@ -483,6 +483,7 @@ constexpr backend_ops gl_backend{
     .backdrop = BackdropGL,
     .gamma_sample = DrawGammaSample,
     .present = PresentGL,
+    .keeps_frame = KeepsNoFrame,
     .capture = CaptureGL,
     .antialias_key = AntialiasKeyGL,
     .keys = KeysGL,

@@ -236,6 +236,12 @@ bool SwapsBuffers(const SDL_Surface *screen)
     return (screen->flags & SWAPPED) == SWAPPED;
 }
 
+// A software surface holds the frame last presented until it is drawn over.
+bool KeepsFrame()
+{
+    return !SwapsBuffers(backend.sdl.surfp);
+}
+
 int PresentSDL()
 {
     SDL_Surface *screen = backend.sdl.surfp;
@@ -255,7 +261,13 @@ int PresentSDL()
         shown.assign(now, now + bytes);
     } else {
         const int bpp = screen->format->BytesPerPixel;
-        r = ChangedRect(now, shown.data(), screen->w, screen->h, screen->pitch, bpp);
+        // Where the frame was drawn in part, the rest is as presented.
+        const SDL_Rect in = pacing.only.w ? ClipRect(pacing.only.x, pacing.only.y, pacing.only.w,
+                                                     pacing.only.h, screen)
+                                          : all;
+        const ptrdiff_t from = static_cast<ptrdiff_t>(in.y) * screen->pitch + in.x * bpp;
+        r = ChangedRect(now + from, shown.data() + from, in.w, in.h, screen->pitch, bpp);
+        if (r.w) r.x = static_cast<Sint16>(r.x + in.x), r.y = static_cast<Sint16>(r.y + in.y);
         for (int y = r.y; y < r.y + r.h; ++y) {
             const size_t at = static_cast<size_t>(y) * static_cast<size_t>(screen->pitch) +
                               static_cast<size_t>(r.x) * static_cast<size_t>(bpp);
@@ -308,6 +320,7 @@ constexpr backend_ops sdl_backend{
     .backdrop = BackdropSDL,
     .gamma_sample = NotDrawn,
     .present = PresentSDL,
+    .keeps_frame = KeepsFrame,
     .capture = CaptureSDL,
     .antialias_key = IgnoredKey,
     .keys = NoKeys,

@@ -198,7 +198,8 @@ VANTOR_IMAGE_API int ImageModes(int backend, int flags, int resolutions[][2], in
    draws the whole page under the items (clearing the screen first); it is
    called at every redraw: after input or an expose, and at the ticks when
    ImageFrameDue says a frame is due (so a page that changes with time is
-   drawn anew every 64 ms). `selected` is the item highlighted first. Returns
+   drawn anew every 64 ms; but see ImageStillPages). `selected` is the item
+   highlighted first. Returns
    -1 when waiting for input fails. A quit request ends the process (status 0).
    `items` may be null only with num_items 0: such a page returns 0 on Return,
    Space, Escape or a click. */
@@ -227,6 +228,21 @@ VANTOR_IMAGE_API int ImageWaitEvent(SDL_Event *eventp);
    ImageUpdate resets it. ImageMenu draws only then; a page with a loop of
    its own does the same, so that an open page costs almost nothing. */
 VANTOR_IMAGE_API int ImageFrameDue(void);
+
+/** Whether the menus' pages are still: their draw_fn draws the same picture
+   until input comes. Then, between inputs, ImageMenu and ImageMenuWith draw
+   the flashing bar alone at each step of its pulse, without calling draw_fn,
+   and compare and present only that bar, so that an open page costs little
+   even in a large window. The whole page is drawn as before after input, an
+   expose or a restore, and while the help screen, the frame rate, the gamma
+   sample or a status message is shown. Only where the display keeps the
+   frame last presented (the SDL back-end on a software surface); elsewhere
+   every frame is drawn whole. Off from the start: a page whose draw_fn
+   changes with time (a countdown, an animation) keeps it off.
+
+   `on`: positive turns it on, 0 off, negative (-1) only asks. Returns the
+   setting now in force: 1 or 0. */
+VANTOR_IMAGE_API int ImageStillPages(int on);
 
 /** Whether ImageWaitEvent turns gamepad input into keys, as it does from the
    start, so that the menus and a game's own key handling answer a pad:
