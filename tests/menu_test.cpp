@@ -123,6 +123,50 @@ TEST(Menu, FlashMovesOnceAStepAndAnExposeShowsTheWholeFrame)
     }
 }
 
+// A still page has its flash drawn alone at the steps, the rest of the frame left as presented
+// and the same as the whole page drawn anew; not where the page may change, nor under the help.
+TEST(Menu, StillPageDrawsItsFlashAlone)
+{
+    Open();
+    const menuitem bar[] = {{10, 6, 20, "Bar", 1}};
+    auto draw = [](void *draws) {
+        ++*static_cast<int *>(draws);
+        ImageClear();
+        ImageRect(0, 0, 40, 25, 0x406080); // under the label's edges: drawn twice, they would show
+    };
+    auto choose = [](Uint32, void *) -> Uint32 {
+        SDL_Event ev = Event(SDL_KEYDOWN, SDLK_RETURN);
+        SDL_PushEvent(&ev);
+        return 0;
+    };
+    for (const auto &[still, help] : {std::pair{1, 0}, {0, 0}, {1, 1}}) {
+        EXPECT_EQ(ImageStillPages(still), still);
+        vimage::overlay.show_help = help;
+        int draws = 0;
+        SDL_TimerID timer = SDL_AddTimer(400, choose, nullptr);
+        ASSERT_EQ(ImageMenuWith(draw, &draws, 1, bar, 0), 1);
+        SDL_RemoveTimer(timer);
+        EXPECT_EQ(draws == 1, still && !help) << draws << " draws, still " << still;
+        if (draws != 1) continue;
+        const SDL_Rect flash{150, 90, 300, 15}, &put = vimage::sdl_shown.updated;
+        EXPECT_TRUE(put.x == flash.x && put.y == flash.y && put.w == flash.w && put.h == flash.h);
+        const frame kept = Frame();
+        vimage::DrawMenuFrame(draw, &draws, 1, bar, 0);
+        const frame whole = Frame();
+        for (int y = 0; y < whole.height; ++y) {
+            for (int x = 0; x < whole.width; ++x) {
+                const auto at = static_cast<size_t>(y * whole.width + x);
+                const bool in_bar =
+                    y >= flash.y && y < flash.y + flash.h && x >= flash.x && x < flash.x + flash.w;
+                ASSERT_TRUE(in_bar || kept.pixels[at] == whole.pixels[at]) << x << "," << y;
+            }
+        }
+    }
+    vimage::overlay.show_help = 0;
+    EXPECT_EQ(ImageStillPages(-1), 1);
+    ImageStillPages(0);
+}
+
 // The rectangle a present puts on the window: the bounding box of the changed pixels.
 TEST(Menu, ChangedRectBoundsEveryChangedPixel)
 {
