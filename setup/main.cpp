@@ -62,6 +62,7 @@ extern "C" int SDL_main(int argc, char *argv[])
         const platform::environment_default copied{"SDL_FRAMEBUFFER_ACCELERATION", "0"};
         if (ImageInitConfig(&window) < 0) Die(ImageError());
     }
+    ImageStillPages(1); // every page draws the same picture until input comes
     ImageClear();
     ImagePleaseWait();
     ImageUpdate();
