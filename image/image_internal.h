@@ -486,9 +486,9 @@ struct gl_version {
     int major = 0, minor = 0;
 };
 
-// Reads the two numbers at the start of a GL_VERSION text as "%d.%d" would:
-// white space and a sign allowed before each, the point right after the
-// first. False for a null text or one that does not begin so.
+// Reads the two numbers at the start of a GL_VERSION text ("major.minor",
+// then anything), a number past int's range taking the nearest end. False
+// for a null text or one that does not begin so.
 bool ParseGLVersion(const char *text, gl_version &v);
 // Whether the library runs on it: OpenGL 1.1 or newer.
 bool UsableGLVersion(const gl_version &v);

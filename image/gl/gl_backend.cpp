@@ -30,15 +30,16 @@
 // gl_text.cpp (glyphs), present.cpp, events.cpp, the platform layer (the
 // environment's default).
 
-#include "decimal.h"
 #include "image_internal.h"
 #include "runtime.h"
 
 #include <SDL_opengl.h>
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <type_traits>
 
 namespace vimage {
@@ -117,11 +118,16 @@ void Toggle(int &flag)
 bool ParseGLVersion(const char *text, gl_version &v)
 {
     if (!text) return false;
-    text_cursor src{text};
+    const char *end = text + std::strlen(text);
+    // One number at `at`, a value past int's range taking the nearest end.
+    auto number = [end](const char *at, int &n) -> const char * {
+        const auto [past, error] = std::from_chars(at, end, n);
+        if (error == std::errc::result_out_of_range) n = *at == '-' ? INT_MIN : INT_MAX;
+        return error == std::errc::invalid_argument ? nullptr : past;
+    };
     gl_version read;
-    if (!ReadDecimal(src, read.major) || src.peek() != '.') return false;
-    src.next();
-    if (!ReadDecimal(src, read.minor)) return false;
+    const char *dot = number(text, read.major);
+    if (!dot || *dot != '.' || !number(dot + 1, read.minor)) return false;
     v = read;
     return true;
 }

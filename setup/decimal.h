@@ -1,9 +1,7 @@
 // decimal.h - reading one decimal integer from a text, saturating.
 //
-// For the texts whose numbers must land in range whatever they say: the
-// settings file (setup/settings.cpp) and the OpenGL version text
-// (gl/gl_backend.cpp). Shared by the library and the setup; not part of the
-// public interface: the game includes only image.h.
+// For the settings file (settings.cpp), whose numbers must land in range
+// whatever it says.
 #pragma once
 
 #include <algorithm>
