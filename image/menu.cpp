@@ -194,16 +194,13 @@ extern "C" int ImageMenuWith(void (*draw_fn)(void *), void *context, int num_ite
     menu_state m;
     m.selected = selected;
     menu_outcome next = REDRAW;
-    bool flash_alone = false;
-    int drawn_selected = -1; // the highlight of the whole frame drawn last
+    bool flash_alone = false; // input, which may move the highlight, redraws the whole page
     for (;;) {
         if (next.action == menu_action::redraw) {
-            if (flash_alone) {
+            if (flash_alone)
                 DrawFlash(items[m.selected]);
-            } else {
+            else
                 DrawMenuFrame(draw_fn, context, num_items, items, m.selected);
-                drawn_selected = m.selected;
-            }
             ImageUpdate();
         }
         SDL_Event ev;
@@ -212,8 +209,7 @@ extern "C" int ImageMenuWith(void (*draw_fn)(void *), void *context, int num_ite
         flash_alone = false;
         if (ev.type == SDL_USEREVENT) {
             if (!ImageFrameDue()) next = WAIT;
-            flash_alone = FlashAlone() && m.selected == drawn_selected && m.selected >= 0 &&
-                          m.selected < num_items;
+            flash_alone = FlashAlone() && m.selected >= 0 && m.selected < num_items;
         }
         if (next.action == menu_action::choose) return next.code;
         if (next.action == menu_action::quit) std::exit(0);
