@@ -150,17 +150,14 @@ TEST(Menu, StillPageDrawsItsFlashAlone)
         if (draws != 1) continue;
         const SDL_Rect flash{150, 90, 300, 15}, &put = vimage::sdl_shown.updated;
         EXPECT_TRUE(put.x == flash.x && put.y == flash.y && put.w == flash.w && put.h == flash.h);
-        const frame kept = Frame();
+        auto outside = [&flash](frame f) { // the frame with the bar blanked
+            for (int y = flash.y; y < flash.y + flash.h; ++y)
+                std::fill_n(f.pixels.begin() + y * f.width + flash.x, flash.w, 0u);
+            return f.pixels;
+        };
+        const std::vector<Uint32> kept = outside(Frame());
         vimage::DrawMenuFrame(draw, &draws, 1, bar, 0);
-        const frame whole = Frame();
-        for (int y = 0; y < whole.height; ++y) {
-            for (int x = 0; x < whole.width; ++x) {
-                const auto at = static_cast<size_t>(y * whole.width + x);
-                const bool in_bar =
-                    y >= flash.y && y < flash.y + flash.h && x >= flash.x && x < flash.x + flash.w;
-                ASSERT_TRUE(in_bar || kept.pixels[at] == whole.pixels[at]) << x << "," << y;
-            }
-        }
+        EXPECT_TRUE(kept == outside(Frame())) << "outside the bar";
     }
     vimage::overlay.show_help = 0;
     EXPECT_EQ(ImageStillPages(-1), 1);
