@@ -34,12 +34,12 @@ constexpr const char *LOOP = "too many levels of symbolic links",
 
 // The null device. Root, who could replace /dev/null itself were the refusal broken, gets one
 // of its own at `f`.
-std::string NullDevice([[maybe_unused]] const fs::path &f)
+void NullDevice([[maybe_unused]] fs::path &f)
 {
 #ifndef _WIN32
-    if (is_root && mknod(f.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) return f.string();
+    if (is_root && mknod(f.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) return;
 #endif
-    return on_windows ? "NUL" : "/dev/null";
+    f = on_windows ? "NUL" : "/dev/null";
 }
 
 const char *const no_links = on_windows ? "links need rights there, and are not followed" : nullptr;
@@ -47,59 +47,44 @@ const char *const no_read_bit = on_windows ? "Windows files have no read permiss
                                 : is_root  ? "root reads a file without read permission"
                                            : nullptr;
 
-// A row: what `make` puts at `f`, in a folder of its own (returning the path to use), what
-// reading it gives (the bytes, or the reason of a refusal), and what replacing it does: the file
-// that then holds the new content, or, null, a refusal with `refusal` and nothing touched.
+// A row: what `make` puts at `f`, in a folder of its own (changing `f` to the path to use), what
+// reading it gives (the bytes, or the reason of a refusal), and what replacing it does: where the
+// reader refuses, a refusal with reason `replaced` and nothing touched, else `replaced` is the file
+// that then holds the new content.
 struct path_case {
     const char *name;
-    std::string (*make)(const fs::path &f);
+    void (*make)(fs::path &f);
     file_read::status read;
     std::string read_what;
-    const char *written;
-    const char *refusal;
-    const char *skip; // why the row does not apply here, or null
+    std::string replaced;
+    const char *skip = nullptr; // why the row does not apply here
     friend void PrintTo(const path_case &c, std::ostream *out) { *out << c.name; }
 };
 
-std::string Plain(const fs::path &f)
-{
-    std::ofstream(f, std::ios::binary) << "old";
-    return f.string();
-}
+const auto Plain = [](const fs::path &f) { std::ofstream(f, std::ios::binary) << "old"; };
 
 constexpr auto ABSENT = file_read::status::absent, REFUSED = file_read::status::refused;
 
 const path_case path_cases[] = {
-    {"Absent", [](const fs::path &f) { return f.string(); }, ABSENT, "", "f", nullptr, nullptr},
-    {"Regular", Plain, file_read::status::read, "old", "f", nullptr, nullptr},
-    {"Folder",
-     [](const fs::path &f) {
-         fs::create_directory(f);
-         return f.string();
-     },
-     REFUSED, NOT_REGULAR, nullptr, NOT_REGULAR, nullptr},
-    {"NullDevice", NullDevice, REFUSED, NOT_REGULAR, nullptr, NOT_REGULAR, nullptr},
-    {"Unreadable",
-     [](const fs::path &f) {
-         fs::permissions(Plain(f), fs::perms::none);
-         return f.string();
-     },
-     REFUSED, "permission denied", nullptr, "the file is read-only", no_read_bit},
+    {"Absent", [](fs::path &) {}, ABSENT, "", "f"},
+    {"Regular", [](fs::path &f) { Plain(f); }, file_read::status::read, "old", "f"},
+    {"Folder", [](fs::path &f) { fs::create_directory(f); }, REFUSED, NOT_REGULAR, NOT_REGULAR},
+    {"NullDevice", NullDevice, REFUSED, NOT_REGULAR, NOT_REGULAR},
+    {"Unreadable", [](fs::path &f) { Plain(f), fs::permissions(f, fs::perms::none); }, REFUSED,
+     "permission denied", "the file is read-only", no_read_bit},
     {"DanglingLinkChain", // written through to the chain's end, relative to each link's folder
-     [](const fs::path &f) {
+     [](fs::path &f) {
          fs::create_directory(f.parent_path() / "sub");
          fs::create_symlink("sub/link", f);
          fs::create_symlink("../target", f.parent_path() / "sub" / "link");
-         return f.string();
      },
-     ABSENT, "", "target", nullptr, no_links},
+     ABSENT, "", "target", no_links},
     {"LinkLoop",
-     [](const fs::path &f) {
+     [](fs::path &f) {
          fs::create_symlink("g", f);
          fs::create_symlink("f", f.parent_path() / "g");
-         return f.string();
      },
-     REFUSED, LOOP, nullptr, LOOP, no_links},
+     REFUSED, LOOP, LOOP, no_links},
 };
 
 struct PathKinds : testing::TestWithParam<path_case> {};
@@ -111,40 +96,34 @@ TEST_P(PathKinds, ReadAndReplaced)
     const path_case &c = GetParam();
     if (c.skip) GTEST_SKIP() << c.skip;
     const scratch_dir scratch{false};
-    const std::string path = c.make(scratch.dir / "f");
-    const auto before = Entries(scratch.dir);
+    fs::path at = scratch.dir / "f";
+    c.make(at);
+    const std::string path = at.string();
+    auto entries = Entries(scratch.dir);
     const auto kind = fs::symlink_status(path).type();
 
     const file_read got = platform::ReadFileHead(path.c_str(), HEAD);
     EXPECT_EQ(got.state, c.read);
     EXPECT_EQ(got.state == file_read::status::read ? got.bytes : got.reason, c.read_what);
 
-    // What a refused replacement must leave.
-    const std::string old = !c.written && kind == fs::file_type::regular ? Contents(path) : "";
-    {
-        file_replacement out(path.c_str());
-        if (c.written) {
-            ASSERT_NE(out.file(), nullptr) << out.Reason();
-            std::fputs("new", out.file());
-            EXPECT_TRUE(out.Commit());
-            EXPECT_EQ(out.Reason(), "");
-        } else {
-            EXPECT_EQ(out.file(), nullptr);
-            EXPECT_FALSE(out.Commit());
-            EXPECT_EQ(out.Reason(), c.refusal);
-        }
+    const bool refused = c.read == REFUSED;
+    file_replacement out(path.c_str());
+    if (!refused) {
+        ASSERT_NE(out.file(), nullptr) << out.Reason();
+        std::fputs("new", out.file());
+        EXPECT_TRUE(out.Commit());
+        EXPECT_EQ(Contents(scratch.dir / c.replaced), "new");
+        entries.insert(c.replaced);
+    } else {
+        EXPECT_EQ(out.file(), nullptr);
+        EXPECT_FALSE(out.Commit());
     }
-    if (kind != fs::file_type::not_found) { // a link stays a link, a device a device
-        EXPECT_EQ(fs::symlink_status(path).type(), kind);
-    }
-    auto after = before;
-    if (c.written) {
-        EXPECT_EQ(Contents(scratch.dir / c.written), "new");
-        after.insert(c.written);
-    } else if (kind == fs::file_type::regular) {
-        EXPECT_EQ(Contents(path), old);
-    }
-    EXPECT_EQ(Entries(scratch.dir), after); // nothing made, no temporary file left
+    EXPECT_EQ(out.Reason(), refused ? c.replaced : "");
+    // A link stays a link, a device a device, a refused file keeps its bytes; nothing else is
+    // made, no temporary file left.
+    EXPECT_TRUE(kind == fs::file_type::not_found || fs::symlink_status(path).type() == kind);
+    EXPECT_TRUE(!refused || kind != fs::file_type::regular || fs::file_size(path) == 3);
+    EXPECT_EQ(Entries(scratch.dir), entries);
     std::error_code loop;
     if (fs::is_regular_file(path, loop)) fs::permissions(path, fs::perms::owner_all); // to remove
 }
@@ -157,7 +136,8 @@ INSTANTIATE_TEST_SUITE_P(Platform, PathKinds, testing::ValuesIn(path_cases),
 TEST(FileReplacement, WritersAtOnceEachTheirOwnTemporaryFile)
 {
     const scratch_dir scratch{false};
-    const std::string path = Plain(scratch.dir / "f");
+    const std::string path = (scratch.dir / "f").string();
+    Plain(path);
     file_replacement first(path.c_str()), second(path.c_str());
     ASSERT_TRUE(first.file() && second.file());
     EXPECT_EQ(Entries(scratch.dir).size(), 3u);
