@@ -84,18 +84,15 @@ TEST(Init, RefusalsLeaveNoDisplayASecondReplacesTheFirstHelpers)
                           ImageVertLine(0, 0, 5, WHITE), TextC(20, 5, "x", WHITE), ImageUpdate()})
             EXPECT_EQ(drawn, -1);
     };
-    // Each refusal records its own message (any, where SDL words it).
-    auto refuses = [](int backend, int w, int h, const char *message) {
+    // Each refusal records its own message (the display_refused flows say which).
+    auto refuses = [](int backend, int w, int h) {
         vimage::SetError("%s", "earlier");
         EXPECT_EQ(ImageInit(backend, w, h, 0, 2, 22, 22, 22, IMAGE_SOFTWARE_GAMMA), -1) << w;
         EXPECT_STRNE(ImageError(), "earlier") << w;
-        if (*message) {
-            EXPECT_STREQ(ImageError(), message);
-        }
     };
-    refuses(BACKEND_SDL, 39, 25, "Screen size too small");
-    refuses(BACKEND_SDL, 40, 24, "");
-    refuses(7, 600, 375, "No backends available");
+    refuses(BACKEND_SDL, 39, 25);
+    refuses(BACKEND_SDL, 40, 24);
+    refuses(7, 600, 375);
     no_display();
     // Without IMAGE_SOFTWARE_GAMMA, but no ramp under the dummy driver: software.
     ASSERT_EQ(ImageInit(BACKEND_SDL, 40, 25, 0, 2, 22, 22, 22, 0), 0) << ImageError();
@@ -105,7 +102,7 @@ TEST(Init, RefusalsLeaveNoDisplayASecondReplacesTheFirstHelpers)
     ASSERT_EQ(ImageInit(BACKEND_SDL, 800, 600, 0, 2, 10, 10, 10, IMAGE_SOFTWARE_GAMMA), 0);
     EXPECT_EQ(std::tuple(TextL(1, 1, "M", WHITE), ImagePan(64, 0), ImageClearBorder(), canvas.xpan),
               std::tuple(0, -1, -1, 0));
-    refuses(BACKEND_GL, 600, 375, ""); // the dummy driver has no OpenGL
+    refuses(BACKEND_GL, 600, 375); // the dummy driver has no OpenGL
     no_display();
     // The helpers: modes listed once each, extensions as whole words, OpenGL versions.
     SDL_Rect r[] = {{0, 0, 1024, 768}, {0, 0, 800, 600}, {0, 0, 1024, 768}, {0, 0, 640, 480}};
