@@ -47,7 +47,6 @@ std::string Said(const SDL_Event &ev)
 
 } // namespace
 
-// The library's keys and what they say; the tick giving way to input.
 TEST(Events, LibraryKeysAntialiasingMessagesTickGivesWayToInput)
 {
     // OpenGL's antialiasing keys for each mix of accumulation buffer and blend colour.

@@ -11,14 +11,11 @@ std::string TwoUnits(const scratch_dir &scratch)
 {
     png_desc d;
     d.color_type = PNG_COLOR_TYPE_RGBA, d.width = 128, d.height = 64;
-    std::vector<std::vector<unsigned char>> rows(64);
-    for (auto &row : rows)
-        for (int x = 0; x < 128; ++x) {
-            const auto v = static_cast<unsigned char>(x < 64 ? 0 : 255);
-            row.insert(row.end(), {v, v, 255, static_cast<unsigned char>(x < 64 ? 255 : 128)});
-        }
+    std::vector<unsigned char> row;
+    for (int x = 0; x < 64; ++x) row.insert(row.end(), {0, 0, 255, 255});
+    for (int x = 0; x < 64; ++x) row.insert(row.end(), {255, 255, 255, 128});
     const std::string path = (scratch.dir / "two.png").string();
-    EXPECT_TRUE(WriteBytes(path, EncodePng(d, rows)));
+    EXPECT_TRUE(WriteBytes(path, EncodePng(d, std::vector(64, row))));
     return path;
 }
 
