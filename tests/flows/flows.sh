@@ -15,7 +15,6 @@ readonly SAVE_KEYS='Down Down Down Return' # "Save and exit" from the main page
 readonly TESTED="said untouched focus Escape $SAVE_KEYS" # after "Test display"
 readonly FLASHING=150,90,449,104 # the main and graphics pages' first bar, highlighted: it flashes
 readonly OFFERED='Display test failed: Not offered in full screen. try 1024x768'
-readonly EDITED='0 640 480 0 0 2 22 22 22' # what the road word edit writes
 
 title='Vantor Setup' # the window to find
 ready=(157 352)      # a pixel of the page's last bar: bright once the page shows
@@ -229,7 +228,7 @@ walk()
             tall:*) tall "${word#tall:}" ;;
             alternates:*) alternates "$x" "$y" ;;
             pad:*) pad "${word#pad:}" ;;
-            edit) printf '%s%s' "$EDITED" "$EOL" >"$settings" ;; # another program's save
+            edit) write_settings "0 640 480 0 0 2 22 22 22$EOL" ;; # another program's save
             *) keys "$word" ;;
         esac
     done
@@ -459,21 +458,17 @@ settings_file|fifo nodisplay --reset|-|-|1|-|2:Vantor: could not write .*/Vantor
 settings_file|dangling|-|Escape|0|$DEFAULTS|
 settings_file|huge|$KNOWN|Escape|0|=|
 settings_file|readonly-file|$KNOWN|$SAVE_KEYS Down Return|0|=|2:Vantor: Could not save settings: the file is read-only.
-settings_file||$KNOWN|edit $SAVE_KEYS Escape Down Return|0|$EDITED|
-settings_file||$KNOWN|edit $SAVE_KEYS Return|0|$KNOWN|
+settings_file||$KNOWN|edit $SAVE_KEYS Escape shoot untouched Return Return|0|$KNOWN|
 # List questions set their field alone; "Cancel" and Escape change nothing; entries take digits
 # to 9999 (samples to 64, at least 2; a height at least 25), Backspace, not the keypad.
-pages||$DEFAULTS unsaved|g m w Escape $SAVE_KEYS|0|0 800 600 0 0 2 22 22 22|
+pages||$DEFAULTS unsaved|g m w a s BackSpace Return Escape Escape $SAVE_KEYS|0|0 800 600 0 0 2 22 22 22|
 pages||1 1024 768 4 1 8 18 20 24|g b o m f a a n Down Return y Escape Escape $SAVE_KEYS|0|0 1024 768 7 0 8 18 20 24|
 pages||$KNOWN unsaved|g b c b Escape o m c m Escape f a a c a Escape n Down Return c Down Return Escape y s 5 Escape Escape g Escape r Escape Escape Escape $SAVE_KEYS|0|$KNOWN|
-pages||$DEFAULTS|g r o Escape 5 Return Escape $SAVE_KEYS|0|0 800 6005 1 0 2 22 22 22|
+pages||$DEFAULTS|g r o Escape 5 Return a s 9 9 Return Escape Escape $SAVE_KEYS|0|0 800 6005 1 0 29 22 22 22|
 pages||0 800 600 0 0 2 22 22 22|g r BackSpace KP_5 5 1 9 KP_Enter Return BackSpace BackSpace BackSpace 2 4 Return Escape $SAVE_KEYS|0|0 8051 25 0 0 2 22 22 22|
-pages||$DEFAULTS|g a s 9 9 Return Escape Escape $SAVE_KEYS|0|0 800 600 1 0 29 22 22 22|
-pages||$DEFAULTS unsaved|g a s BackSpace Return Escape Escape $SAVE_KEYS|0|$DEFAULTS|
 pages||0 800 600 1 0 0 22 22 22|g a s 5 Escape Escape Escape $SAVE_KEYS|0|0 800 600 1 0 0 22 22 22|
 # "Darker" and "Lighter", all channels or one ("r" is "Red"), stop at 0.1 and 5.0.
-gamma||$DEFAULTS|g g d r l l b d Escape Escape $SAVE_KEYS|0|0 800 600 1 0 2 23 21 20|
-gamma||0 800 600 1 0 2 1 50 22|g g d l d Escape Escape $SAVE_KEYS|0|0 800 600 1 0 2 1 49 21|
+gamma||0 800 600 1 0 2 1 50 22|g g d l d r l l b d Escape Escape $SAVE_KEYS|0|0 800 600 1 0 2 3 49 20|
 # The pages look as the README shows them.
 looks||0 1024 768 0 1 4 22 22 22|looks:main@$FLASHING g looks:graphics@$FLASHING b looks:question@150,105,449,119 Escape r looks:entry@314,150,328,165 Escape Escape g looks:gamma@255,285,344,299 Escape Escape Escape|0|=|
 # Full screen lists each size once, then "Other..."; a digit picks the first it begins.
