@@ -440,12 +440,10 @@ ways_out|pad|$KNOWN|pad:b|0|=|
 # Fatal errors: status 1, the reason said once.
 fatal|-font|$KNOWN|-|1|=|2:Vantor: vantor.ttf: could not read font
 fatal|DISPLAY=unix:99999|$KNOWN|-|1|=|2:Vantor: [^;]+
-# Space on "Game statistics", "s" ("Sound options:"), a press and a release not both on a bar:
-# nothing is chosen.
-nothing_chosen||$KNOWN|Down Down space s shoot press:300,322 move:300,280 release:300,280 press:50,322 move:300,322 release:300,322 shoot Escape|0|=|
-# "Save and exit" by keys (Up at the top stays), a click.
+# "Save and exit" by keys (Up at the top stays); by a click after what chooses nothing: Space on
+# "Game statistics", "s" ("Sound options:"), a press and a release not both on a bar.
 save||$KNOWN extra words|Up $SAVE_KEYS|0|$KNOWN|
-save||$KNOWN extra words|click:300,322|0|$KNOWN|
+save||$KNOWN extra words|Down Down space s shoot press:300,322 move:300,280 release:300,280 press:50,322 move:300,322 release:300,322 shoot click:300,322|0|$KNOWN|
 # A failed save keeps the program and the old file: a read-only folder, every write failing.
 save_fails|read-only|$KNOWN|save-fails Escape|0|=|
 save_fails|fsize0|-|save-fails Escape|0|-|
@@ -495,11 +493,10 @@ command_line|display nodisplay|$KNOWN|-|1|=|2:Vantor: no display found: DISPLAY 
 command_line|display nodisplay --settings '1 2 3'|$KNOWN|-|2|=|Vantor: --settings needs nine integers.*;Usage: vantor-display-test .*
 command_line|display --config other 'other:0 640 480 4 0 2 22 22 22'|1 640 480 4 0 2 22 22 22|Escape|0|=|Back-end: OpenGL;Display: 640x480, windowed
 command_line|display --settings ' +1 800 600 4 0 2 10 20 -5 '|0 800 600 1 0 2 22 22 22|Escape|0|=|Back-end: SDL;Display: 800x600, windowed;Gamma 1.0, 2.0, 0.1: corrected in software
-# "Test display": Keep (found beside the link's target), Revert (later gamma changes stay), the
-# countdown; failing (size not offered, test missing or silent), the tried fields go back, the
+# "Test display": Keep (found beside the link's target), then Revert (to what was kept; later gamma
+# changes stay), the countdown; failing (size not offered, test missing or silent), the tried fields go back, the
 # reason shows; the file is untouched until "Save and exit".
-test_display|link|1 640 480 0 0 2 22 22 22|g b o t test:k $TESTED|0|0 640 480 0 0 2 22 22 22|Settings kept.
-test_display||1 640 480 0 0 2 22 22 22|g b o g d Escape t test:Return $TESTED|0|1 640 480 0 0 2 21 21 21|Settings reverted.
+test_display|link|1 640 480 0 0 2 22 22 22|g b o t test:k focus b s g d Escape t test:Return $TESTED|0|0 640 480 0 0 2 21 21 21|Settings kept.;Settings reverted.
 test_display|VANTOR_COUNTDOWN_SECONDS=1|1 640 480 0 0 2 22 22 22|g b o t $TESTED|0|1 640 480 0 0 2 22 22 22|Settings reverted.
 test_display||1 1234 567 0 0 2 22 22 22|g m f t $TESTED|0|1 1234 567 0 0 2 22 22 22|$OFFERED
 test_display|alone|$KNOWN|g t $TESTED|0|$KNOWN|Display test failed: vantor-display-test is missing
