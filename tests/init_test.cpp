@@ -125,8 +125,7 @@ TEST(Init, RefusalsLeaveNoDisplayASecondReplacesTheFirstHelpers)
         EXPECT_EQ(vimage::ExtensionListed(text, name), listed) << name << " in " << text;
     for (auto [text, level] : versions) {
         vimage::gl_version v;
-        const bool parsed = vimage::ParseGLVersion(text, v);
-        EXPECT_EQ(parsed ? vimage::UsableGLVersion(v) + 2 * vimage::HasGL12(v) : 0, level)
+        EXPECT_EQ(vimage::ParseGLVersion(text, v) ? UsableGLVersion(v) + 2 * HasGL12(v) : 0, level)
             << (text ? text : "null");
     }
 }

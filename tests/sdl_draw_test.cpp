@@ -68,9 +68,8 @@ TEST(SDLDraw, RectanglesFillTheCanvasNotTheMarginsAndClipText)
 TEST(Overlays, HelpFrameRateStatusLineErrorRecordAndScreenshot)
 {
     Open(BACKEND_SDL, 800, 600);
-    overlay.show_help = overlay.show_fps = 1;
-    overlay.fps = 1234;
-    overlay.fps_start = SDL_GetTicks(); // the second has just begun
+    // The second of the frame count has just begun.
+    overlay = {.show_help = 1, .show_fps = 1, .fps = 1234, .fps_start = SDL_GetTicks()};
     ImageStatus("Hello");
     ImageUpdate();
     const frame f = Frame();
