@@ -50,9 +50,8 @@ cleanup()
 # A fresh HOME and working folder (with the font), and the settings' paths.
 init()
 {
-    : "${VANTOR_SETUP:=${VANTOR_BUILD:?the build folder}/vantor-setup}"
-    : "${VANTOR_FONT:=${VANTOR_BUILD:?the build folder}/vantor.ttf}"
-    VANTOR_SETUP=$(realpath "$VANTOR_SETUP") && VANTOR_FONT=$(realpath "$VANTOR_FONT") || exit 1
+    VANTOR_SETUP=$(realpath "${VANTOR_SETUP:-${VANTOR_BUILD:?the build folder}/vantor-setup}") &&
+        VANTOR_FONT=$(realpath "${VANTOR_FONT:-${VANTOR_BUILD:?the build folder}/vantor.ttf}") || exit 1
     [ -z "${VANTOR_SDL_LIBRARY_PATH:-}" ] || VANTOR_SDL_LIBRARY_PATH=$(realpath "$VANTOR_SDL_LIBRARY_PATH") || exit 1
     tmp=$(mktemp -d "${TMPDIR:-/tmp}/vantor-flow.XXXXXX") || exit 1
     trap cleanup EXIT
