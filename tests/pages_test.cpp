@@ -136,13 +136,9 @@ TEST(GammaPicture, BandsFollowTheValuesLevelsAndSteps)
 // order, then at most what fits the desktop (when its size is known).
 TEST(WindowScale, SourcesInOrderAndTheFit)
 {
-    struct row {
-        scale_inputs in;
-        int width, height;
-        bool fullscreen, warned;
-    };
+    // The inputs; the window's width and height, whether full screen, whether warned.
     // clang-format off
-    const row rows[] = {
+    const std::tuple<scale_inputs, int, int, bool, bool> rows[] = {
         {{}, 600, 375, false, false},
         {{.dpi = 191, .gdk_scale = "2", .desktop_w = 2560, .desktop_h = 1600}, 600, 375, 0, 0},
         {{.dpi = 288, .desktop_w = 1920, .desktop_h = 1080}, 1200, 750, false, false},
@@ -155,10 +151,10 @@ TEST(WindowScale, SourcesInOrderAndTheFit)
         {{.option = 99999, .desktop_w = 1024, .desktop_h = 768}, 600, 375, false, false},
     };
     // clang-format on
-    for (const row &r : rows) {
-        const window_size got = ChooseWindow(r.in);
+    for (const auto &[in, width, height, fullscreen, warned] : rows) {
+        const window_size got = ChooseWindow(in);
         EXPECT_EQ(std::tuple(got.width, got.height, got.fullscreen, !got.warning.empty()),
-                  std::tuple(r.width, r.height, r.fullscreen, r.warned))
-            << r.in.option << " " << (r.in.variable ? r.in.variable : "-") << " " << r.in.dpi;
+                  std::tuple(width, height, fullscreen, warned))
+            << in.option << " " << (in.variable ? in.variable : "-") << " " << in.dpi;
     }
 }
