@@ -80,8 +80,10 @@ TEST(Menu, EventsStepChooseAndTrack)
 }
 
 // What the window shows of an open menu page: the flash moves once a step, each step puts only
-// the bar on the window, and an expose or a restore puts the whole frame there.
-TEST(Menu, FlashMovesOnceAStepAndAnExposeShowsTheWholeFrame)
+// the bar on the window, and an expose or a restore puts the whole frame there. A still page has
+// its flash drawn alone at the steps, the rest of the frame left as presented and the same as the
+// whole page drawn anew; not where the page may change, nor under the help.
+TEST(Menu, FlashMovesOnceAStepAnExposeShowsTheWholeFrameAStillPageDrawsItsFlashAlone)
 {
     Open();
     struct watched {
@@ -120,14 +122,7 @@ TEST(Menu, FlashMovesOnceAStepAndAnExposeShowsTheWholeFrame)
             EXPECT_TRUE(whole || w.colours[i] != w.colours[i - 1]) << i << " " << +back;
         }
     }
-}
-
-// A still page has its flash drawn alone at the steps, the rest of the frame left as presented
-// and the same as the whole page drawn anew; not where the page may change, nor under the help.
-TEST(Menu, StillPageDrawsItsFlashAlone)
-{
-    Open();
-    auto draw = [](void *draws) {
+    auto still_draw = [](void *draws) {
         ++*static_cast<int *>(draws);
         ImageClear();
         ImageRect(0, 0, 40, 25, 0x406080); // under the label's edges: drawn twice, they would show
@@ -142,7 +137,7 @@ TEST(Menu, StillPageDrawsItsFlashAlone)
         vimage::overlay.show_help = help;
         int draws = 0;
         SDL_TimerID timer = SDL_AddTimer(400, choose, nullptr);
-        ASSERT_EQ(ImageMenuWith(draw, &draws, 1, bar, 0), 1);
+        ASSERT_EQ(ImageMenuWith(still_draw, &draws, 1, bar, 0), 1);
         SDL_RemoveTimer(timer);
         EXPECT_EQ(draws == 1, still && !help) << draws << " draws, still " << still;
         if (draws != 1) continue;
@@ -153,7 +148,7 @@ TEST(Menu, StillPageDrawsItsFlashAlone)
             return f.pixels;
         };
         const std::vector<Uint32> kept = outside(Frame());
-        vimage::DrawMenuFrame(draw, &draws, 1, bar, 0);
+        vimage::DrawMenuFrame(still_draw, &draws, 1, bar, 0);
         EXPECT_TRUE(kept == outside(Frame())) << "outside the bar";
     }
     vimage::overlay.show_help = 0;

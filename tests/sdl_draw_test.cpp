@@ -75,8 +75,7 @@ TEST(Overlays, HelpFrameRateStatusLineErrorRecordAndScreenshot)
     const frame f = Frame();
     for (auto [y0, y1] : {std::pair{510, 530}, {100, 500}}) // the status and the help text
         EXPECT_GT(f.Bounds(0, y0, 800, y1)[2], 0);
-    const std::vector<int> fps = f.Bounds(0, 70, 800, 90);
-    EXPECT_NEAR(fps[2], TextWidth("1234 fps") * 20, 3.0);
+    EXPECT_NEAR(f.Bounds(0, 70, 800, 90)[2], TextWidth("1234 fps") * 20, 3.0);
     overlay.show_help = overlay.show_fps = 0;
     overlay.status_time = SDL_GetTicks() - 1000;
     for (bool shown : {true, false}) {
