@@ -53,9 +53,8 @@ TEST_F(SettingsFile, ReadsNumbersUntilANonNumberSavesWholeOrNotAtAll)
         EXPECT_EQ(LoadSettingsFrom(path.c_str(), rec).bytes, text.substr(0, SETTINGS_READ_LIMIT));
         EXPECT_EQ(FormatSettings(rec), line) << text;
     }
-    // A save keeps the file's mode; on a full disk it keeps the old file, leaves no temporary
-    // file and says why. (The line replacing a longer one whole: the save flows; a missing file,
-    // the first run's.)
+    // A save keeps the file's mode; on a full disk the old file stays, no temporary one is left and
+    // the reason is said. (A longer file replaced whole: the save flows; a missing one: first_run.)
     if (on_windows) GTEST_SKIP() << "no permission bits nor full disk to make on Windows";
     const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write;
     fs::permissions(path, mode);
