@@ -71,9 +71,12 @@ poll()
 }
 
 # An Xvfb on a display number of its own choosing, so that cases run in
-# parallel, its gamma ramp set to 1.3 (the programs must leave it so).
+# parallel, its gamma ramp set to 1.3 (the programs must leave it so). The
+# last server's number goes first: the new one's file may be made after the
+# poll has read the old.
 start_xvfb()
 {
+    rm -f "$tmp/display"
     Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp -noreset \
         3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
     xvfb_pid=$!
