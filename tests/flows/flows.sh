@@ -132,11 +132,19 @@ launch() { start_setup "$@" && find_window; }
 
 keys() { timeout "$DEADLINE" xdotool key "$@" || fail "xdotool key $*"; }
 
+# Where a program that should have ended is: its window, and its threads' stacks where gdb is.
+stuck()
+{
+    echo "windows shown: $(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | wc -l)"
+    ! command -v gdb >/dev/null || timeout 30 gdb -p "$setup_pid" -batch -ex 'thread apply all bt' \
+        2>&1 | grep -E '^(#|Thread)' | head -n 60
+}
+
 # Waits for the program to end with status "$1".
 wait_exit()
 {
     local status=0
-    poll eval '! running' || fail "still running $DEADLINE s after the last input"
+    poll eval '! running' || fail "still running $DEADLINE s after the last input; $(stuck)"
     wait "$setup_pid" || status=$?
     setup_pid=""
     [ "$status" -eq "$1" ] || fail "exit status $status, expected $1"
