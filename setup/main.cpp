@@ -47,11 +47,16 @@ extern "C" int SDL_main(int argc, char *argv[])
         ScaleInputs(cl.scale, desktop ? desktop->current_w : 0, desktop ? desktop->current_h : 0));
     if (!size.warning.empty()) std::fprintf(stderr, "%s\n", size.warning.c_str());
     const image_config window{
-        BACKEND_SDL, size.width,
-        size.height, IMAGE_SOFTWARE_GAMMA | (size.fullscreen ? IMAGE_FULLSCREEN : 0),
-        0,           2,
-        22,          22,
-        22};
+        .backend = BACKEND_SDL,
+        .width = size.width,
+        .height = size.height,
+        .flags = IMAGE_SOFTWARE_GAMMA | (size.fullscreen ? IMAGE_FULLSCREEN : 0),
+        .antialias = 0,
+        .samples = 2,
+        .gamma_r = 22,
+        .gamma_g = 22,
+        .gamma_b = 22,
+    };
     {
         // The window shows the page's pixels as they are: on sdl12-compat, SDL 2's
         // software path copies them to the window, where its default renderer draws
