@@ -147,7 +147,7 @@ void DrawMenuFrame(void (*draw_fn)(void *), void *context, int num_items, const 
     for (int i = 0; i < num_items; ++i) DrawItem(items[i], i == selected);
 }
 
-bool still_pages = false;
+static bool still_pages = false; // ImageStillPages
 
 // Whether the frame due now differs from the one on screen by the flash
 // alone: a still page, nothing the library draws over frames shown or

@@ -16,9 +16,11 @@
 
 #include "settings.h"
 
-#include "decimal.h"
-
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
@@ -40,6 +42,33 @@ bool SkipByteOrderMark(text_source &src)
         if (src.peek() != byte) return false;
         src.next();
     }
+    return true;
+}
+
+// Reads one number as scanf's "%d" would, moving past it: white space, an
+// optional sign and decimal digits. A number beyond int's range takes the
+// nearest value in range, so that the file's numbers land in range whatever it
+// says. False, with `value` untouched, when no digit follows the white space
+// and the sign (which are then passed over).
+bool ReadDecimal(text_source &src, int &value)
+{
+    while (std::isspace(src.peek())) src.next();
+    bool negative = false;
+    if (src.peek() == '+' || src.peek() == '-') {
+        negative = src.peek() == '-';
+        src.next();
+    }
+    auto digit = [](int c) { return c >= '0' && c <= '9'; };
+    if (!digit(src.peek())) return false;
+    // Magnitudes stop growing one past the largest, which still tells a
+    // saturated value from one in range.
+    constexpr int64_t lowest = std::numeric_limits<int>::min();
+    constexpr int64_t highest = std::numeric_limits<int>::max();
+    constexpr int64_t limit = -lowest + 1;
+    int64_t magnitude = 0;
+    for (; digit(src.peek()); src.next())
+        magnitude = std::min(limit, magnitude * 10 + (src.peek() - '0'));
+    value = static_cast<int>(std::clamp(negative ? -magnitude : magnitude, lowest, highest));
     return true;
 }
 

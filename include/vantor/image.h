@@ -199,8 +199,8 @@ VANTOR_IMAGE_API int ImageModes(int backend, int flags, int resolutions[][2], in
    called at every redraw: after input or an expose, and at the ticks when
    ImageFrameDue says a frame is due (so a page that changes with time is
    drawn anew every 64 ms; but see ImageStillPages). `selected` is the item
-   highlighted first. Returns
-   -1 when waiting for input fails. A quit request ends the process (status 0).
+   highlighted first. Returns -1 when waiting for input fails. A quit request
+   ends the process (status 0).
    `items` may be null only with num_items 0: such a page returns 0 on Return,
    Space, Escape or a click. */
 VANTOR_IMAGE_API int ImageMenu(void (*draw_fn)(void), int num_items, const menuitem *items,
